@@ -1,0 +1,153 @@
+#include "StepLink.h"
+
+#include <array>
+
+namespace kolmaris {
+
+std::optional<uint8_t> ReplyReader::U8(std::size_t at) const
+{
+    if (at >= payload_.size())
+        return std::nullopt;
+    return payload_[at];
+}
+
+std::optional<uint16_t> ReplyReader::U16(std::size_t at) const
+{
+    if (at + 2 > payload_.size())
+        return std::nullopt;
+    return static_cast<uint16_t>((payload_[at] << 8) | payload_[at + 1]);
+}
+
+std::optional<uint32_t> ReplyReader::U32(std::size_t at) const
+{
+    if (at + 4 > payload_.size())
+        return std::nullopt;
+    return (uint32_t{payload_[at]} << 24) | (uint32_t{payload_[at + 1]} << 16) | (uint32_t{payload_[at + 2]} << 8) |
+           uint32_t{payload_[at + 3]};
+}
+
+uint32_t StepLink::SendRequest(const uint8_t* payload, uint8_t length)
+{
+    // An overlong payload is refused before anything reaches the line.
+    if (length > kMaxRequestPayload)
+        return kErrPayloadTooLong;
+
+    const uint8_t wake = 0xFF;
+    if (port_.WriteBytes(&wake, 1) != 1) {
+        Disconnect();
+        return kErrWriteFailed;
+    }
+
+    std::array<uint8_t, kMaxFrameBytes> frame{};
+    std::size_t frameLength = 0;
+    if (const uint32_t error = EncodeFrame(payload, length, HeaderType, toggle_, frame.data(), frameLength))
+        return error;
+
+    ReplyFlag = false;
+    const auto written = port_.WriteBytes(frame.data(), static_cast<uint32_t>(frameLength));
+    return written < frameLength ? kErrWriteFailed : kOk;
+}
+
+uint32_t StepLink::WaitReply()
+{
+    const uint64_t start = clock_.NowMs();
+    // Each empty read blocks in the port for up to its read time-out, so this does not spin.
+    while (!ReplyFlag && clock_.NowMs() - start < ReplyTimeout) {
+        if (port_.ByteAvailable())
+            ReceiveByte(port_.TakeByte());
+    }
+    if (!ReplyFlag)
+        LinkError = kErrTimeout;
+    return LinkError;
+}
+
+void StepLink::ReceiveByte(uint8_t b, bool reset)
+{
+    if (reset) {
+        receiver_.Reset();
+        port_.PurgePort();
+        return;
+    }
+    const uint8_t expectedEnd = kExpectedReplyEnd[toggle_];
+    const auto frame = receiver_.Feed(b, expectedEnd);
+    if (!frame)
+        return;
+    std::size_t length = 0;
+    LinkError = DecodeFrame(frame->data(), frame->size(), expectedEnd, HeaderType, ReplyBuffer.data(), length);
+    if (LinkError == kOk)
+        ReplyLength = static_cast<uint8_t>(length);
+    ReplyFlag = true;
+}
+
+uint8_t StepLink::DrainKeepLast(uint8_t fallback)
+{
+    uint8_t last = fallback;
+    while (port_.ByteAvailable())
+        last = port_.TakeByte();
+    return last;
+}
+
+uint32_t StepLink::DetectTerminal(uint8_t port)
+{
+    if (!port_.OpenPort(port, kLinkBaud, kLinkByteSize, kLinkStopBits, kLinkParity))
+        return kErrNoTerminal;
+
+    const std::array<uint8_t, 2> hello{0xFF, 0xE8};
+    if (port_.WriteBytes(hello.data(), 2) != 2) {
+        port_.ClosePort();
+        return kErrWriteFailed;
+    }
+    clock_.SleepMs(kHandshakeWaitMs);
+    const uint8_t first = DrainKeepLast(0xFF);
+    if (first != 0xE5 && first != 0x97 && first != 0xAE) {
+        port_.ClosePort();
+        return kErrNoTerminal;
+    }
+
+    // A bare start and end byte: an empty frame outside the codec; the toggle stays.
+    const std::array<uint8_t, 2> empty{kFrameStart, 0x9A};
+    if (port_.WriteBytes(empty.data(), 2) != 2) {
+        port_.ClosePort();
+        return kErrWriteFailed;
+    }
+    clock_.SleepMs(kHandshakeWaitMs);
+    if (DrainKeepLast(kFrameStart) != 0xAE) {
+        port_.ClosePort();
+        return kErrNoTerminal;
+    }
+    ConnectedPort = port;
+    return kOk;
+}
+
+uint32_t StepLink::Connect(uint8_t configuredPort)
+{
+    if (configuredPort != 0)
+        return DetectTerminal(configuredPort);
+    uint32_t result = kErrNoTerminal;
+    for (int port = 1; port <= 255; ++port) {
+        result = DetectTerminal(static_cast<uint8_t>(port));
+        if (result == kOk)
+            break;
+    }
+    return result;
+}
+
+uint32_t StepLink::Disconnect()
+{
+    ConnectedPort = 0;
+    return port_.ClosePort() ? 0 : 1;
+}
+
+uint32_t StepLink::Transact(uint8_t headerType, std::span<const uint8_t> payload)
+{
+    HeaderType = headerType;
+    LinkError = kOk;
+    if (payload.size() > kMaxRequestPayload)
+        return kErrPayloadTooLong & 0xFF;
+    const uint32_t sent = SendRequest(payload.data(), static_cast<uint8_t>(payload.size()));
+    if (sent & 0xFF)
+        return sent & 0xFF;
+    return WaitReply();
+}
+
+}  // namespace kolmaris

@@ -1,0 +1,90 @@
+#pragma once
+// The link to the terminal: one port, one outstanding request, one set of link globals.
+// Every transaction is synchronous: send one frame, wait for the paired reply or the time-out.
+
+#include "Clock.h"
+#include "SerialPort.h"
+#include "StepCodec.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace kolmaris {
+
+inline constexpr uint32_t kOk = 0;
+inline constexpr uint32_t kErrTimeout = 22;
+inline constexpr uint32_t kErrNoTerminal = 0x20001;
+inline constexpr uint32_t kErrWriteFailed = 0x20007;
+inline constexpr uint32_t kErrMemoryAddress = 0x80002;
+
+inline constexpr uint8_t kHeaderMemory = 0;
+inline constexpr uint8_t kHeaderCommand = 1;
+inline constexpr uint8_t kHeaderRelayed = 2;
+
+inline constexpr uint32_t kDefaultReplyTimeoutMs = 200;
+inline constexpr uint32_t kHandshakeWaitMs = 50;
+
+// Bounds-checked view of a reply payload: reads fail cleanly past the end.
+class ReplyReader {
+public:
+    explicit ReplyReader(std::span<const uint8_t> payload) : payload_(payload) {}
+    std::size_t Size() const { return payload_.size(); }
+    bool Has(std::size_t count) const { return payload_.size() >= count; }
+    std::optional<uint8_t> U8(std::size_t at) const;
+    std::optional<uint16_t> U16(std::size_t at) const;  // big-endian
+    std::optional<uint32_t> U32(std::size_t at) const;  // big-endian
+    std::span<const uint8_t> Bytes() const { return payload_; }
+
+private:
+    std::span<const uint8_t> payload_;
+};
+
+class StepLink {
+public:
+    StepLink(SerialPort& port, Clock& clock) : port_(port), clock_(clock) {}
+
+    // Link globals.
+    uint8_t ConnectedPort = 0;
+    uint32_t ReplyTimeout = kDefaultReplyTimeoutMs;
+    uint8_t HeaderType = 0;
+    bool ReplyFlag = false;
+    uint32_t LinkError = 0;
+    std::array<uint8_t, kMaxReplyPayload> ReplyBuffer{};
+    uint8_t ReplyLength = 0;
+
+    // Writes 0xFF and the frame. 0, 0x20007 or 0x2000B. A failed 0xFF drops the link.
+    uint32_t SendRequest(const uint8_t* payload, uint8_t length);
+    // Feeds received bytes to the receiver until a reply is decoded or ReplyTimeout passes.
+    // Returns LinkError: 0, 22, 0x2000E or 0x2000F.
+    uint32_t WaitReply();
+    // Handshake on `port`: 0 (ConnectedPort set), 0x20001 or 0x20007.
+    uint32_t DetectTerminal(uint8_t port);
+    // The configured port, or ports 1..255 in order when it is 0. Returns the last result.
+    uint32_t Connect(uint8_t configuredPort);
+    // 0 if the port closed, 1 if it refused; ConnectedPort is 0 either way.
+    uint32_t Disconnect();
+    // One received byte; `reset` empties the receiver and purges the port instead.
+    void ReceiveByte(uint8_t b, bool reset = false);
+
+    // One command transaction: header type, clear LinkError, send, wait.
+    // Returns the low byte of a send error, else LinkError.
+    uint32_t Transact(uint8_t headerType, std::span<const uint8_t> payload);
+    ReplyReader Reply() const { return ReplyReader({ReplyBuffer.data(), ReplyLength}); }
+
+    uint8_t EndToggle() const { return toggle_; }
+    SerialPort& Port() { return port_; }
+    Clock& GetClock() { return clock_; }
+
+private:
+    uint8_t DrainKeepLast(uint8_t fallback);
+
+    SerialPort& port_;
+    Clock& clock_;
+    uint8_t toggle_ = 0;
+    FrameReceiver receiver_;
+};
+
+}  // namespace kolmaris
