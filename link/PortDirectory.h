@@ -1,0 +1,55 @@
+#pragma once
+// Where COM port numbers live on this machine. A link named COM<n> in the port
+// directory names the device of port n; without one, COM 1-32 are /dev/ttyS0-31,
+// COM 33-64 /dev/ttyUSB0-31 and COM 65-96 /dev/ttyACM0-31. Other numbers have a
+// device only through a link (the simulated terminal registers itself that way).
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kolmaris {
+
+inline constexpr int kFirstPort = 1;
+inline constexpr int kLastPort = 255;
+
+// The parts of the environment that locate the port directory.
+struct PortEnvironment {
+    std::string runtimeDir;  // $XDG_RUNTIME_DIR, empty when unset
+    std::string home;        // $HOME, empty when unset
+};
+
+PortEnvironment ProcessPortEnvironment();
+
+// $XDG_RUNTIME_DIR/kolmaris/ports, else ~/.local/state/kolmaris/ports; empty when
+// neither variable holds an absolute path.
+std::filesystem::path PortDirectoryPath(const PortEnvironment& env = ProcessPortEnvironment());
+
+// The device of COM `port`, resolved through its link if there is one; empty when the
+// number has no device. The device need not exist.
+std::filesystem::path DevicePathForPort(int port, const std::filesystem::path& portDirectory = PortDirectoryPath());
+
+// Links COM `port` to `devicePath` (absolute), creating the directory if needed. A link
+// whose device is gone is replaced; a live one is left alone and false returned.
+bool RegisterPortLink(int port, const std::filesystem::path& devicePath,
+                      const std::filesystem::path& portDirectory = PortDirectoryPath());
+// True when a link for COM `port` was removed.
+bool RemovePortLink(int port, const std::filesystem::path& portDirectory = PortDirectoryPath());
+
+// The lowest number above the fixed ranges (97-255) without a live link, so a
+// registered port never hides a device plugged in later; 0 when all are taken.
+int FirstFreePortNumber(const std::filesystem::path& portDirectory = PortDirectoryPath());
+
+struct PortEntry {
+    int number = 0;
+    std::filesystem::path device;
+    bool operator==(const PortEntry&) const = default;
+};
+
+// Ports 1-255 whose device exists, in ascending order.
+std::vector<PortEntry> ListPorts(const std::filesystem::path& portDirectory = PortDirectoryPath());
+
+// "COM 33 (/dev/ttyUSB0)": the number first, so the text still reads as "COM %d".
+std::string FormatPortEntry(const PortEntry& entry);
+
+}  // namespace kolmaris

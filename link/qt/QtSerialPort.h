@@ -1,0 +1,38 @@
+#pragma once
+// The real serial port, on QSerialPort. Every call completes synchronously, so it works
+// without a running event loop and without a QCoreApplication (Qt then warns once per
+// open that it cannot watch the port in the background; nothing depends on that).
+
+#include "SerialPort.h"
+
+#include <QSerialPort>
+
+namespace kolmaris {
+
+class QtSerialPort final : public SerialPort {
+public:
+    // Read and write time-outs of the link.
+    static constexpr int kReadTimeoutMs = 5;
+    static constexpr int kWriteTimeoutMs = 100;
+
+    // Opens the device that PortDirectory gives for the number. A device without
+    // modem-control lines (a pseudo-terminal) is fine; RTS and DTR are then left alone.
+    bool OpenPort(uint8_t port, uint32_t baud, uint8_t byteSize, uint8_t stopBits, uint8_t parity) override;
+    bool ClosePort() override;
+    uint32_t WriteBytes(const uint8_t* data, uint32_t count) override;
+    void PurgePort() override;
+    bool IsOpen() const override { return port_.isOpen(); }
+    PortError LastError() const override { return lastError_; }
+
+protected:
+    bool ReadByte(uint8_t& byte) override;
+
+private:
+    bool Fail(PortError error);
+    bool SetModemLines();
+
+    QSerialPort port_;
+    PortError lastError_ = PortError::None;
+};
+
+}  // namespace kolmaris

@@ -1,0 +1,80 @@
+#include "ConfigFile.h"
+
+#include <cstdio>
+#include <memory>
+#include <system_error>
+
+namespace kolmaris {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kConfigFormat[] = "COM: %d\nTimeOut: %d\nAttemptCount: %d\n";
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Whether a file can be created in `dir`: tried, not guessed from permission bits.
+bool CanCreateFileIn(const fs::path& dir)
+{
+    std::error_code error;
+    if (dir.empty() || !fs::is_directory(dir, error))
+        return false;
+    const fs::path probe = dir / ".Kolmaris_V2.cfg.probe";
+    if (!File(std::fopen(probe.c_str(), "w")))
+        return false;
+    fs::remove(probe, error);
+    return true;
+}
+
+int LowByte(int value)
+{
+    return static_cast<uint8_t>(value);
+}
+
+}  // namespace
+
+fs::path ConfigFilePath(const fs::path& exeDir, const fs::path& userConfigDir)
+{
+    if (CanCreateFileIn(exeDir))
+        return exeDir / kConfigFileName;
+    if (!userConfigDir.empty()) {
+        std::error_code error;
+        fs::create_directories(userConfigDir, error);  // a failure shows when saving
+    }
+    return userConfigDir / kConfigFileName;
+}
+
+LoadResult LoadConfig(const fs::path& path, LinkSettings& settings)
+{
+    settings.attemptCount = 3;
+    const File file(std::fopen(path.c_str(), "r"));
+    if (!file)
+        return LoadResult::CannotRead;
+    int port = 0;
+    int timeout = 0;
+    int attempts = 0;
+    const int fields = std::fscanf(file.get(), kConfigFormat, &port, &timeout, &attempts);
+    if (fields >= 1)
+        settings.configuredPort = LowByte(port);
+    if (fields >= 2)
+        settings.replyTimeout = static_cast<uint32_t>(timeout);
+    if (fields >= 3)
+        settings.attemptCount = attempts;
+    return LoadResult::Loaded;
+}
+
+SaveResult SaveConfig(const fs::path& path, const LinkSettings& settings)
+{
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr)
+        return SaveResult::CannotCreate;
+    const bool written = std::fprintf(file, kConfigFormat, LowByte(settings.configuredPort),
+                                      static_cast<int>(settings.replyTimeout), settings.attemptCount) > 0;
+    const bool closed = std::fclose(file) == 0;
+    return written && closed ? SaveResult::Saved : SaveResult::CannotCreate;
+}
+
+}  // namespace kolmaris

@@ -1,0 +1,295 @@
+// QtSerialPort against real pseudo-terminals, with no QCoreApplication and no event loop.
+#include "PortDirectory.h"
+#include "QtSerialPort.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+namespace kolmaris {
+namespace {
+namespace fs = std::filesystem;
+
+using Bytes = std::vector<uint8_t>;
+
+// The far end of a pseudo-terminal whose slave is registered as a COM port.
+class Pty {
+public:
+    Pty()
+    {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
+            slave_ = ptsname(master_);
+    }
+    ~Pty()
+    {
+        if (master_ >= 0)
+            close(master_);
+    }
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    bool Ok() const { return !slave_.empty(); }
+    const std::string& Slave() const { return slave_; }
+
+    void Send(const Bytes& bytes) const { ASSERT_EQ(write(master_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+
+    // Up to `count` bytes, until nothing more arrives for `quietMs`.
+    Bytes Receive(std::size_t count, int quietMs = 1000) const
+    {
+        Bytes received;
+        while (received.size() < count) {
+            pollfd fd{master_, POLLIN, 0};
+            if (poll(&fd, 1, quietMs) != 1 || !(fd.revents & POLLIN))
+                break;
+            uint8_t buffer[256];
+            const ssize_t n = read(master_, buffer, std::min(sizeof buffer, count - received.size()));
+            if (n <= 0)
+                break;
+            received.insert(received.end(), buffer, buffer + n);
+        }
+        return received;
+    }
+
+    // True once nothing holds the slave open any more.
+    bool SlaveClosed() const
+    {
+        pollfd fd{master_, POLLIN, 0};
+        return poll(&fd, 1, 0) == 1 && (fd.revents & POLLHUP);
+    }
+
+private:
+    int master_ = -1;
+    std::string slave_;
+};
+
+class QtSerialPortTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "kolmaris-qtport-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
+        if (const char* old = std::getenv("XDG_RUNTIME_DIR"))
+            oldRuntimeDir_ = old;
+        setenv("XDG_RUNTIME_DIR", root_.c_str(), 1);
+        ASSERT_TRUE(pty_.Ok());
+        ASSERT_TRUE(RegisterPortLink(kPort, pty_.Slave()));
+    }
+    void TearDown() override
+    {
+        port_.ClosePort();
+        if (oldRuntimeDir_)
+            setenv("XDG_RUNTIME_DIR", oldRuntimeDir_->c_str(), 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
+        fs::remove_all(root_);
+    }
+
+    bool Open(uint8_t port, uint8_t stopBits = 1, uint8_t parity = 0, uint8_t byteSize = 8)
+    {
+        return port_.OpenPort(port, 19200, byteSize, stopBits, parity);
+    }
+
+    // Bytes arrive through the kernel a moment after the master writes them.
+    bool WaitForByte()
+    {
+        for (int attempt = 0; attempt < 400; ++attempt) {
+            if (port_.ByteAvailable())
+                return true;
+        }
+        return false;
+    }
+
+    Bytes Write(const Bytes& bytes) { return Bytes(bytes.begin(), bytes.begin() + port_.WriteBytes(bytes.data(), uint32_t(bytes.size()))); }
+
+    static constexpr uint8_t kPort = 200;
+    fs::path root_;
+    std::optional<std::string> oldRuntimeDir_;
+    Pty pty_;
+    QtSerialPort port_;
+};
+
+TEST_F(QtSerialPortTest, BytesPassUnchangedBothWays)
+{
+    ASSERT_TRUE(Open(kPort));
+    EXPECT_TRUE(port_.IsOpen());
+    EXPECT_EQ(port_.LastError(), PortError::None);
+
+    // Line-discipline specials: CR, LF, ^C, XON, XOFF, DEL, 0x00, 0xFF.
+    const Bytes specials{0xFF, 0x0D, 0x0A, 0x03, 0x11, 0x13, 0x7F, 0x00, 0xFE};
+    EXPECT_EQ(Write(specials), specials);
+    EXPECT_EQ(pty_.Receive(specials.size() + 1), specials);
+
+    pty_.Send(specials);
+    Bytes received;
+    while (received.size() < specials.size() && WaitForByte())
+        received.push_back(port_.TakeByte());
+    EXPECT_EQ(received, specials);
+    EXPECT_FALSE(port_.ByteAvailable());
+}
+
+TEST_F(QtSerialPortTest, LookAheadHoldsOneByteUntilTaken)
+{
+    ASSERT_TRUE(Open(kPort));
+    pty_.Send({0x41, 0x42});
+    ASSERT_TRUE(WaitForByte());
+    EXPECT_TRUE(port_.ByteAvailable());
+    EXPECT_EQ(port_.TakeByte(), 0x41);
+    ASSERT_TRUE(port_.ByteAvailable());
+    EXPECT_TRUE(port_.ByteAvailable());
+    EXPECT_EQ(port_.TakeByte(), 0x42);
+    EXPECT_FALSE(port_.ByteAvailable());
+}
+
+TEST_F(QtSerialPortTest, EmptyReadBlocksForTheReadTimeout)
+{
+    ASSERT_TRUE(Open(kPort));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(port_.ByteAvailable());
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(3));
+    EXPECT_LT(elapsed, std::chrono::seconds(2));
+}
+
+TEST_F(QtSerialPortTest, PurgeDropsInputAlreadyBuffered)
+{
+    ASSERT_TRUE(Open(kPort));
+    pty_.Send({1, 2, 3, 4});
+    ASSERT_TRUE(WaitForByte());
+    EXPECT_EQ(port_.TakeByte(), 1);
+    port_.PurgePort();
+    EXPECT_FALSE(port_.ByteAvailable());
+
+    pty_.Send({5});
+    ASSERT_TRUE(WaitForByte());
+    EXPECT_EQ(port_.TakeByte(), 5);
+}
+
+TEST_F(QtSerialPortTest, LineSettingsReachTheDevice)
+{
+    Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    ASSERT_TRUE(RegisterPortLink(kPort + 1, pty.Slave()));
+    // Our own descriptor of the slave, opened first, reads back what the port set.
+    const int slave = open(pty.Slave().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(slave, 0);
+    termios t{};
+
+    ASSERT_TRUE(Open(kPort + 1));
+    ASSERT_EQ(tcgetattr(slave, &t), 0);
+    EXPECT_EQ(cfgetospeed(&t), B19200);
+    EXPECT_EQ(cfgetispeed(&t), B19200);
+    EXPECT_EQ(t.c_cflag & CSIZE, tcflag_t(CS8));
+    EXPECT_FALSE(t.c_cflag & (PARENB | CSTOPB | CRTSCTS));
+    EXPECT_FALSE(t.c_iflag & (IXON | IXOFF | INPCK | ICRNL));
+    EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG));
+    EXPECT_FALSE(t.c_oflag & OPOST);
+
+    for (uint8_t code : {0, 3}) {
+        ASSERT_TRUE(Open(kPort + 1, code));
+        ASSERT_EQ(tcgetattr(slave, &t), 0);
+        EXPECT_FALSE(t.c_cflag & CSTOPB) << int(code);
+    }
+    // A pseudo-terminal forces 8 data bits without parity, but keeps the odd/even choice.
+    ASSERT_TRUE(Open(kPort + 1, 2, 1));
+    ASSERT_EQ(tcgetattr(slave, &t), 0);
+    EXPECT_TRUE(t.c_cflag & CSTOPB);
+    EXPECT_TRUE(t.c_cflag & PARODD);
+    ASSERT_TRUE(Open(kPort + 1, 1, 2, 7));
+    ASSERT_EQ(tcgetattr(slave, &t), 0);
+    EXPECT_FALSE(t.c_cflag & (PARODD | CSTOPB));
+    close(slave);
+}
+
+TEST_F(QtSerialPortTest, UnsupportedLineSettingsFailClosed)
+{
+    ASSERT_TRUE(Open(kPort));
+    EXPECT_FALSE(Open(kPort, 1, 0, 9));
+    EXPECT_EQ(port_.LastError(), PortError::Other);
+    EXPECT_FALSE(port_.IsOpen());
+    EXPECT_FALSE(Open(kPort, 1, 5));
+    EXPECT_EQ(port_.LastError(), PortError::Other);
+    EXPECT_TRUE(pty_.SlaveClosed());
+}
+
+TEST_F(QtSerialPortTest, MissingPortsAreNotFoundAndStayClosed)
+{
+    EXPECT_FALSE(Open(150));  // no link, no fixed device
+    EXPECT_EQ(port_.LastError(), PortError::NotFound);
+    EXPECT_FALSE(port_.IsOpen());
+
+    ASSERT_TRUE(RegisterPortLink(151, root_ / "gone"));
+    EXPECT_FALSE(Open(151));
+    EXPECT_EQ(port_.LastError(), PortError::NotFound);
+    EXPECT_FALSE(port_.IsOpen());
+    EXPECT_FALSE(port_.ByteAvailable());
+    EXPECT_EQ(Write({1}), Bytes());
+
+    ASSERT_TRUE(Open(kPort));
+    EXPECT_EQ(port_.LastError(), PortError::None);
+}
+
+TEST_F(QtSerialPortTest, OpeningAnotherPortClosesTheFirst)
+{
+    Pty second;
+    ASSERT_TRUE(second.Ok());
+    ASSERT_TRUE(RegisterPortLink(kPort + 1, second.Slave()));
+    ASSERT_TRUE(Open(kPort));
+    EXPECT_FALSE(pty_.SlaveClosed());
+    ASSERT_TRUE(Open(kPort + 1));
+    EXPECT_TRUE(pty_.SlaveClosed());
+    EXPECT_EQ(Write({0x5A}), Bytes{0x5A});
+    EXPECT_EQ(second.Receive(2), Bytes{0x5A});
+
+    EXPECT_FALSE(Open(150));
+    EXPECT_TRUE(second.SlaveClosed());
+}
+
+TEST_F(QtSerialPortTest, PortHeldByAnotherIsAccessDenied)
+{
+    QtSerialPort holder;
+    ASSERT_TRUE(holder.OpenPort(kPort, 19200, 8, 1, 0));
+    EXPECT_FALSE(Open(kPort));
+    EXPECT_EQ(port_.LastError(), PortError::AccessDenied);
+    EXPECT_FALSE(port_.IsOpen());
+    ASSERT_TRUE(holder.ClosePort());
+    EXPECT_TRUE(Open(kPort));
+}
+
+TEST_F(QtSerialPortTest, CloseIsIdempotent)
+{
+    EXPECT_TRUE(port_.ClosePort());
+    ASSERT_TRUE(Open(kPort));
+    EXPECT_TRUE(port_.ClosePort());
+    EXPECT_FALSE(port_.IsOpen());
+    EXPECT_TRUE(pty_.SlaveClosed());
+    EXPECT_TRUE(port_.ClosePort());
+}
+
+TEST_F(QtSerialPortTest, WriteThatCannotDrainGivesUpShortAndSendsNoMoreLater)
+{
+    ASSERT_TRUE(Open(kPort));
+    const Bytes big(1 << 20, 0x55);  // far beyond what the unread pseudo-terminal holds
+    const uint32_t written = port_.WriteBytes(big.data(), uint32_t(big.size()));
+    EXPECT_GT(written, 0u);
+    EXPECT_LT(written, big.size());
+
+    const std::size_t arrived = pty_.Receive(big.size(), 50).size();
+    EXPECT_LE(arrived, written);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(port_.ByteAvailable());  // a read also lets Qt send what it still holds
+    EXPECT_EQ(pty_.Receive(big.size(), 50).size(), 0u);
+}
+
+}  // namespace
+}  // namespace kolmaris
