@@ -144,7 +144,7 @@ StoreError TDataStore::AddLocRecord(std::span<const std::uint8_t, kLocRecordSize
       continue;
     std::uint32_t time = (lastLocTime_ & ~kLowTimeMask) |
                          (U32At<DiaOffset::Time>(event) & kLowTimeMask);
-    if (lastLocTime_ > time) time += kLowTimeSpan;
+    if (lastLocTime_ > time && time <= UINT32_MAX - kLowTimeSpan) time += kLowTimeSpan;
     WriteU32BE(std::span<std::uint8_t, 4>(event.data() + DiaOffset::Time, 4), time);
   }
   firstPendingDia_ = diaEvents_.size();
@@ -162,9 +162,10 @@ StoreError TDataStore::AddDiaEvent(std::span<const std::uint8_t, kDiaEventMemory
   event[DiaOffset::Element] = terminalEvent ? 0 : static_cast<std::uint8_t>((m0 >> 4) + 1);
   event[DiaOffset::Code] = terminalEvent ? static_cast<std::uint8_t>(m0 >> 4) : m2;
   if (terminalEvent && event[DiaOffset::Code] == kAcquisitionStartEvent) {
-    // Completed from the meteo record delivered before it, which is newer.
+    // Completed from the meteo record delivered before it, which is newer. Without one in the
+    // first 4096 s it keeps its own low bits instead of wrapping below zero.
     time |= lastLocTime_ & ~kLowTimeMask;
-    if (time > lastLocTime_) time -= kLowTimeSpan;
+    if (time > lastLocTime_ && time >= kLowTimeSpan) time -= kLowTimeSpan;
   }
   WriteU32BE(std::span<std::uint8_t, 4>(event.data() + DiaOffset::Time, 4), time);
   return Append(diaEvents_, event);
