@@ -88,6 +88,11 @@ TEST(TerminalMemory, PieceOfWrongSizeOrMissingStopsTheRead)
     EXPECT_EQ(ReadTerminalMemory(t.link, 0x100, buffer), 22u);
     EXPECT_EQ(t.requests.size(), 2u);
     EXPECT_EQ(buffer, Bytes(20, 0xAA));
+
+    // A failed write comes back whole, not as its low byte.
+    t.port.LimitWrites(0);
+    EXPECT_EQ(ReadTerminalMemory(t.link, 0x100, buffer), 0x20007u);
+    EXPECT_EQ(buffer, Bytes(20, 0xAA));
 }
 
 TEST(TerminalCommands, VersionTakesItsBytesByReplyLength)
