@@ -125,16 +125,16 @@ TEST_F(QtSerialPortTest, BytesPassUnchangedBothWays)
     EXPECT_TRUE(port_.IsOpen());
     EXPECT_EQ(port_.LastError(), PortError::None);
 
-    // Line-discipline specials: CR, LF, ^C, XON, XOFF, DEL, 0x00, 0xFF.
-    const Bytes specials{0xFF, 0x0D, 0x0A, 0x03, 0x11, 0x13, 0x7F, 0x00, 0xFE};
-    EXPECT_EQ(Write(specials), specials);
-    EXPECT_EQ(pty_.Receive(specials.size() + 1), specials);
+    // Bytes a terminal line discipline would act on: CR, LF, ^C, XON, XOFF, DEL, 0x00, 0xFF.
+    const Bytes controlBytes{0xFF, 0x0D, 0x0A, 0x03, 0x11, 0x13, 0x7F, 0x00, 0xFE};
+    EXPECT_EQ(Write(controlBytes), controlBytes);
+    EXPECT_EQ(pty_.Receive(controlBytes.size() + 1), controlBytes);
 
-    pty_.Send(specials);
+    pty_.Send(controlBytes);
     Bytes received;
-    while (received.size() < specials.size() && WaitForByte())
+    while (received.size() < controlBytes.size() && WaitForByte())
         received.push_back(port_.TakeByte());
-    EXPECT_EQ(received, specials);
+    EXPECT_EQ(received, controlBytes);
     EXPECT_FALSE(port_.ByteAvailable());
 }
 
