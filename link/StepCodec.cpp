@@ -8,8 +8,8 @@ namespace {
 constexpr std::array<uint8_t, 16> kCrcNibbleTable{0x00, 0x9D, 0x23, 0xBE, 0x46, 0xDB, 0x65, 0xF8,
                                                   0x8C, 0x11, 0xAF, 0x32, 0xCA, 0x57, 0xE9, 0x74};
 
-// Unpacked body: header, payload (0..19) and CRC.
-constexpr std::size_t kMaxBody = 2 + kMaxRequestPayload;
+// Unpacked body: header, payload and CRC.
+constexpr std::size_t kMaxBody = 2 + kMaxReplyPayload;
 
 }  // namespace
 
@@ -27,7 +27,7 @@ uint8_t FrameCrc(const uint8_t* bytes, std::size_t count)
 std::optional<std::size_t> EncodeFrameWithEnd(std::span<const uint8_t> payload, uint8_t headerType, uint8_t endByte,
                                               uint8_t* out)
 {
-    if (payload.size() > kMaxRequestPayload)
+    if (payload.size() > kMaxReplyPayload)
         return std::nullopt;
 
     std::array<uint8_t, kMaxBody> body{};

@@ -30,8 +30,8 @@ inline constexpr std::array<uint8_t, 2> kExpectedReplyEnd{0xAE, 0x97};
 // CRC-8 of the 1-Wire form (reflected polynomial 0x8C), initial 0, no final XOR.
 uint8_t FrameCrc(const uint8_t* bytes, std::size_t count);
 
-// Encodes a frame ending in `endByte`. Returns the frame length, or nothing when the
-// payload is longer than 19 bytes. `out` must hold kMaxFrameBytes bytes.
+// Encodes a frame ending in `endByte`. Returns the frame length, or nothing when the payload
+// is longer than a reply can be (21 bytes). `out` must hold kReceiveBufferBytes bytes.
 std::optional<std::size_t> EncodeFrameWithEnd(std::span<const uint8_t> payload, uint8_t headerType, uint8_t endByte,
                                               uint8_t* out);
 

@@ -82,11 +82,11 @@ TEST(EncodeFrame, RefusesTwentyBytesAndLeavesToggle)
 TEST(DecodeFrame, RoundTripsEveryLengthAndType)
 {
     for (uint8_t type = 0; type < 4; ++type)
-        for (std::size_t len = 0; len <= 19; ++len) {
+        for (std::size_t len = 0; len <= 21; ++len) {
             std::vector<uint8_t> payload(len);
             for (std::size_t i = 0; i < len; ++i)
                 payload[i] = static_cast<uint8_t>(i * 37 + type * 101 + 0x80 * (i % 2));
-            std::vector<uint8_t> frame(26);
+            std::vector<uint8_t> frame(29);
             const auto n = EncodeFrameWithEnd(payload, type, 0x97, frame.data());
             ASSERT_TRUE(n);
             frame.resize(*n);
