@@ -28,8 +28,9 @@ inline constexpr StoreError kStoreNoMemory = 128;     // record limit reached or
 
 class TDataStore {
  public:
-  // Ten times the records a full 128 KiB data memory can hold; guards against a ring without an
-  // end mark that would otherwise be parsed round and round.
+  // Well above a full data memory (at most 26214 records) plus the full rings of 16 probes
+  // (4096 records and 512 spectra each); stops a ring without an end mark from being parsed round
+  // and round until memory runs out.
   static constexpr std::size_t kDefaultRecordLimit = 262144;
 
   // `recordLimit` bounds the records kept over all lists; an add beyond it returns 128.

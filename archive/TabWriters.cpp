@@ -14,7 +14,8 @@ constexpr const char* kEol = "\r\n";
 
 // The degree sign is the single byte 0xB0.
 constexpr const char* kRadonHeader =
-    "record\ttime\tradon[Bq/m3]\tsum1\tsum2\tsum3\tsum4\ttemperature[\xB0" "C]\thumidity[%]\tHV\r\n";
+    "record\ttime\tradon[Bq/m3]\tsum1\tsum2\tsum3\tsum4\ttemperature[\xB0"
+    "C]\thumidity[%]\tHV\r\n";
 constexpr const char* kLocHeader =
     "record\ttime\tpressure[hPa]\ttemperature[\xB0" "C]\thumidity[%]\tvoltage[V]\r\n";
 constexpr const char* kDiaHeader = "record\ttime\tmesh\toutput\tcomment\r\n";

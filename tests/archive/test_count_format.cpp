@@ -56,19 +56,5 @@ TEST(MeasuredValues, TerminalMeteoTexts) {
   EXPECT_DOUBLE_EQ(TerminalTemperature(2700), -3.2);
 }
 
-TEST(MeasuredValues, RadonRecordFields) {
-  RadonRecord r{};
-  r[RadonOffset::Temperature] = 0xFB;  // -5
-  r[RadonOffset::Flags] = 0x80 | 57;
-  r[RadonOffset::HV] = 200;
-  EXPECT_EQ(ProbeTemperature(r), -5);
-  EXPECT_EQ(ProbeHumidity(r), 57);
-  EXPECT_EQ(ProbeHV(r), 200);
-  EXPECT_TRUE(HasCompressedCounts(r));
-  r[RadonOffset::Flags] = 0x7F;
-  EXPECT_FALSE(HasCompressedCounts(r));
-  EXPECT_EQ(ProbeHumidity(r), 127);
-}
-
 }  // namespace
 }  // namespace kolmaris
