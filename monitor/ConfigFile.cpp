@@ -59,9 +59,10 @@ LoadResult LoadConfig(const fs::path& path, LinkSettings& settings)
     const int fields = std::fscanf(file.get(), kConfigFormat, &port, &timeout, &attempts);
     if (fields >= 1)
         settings.configuredPort = LowByte(port);
-    if (fields >= 2)
+    // Values no dialog could set (a negative time-out would freeze every wait) are ignored.
+    if (fields >= 2 && timeout >= kMinReplyTimeout && timeout <= kMaxReplyTimeout)
         settings.replyTimeout = static_cast<uint32_t>(timeout);
-    if (fields >= 3)
+    if (fields >= 3 && attempts >= kMinAttemptCount && attempts <= kMaxAttemptCount)
         settings.attemptCount = attempts;
     return LoadResult::Loaded;
 }

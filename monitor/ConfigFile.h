@@ -12,6 +12,12 @@ struct LinkSettings {
     int attemptCount = 3;
 };
 
+// Values outside these bounds in a file are ignored.
+inline constexpr int kMinReplyTimeout = 1;
+inline constexpr int kMaxReplyTimeout = 60000;
+inline constexpr int kMinAttemptCount = 1;
+inline constexpr int kMaxAttemptCount = 15;
+
 inline constexpr char kConfigFileName[] = "Kolmaris_V2.cfg";
 inline constexpr char kConfigWarningCaption[] = "Warning";
 inline constexpr char kCannotReadConfigText[] = "Cannot read configuration, setting default values..";
@@ -26,7 +32,7 @@ enum class SaveResult { Saved, CannotCreate };
 
 // Sets the attempt count to 3, then reads "COM: %d", "TimeOut: %d", "AttemptCount: %d"
 // as far as the file matches; the fields read replace the settings, the others stay.
-// The port keeps only its low byte.
+// The port keeps only its low byte; a time-out or attempt count out of bounds is ignored.
 LoadResult LoadConfig(const std::filesystem::path& path, LinkSettings& settings);
 
 // Writes the three lines, the port as its low byte.

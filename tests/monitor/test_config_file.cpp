@@ -42,12 +42,12 @@ TEST_F(ConfigFileTest, DefaultsAreWrittenAsThreeLines)
 
 TEST_F(ConfigFileTest, SavedSettingsLoadBack)
 {
-    const LinkSettings saved{17, 4000000000u, 15};
+    const LinkSettings saved{17, 60000, 15};
     ASSERT_EQ(SaveConfig(file_, saved), SaveResult::Saved);
     LinkSettings loaded;
     ASSERT_EQ(LoadConfig(file_, loaded), LoadResult::Loaded);
     EXPECT_EQ(loaded.configuredPort, 17);
-    EXPECT_EQ(loaded.replyTimeout, 4000000000u);
+    EXPECT_EQ(loaded.replyTimeout, 60000u);
     EXPECT_EQ(loaded.attemptCount, 15);
 }
 
@@ -89,6 +89,21 @@ TEST_F(ConfigFileTest, ScanStopsAtFirstMismatchKeepingEarlierFields)
     ASSERT_EQ(LoadConfig(file_, settings), LoadResult::Loaded);
     EXPECT_EQ(settings.configuredPort, 0);
     EXPECT_EQ(settings.replyTimeout, 200u);
+}
+
+TEST_F(ConfigFileTest, OutOfBoundsTimeOutAndAttemptsAreIgnored)
+{
+    LinkSettings settings;
+    Write("COM: 5\nTimeOut: -1\nAttemptCount: 0\n");
+    ASSERT_EQ(LoadConfig(file_, settings), LoadResult::Loaded);
+    EXPECT_EQ(settings.configuredPort, 5);
+    EXPECT_EQ(settings.replyTimeout, 200u);
+    EXPECT_EQ(settings.attemptCount, 3);
+
+    Write("COM: 5\nTimeOut: 60001\nAttemptCount: 16\n");
+    ASSERT_EQ(LoadConfig(file_, settings), LoadResult::Loaded);
+    EXPECT_EQ(settings.replyTimeout, 200u);
+    EXPECT_EQ(settings.attemptCount, 3);
 }
 
 TEST_F(ConfigFileTest, WhitespaceInTheFormatMatchesAnyRun)
