@@ -16,7 +16,6 @@ std::string FormatEngineering(std::uint32_t value);
 // Plain number unless bit 7 of `formatFlags` marks the value as compressed; a compressed value is
 // expanded and printed with FormatEngineering when `engineering` is set.
 std::string FormatCount(std::uint16_t value, std::uint8_t formatFlags, bool engineering);
-std::string FormatCountBE(std::span<const std::uint8_t, 2> bytes, std::uint8_t formatFlags,
-                          bool engineering);
+std::string FormatCountBE(std::span<const std::uint8_t, 2> bytes, std::uint8_t formatFlags, bool engineering);
 
 }  // namespace kolmaris

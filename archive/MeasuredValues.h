@@ -13,9 +13,9 @@ namespace kolmaris {
 std::string FormatFixed(double value, int decimals);
 
 // Terminal meteo values.
-double TerminalTemperature(std::uint16_t raw);  // deg C from tenths of a kelvin, may be negative
-double TerminalHumidity(std::uint16_t raw);     // %
-double AccumulatorVoltage(std::uint16_t raw);   // V
+double TerminalTemperature(std::uint16_t raw);             // deg C from tenths of a kelvin, may be negative
+double TerminalHumidity(std::uint16_t raw);                // %
+double AccumulatorVoltage(std::uint16_t raw);              // V
 std::string FormatTerminalTemperature(std::uint16_t raw);  // "%0.1f"
 std::string FormatTerminalHumidity(std::uint16_t raw);     // "%0.1f"
 std::string FormatAccumulatorVoltage(std::uint16_t raw);   // "%0.2f"

@@ -65,42 +65,49 @@ inline constexpr std::size_t Code = 5;     // element answer code, or terminal e
 inline constexpr std::uint8_t kTerminalEventMark = 0xFC;  // m2 of a terminal event in memory
 inline constexpr std::uint8_t kAcquisitionStartEvent = 15;
 
-constexpr std::uint16_t ReadU16BE(std::span<const std::uint8_t, 2> b) {
-  return static_cast<std::uint16_t>(b[0] << 8 | b[1]);
+constexpr std::uint16_t ReadU16BE(std::span<const std::uint8_t, 2> b)
+{
+    return static_cast<std::uint16_t>(b[0] << 8 | b[1]);
 }
 
-constexpr std::uint32_t ReadU32BE(std::span<const std::uint8_t, 4> b) {
-  return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
+constexpr std::uint32_t ReadU32BE(std::span<const std::uint8_t, 4> b)
+{
+    return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
 }
 
-constexpr void WriteU32BE(std::span<std::uint8_t, 4> b, std::uint32_t v) {
-  b[0] = static_cast<std::uint8_t>(v >> 24);
-  b[1] = static_cast<std::uint8_t>(v >> 16);
-  b[2] = static_cast<std::uint8_t>(v >> 8);
-  b[3] = static_cast<std::uint8_t>(v);
+constexpr void WriteU32BE(std::span<std::uint8_t, 4> b, std::uint32_t v)
+{
+    b[0] = static_cast<std::uint8_t>(v >> 24);
+    b[1] = static_cast<std::uint8_t>(v >> 16);
+    b[2] = static_cast<std::uint8_t>(v >> 8);
+    b[3] = static_cast<std::uint8_t>(v);
 }
 
 // Field views with the offset checked at compile time: U16At<RadonOffset::Radon>(record).
 template <std::size_t Offset, std::size_t N>
-constexpr std::span<const std::uint8_t, 2> Bytes2At(const std::array<std::uint8_t, N>& r) {
-  static_assert(Offset + 2 <= N);
-  return std::span<const std::uint8_t, 2>(r.data() + Offset, 2);
+constexpr std::span<const std::uint8_t, 2> Bytes2At(const std::array<std::uint8_t, N>& r)
+{
+    static_assert(Offset + 2 <= N);
+    return std::span<const std::uint8_t, 2>(r.data() + Offset, 2);
 }
 
 template <std::size_t Offset, std::size_t N>
-constexpr std::span<const std::uint8_t, 4> Bytes4At(const std::array<std::uint8_t, N>& r) {
-  static_assert(Offset + 4 <= N);
-  return std::span<const std::uint8_t, 4>(r.data() + Offset, 4);
+constexpr std::span<const std::uint8_t, 4> Bytes4At(const std::array<std::uint8_t, N>& r)
+{
+    static_assert(Offset + 4 <= N);
+    return std::span<const std::uint8_t, 4>(r.data() + Offset, 4);
 }
 
 template <std::size_t Offset, std::size_t N>
-constexpr std::uint16_t U16At(const std::array<std::uint8_t, N>& r) {
-  return ReadU16BE(Bytes2At<Offset>(r));
+constexpr std::uint16_t U16At(const std::array<std::uint8_t, N>& r)
+{
+    return ReadU16BE(Bytes2At<Offset>(r));
 }
 
 template <std::size_t Offset, std::size_t N>
-constexpr std::uint32_t U32At(const std::array<std::uint8_t, N>& r) {
-  return ReadU32BE(Bytes4At<Offset>(r));
+constexpr std::uint32_t U32At(const std::array<std::uint8_t, N>& r)
+{
+    return ReadU32BE(Bytes4At<Offset>(r));
 }
 
 }  // namespace kolmaris

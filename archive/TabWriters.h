@@ -10,13 +10,11 @@
 namespace kolmaris {
 
 // Radon records of one probe, oldest first; record number = numberOffset + store index + 1.
-void WriteRadonFile(std::ostream& out, bool append, const TDataStore& store, int probeSlot,
-                    int numberOffset);
+void WriteRadonFile(std::ostream& out, bool append, const TDataStore& store, int probeSlot, int numberOffset);
 
 // Spectra of one probe, newest first; labelled by time when firstBlock is 0, else by block number
 // firstBlock + store index.
-void WriteSpectrumFile(std::ostream& out, bool append, const TDataStore& store, int probeSlot,
-                       int firstBlock);
+void WriteSpectrumFile(std::ostream& out, bool append, const TDataStore& store, int probeSlot, int firstBlock);
 
 // Meteo records of the terminal, oldest first.
 void WriteLocFile(std::ostream& out, bool append, const TDataStore& store);

@@ -17,12 +17,12 @@ inline constexpr TerminalTime kLastTerminalTime = 3155759999u;
 using TimeDigits = std::array<std::uint8_t, 12>;
 
 struct TimeFields {
-  int year = 0;  // 0..99 for 2000..2099
-  int month = 1;
-  int day = 1;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
+    int year = 0;  // 0..99 for 2000..2099
+    int month = 1;
+    int day = 1;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
 };
 
 // Result codes of FieldsToTime, in the order the fields are checked.

@@ -17,14 +17,14 @@ inline constexpr uint8_t kFunctionProbe = 3;
 inline constexpr uint8_t kOutOfRangeContacts = 3;
 
 // Status flag bits after NormaliseFlags.
-inline constexpr uint8_t kFlagManualOn = 0x01;      // manual mode: relay commanded on
-inline constexpr uint8_t kFlagAutomatic = 0x02;     // automatic mode
-inline constexpr uint8_t kFlagAutoDemand = 0x04;    // automatic mode: relay demanded on
-inline constexpr uint8_t kFlagRelayFailure = 0x08;  // actual relay state differs from the demanded one
-inline constexpr uint8_t kFlagRelayOn = 0x10;       // relay actually on
-inline constexpr uint8_t kFlagNoCharger = 0x20;     // terminal: charger not connected
-inline constexpr uint8_t kFlagAdministrator = 0x40; // terminal
-inline constexpr uint8_t kFlagHostRs232 = 0x80;     // terminal: host channel RS232 (clear: USB)
+inline constexpr uint8_t kFlagManualOn = 0x01;       // manual mode: relay commanded on
+inline constexpr uint8_t kFlagAutomatic = 0x02;      // automatic mode
+inline constexpr uint8_t kFlagAutoDemand = 0x04;     // automatic mode: relay demanded on
+inline constexpr uint8_t kFlagRelayFailure = 0x08;   // actual relay state differs from the demanded one
+inline constexpr uint8_t kFlagRelayOn = 0x10;        // relay actually on
+inline constexpr uint8_t kFlagNoCharger = 0x20;      // terminal: charger not connected
+inline constexpr uint8_t kFlagAdministrator = 0x40;  // terminal
+inline constexpr uint8_t kFlagHostRs232 = 0x80;      // terminal: host channel RS232 (clear: USB)
 
 // Relay modes, as sent by SetRelayMode and derived from the flags.
 inline constexpr uint8_t kRelayOff = 0;
@@ -35,7 +35,7 @@ inline constexpr uint8_t kRelayAuto = 2;
 inline constexpr std::size_t kElementStatusReplyBytes = 20;
 
 struct ElementStatus {
-    uint16_t kind = 0;           // bits 0-2 function code, bits 6-7 failed contacts
+    uint16_t kind = 0;  // bits 0-2 function code, bits 6-7 failed contacts
     uint32_t valueA = 0;
     uint32_t valueB = 0;
     uint32_t radon = 0;          // short-term, Bq/m3
@@ -44,10 +44,10 @@ struct ElementStatus {
     uint32_t humidity = 0;       // percent relative humidity
     uint8_t largeValues = 0;     // 1: the radon fields came compressed
     uint32_t valueC = 0;
-    uint8_t hvCheck = 0;         // probe high-voltage check, raw
-    uint8_t statusFlags = 0;     // normalised
+    uint8_t hvCheck = 0;      // probe high-voltage check, raw
+    uint8_t statusFlags = 0;  // normalised
     uint8_t flagD = 0;
-    float voltage = 0.0f;        // supply voltage, V
+    float voltage = 0.0f;  // supply voltage, V
 };
 
 uint8_t FunctionCode(uint16_t kind);

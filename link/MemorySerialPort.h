@@ -35,7 +35,10 @@ public:
 
     // Bytes for the program to read.
     void Deliver(std::span<const uint8_t> bytes);
-    void Deliver(std::initializer_list<uint8_t> bytes) { Deliver(std::span<const uint8_t>(bytes.begin(), bytes.size())); }
+    void Deliver(std::initializer_list<uint8_t> bytes)
+    {
+        Deliver(std::span<const uint8_t>(bytes.begin(), bytes.size()));
+    }
 
     // Fault injection: accept at most this many further bytes (then writes come up short).
     void LimitWrites(std::size_t bytes) { writeBudget_ = bytes; }

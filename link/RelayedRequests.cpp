@@ -214,9 +214,9 @@ uint32_t RequestProbeControl(StepLink& link, uint8_t addr, uint8_t flags, uint32
 {
     const uint8_t check = static_cast<uint8_t>(~flags);
     if (flags & kFlagSetClock) {
-        return Relay(link, {addr, kElemProbeControl, flags, check, static_cast<uint8_t>(time >> 24),
-                            static_cast<uint8_t>(time >> 16), static_cast<uint8_t>(time >> 8),
-                            static_cast<uint8_t>(time)});
+        return Relay(link,
+                     {addr, kElemProbeControl, flags, check, static_cast<uint8_t>(time >> 24),
+                      static_cast<uint8_t>(time >> 16), static_cast<uint8_t>(time >> 8), static_cast<uint8_t>(time)});
     }
     return Relay(link, {addr, kElemProbeControl, flags, check, ProbeControlCode[0], ProbeControlCode[1],
                         ProbeControlCode[2], ProbeControlCode[3]});

@@ -12,9 +12,9 @@ namespace kolmaris {
 
 inline constexpr uint8_t kFrameStart = 0xD1;
 inline constexpr std::size_t kMaxRequestPayload = 19;
-inline constexpr std::size_t kMaxFrameBytes = 26;      // a 19-byte payload on the wire
+inline constexpr std::size_t kMaxFrameBytes = 26;  // a 19-byte payload on the wire
 inline constexpr std::size_t kReceiveBufferBytes = 29;
-inline constexpr std::size_t kMaxReplyPayload = 21;    // what 29 wire bytes can carry
+inline constexpr std::size_t kMaxReplyPayload = 21;  // what 29 wire bytes can carry
 
 inline constexpr uint32_t kErrEndByte = 1;
 inline constexpr uint32_t kErrPayloadTooLong = 0x2000B;

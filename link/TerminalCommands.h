@@ -23,7 +23,7 @@ inline constexpr uint8_t kAcquisitionClearHistory = 0x5A;
 inline constexpr uint8_t kAcquisitionSleepOff = 0x86;
 inline constexpr uint8_t kAcquisitionSleepOn = 0x87;
 inline constexpr uint8_t kAcquisitionContinue = 0xB4;
-inline constexpr uint8_t kAcquisitionStartNew = 0xB5;      // after kAcquisitionRecordingOn
+inline constexpr uint8_t kAcquisitionStartNew = 0xB5;  // after kAcquisitionRecordingOn
 
 // Reads buffer.size() bytes from `address` in pieces that never cross a 16-byte boundary.
 // 0, 0x80002 (range beyond 0x1FFFF, nothing sent), the full send error, a link error,

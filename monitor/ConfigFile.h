@@ -7,7 +7,7 @@
 namespace kolmaris {
 
 struct LinkSettings {
-    int configuredPort = 0;  // COM number 0-255; 0 = automatic detection
+    int configuredPort = 0;       // COM number 0-255; 0 = automatic detection
     uint32_t replyTimeout = 200;  // ms
     int attemptCount = 3;
 };

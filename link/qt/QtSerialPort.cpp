@@ -20,21 +20,30 @@ std::optional<QSerialPort::DataBits> DataBitsFor(uint8_t byteSize)
 std::optional<QSerialPort::Parity> ParityFor(uint8_t parity)
 {
     switch (parity) {
-    case 0: return QSerialPort::NoParity;
-    case 1: return QSerialPort::OddParity;
-    case 2: return QSerialPort::EvenParity;
-    case 3: return QSerialPort::MarkParity;
-    case 4: return QSerialPort::SpaceParity;
-    default: return std::nullopt;
+        case 0:
+            return QSerialPort::NoParity;
+        case 1:
+            return QSerialPort::OddParity;
+        case 2:
+            return QSerialPort::EvenParity;
+        case 3:
+            return QSerialPort::MarkParity;
+        case 4:
+            return QSerialPort::SpaceParity;
+        default:
+            return std::nullopt;
     }
 }
 
 PortError OpenErrorFor(QSerialPort::SerialPortError error)
 {
     switch (error) {
-    case QSerialPort::PermissionError: return PortError::AccessDenied;  // also a busy or locked device
-    case QSerialPort::DeviceNotFoundError: return PortError::NotFound;
-    default: return PortError::Other;
+        case QSerialPort::PermissionError:
+            return PortError::AccessDenied;  // also a busy or locked device
+        case QSerialPort::DeviceNotFoundError:
+            return PortError::NotFound;
+        default:
+            return PortError::Other;
     }
 }
 
@@ -79,9 +88,7 @@ bool QtSerialPort::OpenPort(uint8_t port, uint32_t baud, uint8_t byteSize, uint8
 // RTS on, DTR off. A device that has no modem-control lines refuses as unsupported.
 bool QtSerialPort::SetModemLines()
 {
-    const auto set = [this](bool done) {
-        return done || port_.error() == QSerialPort::UnsupportedOperationError;
-    };
+    const auto set = [this](bool done) { return done || port_.error() == QSerialPort::UnsupportedOperationError; };
     return set(port_.setDataTerminalReady(false)) && set(port_.setRequestToSend(true));
 }
 

@@ -41,7 +41,10 @@ public:
     bool Ok() const { return !slave_.empty(); }
     const std::string& Slave() const { return slave_; }
 
-    void Send(const Bytes& bytes) const { ASSERT_EQ(write(master_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+    void Send(const Bytes& bytes) const
+    {
+        ASSERT_EQ(write(master_, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    }
 
     // Up to `count` bytes, until nothing more arrives for `quietMs`.
     Bytes Receive(std::size_t count, int quietMs = 1000) const
@@ -110,7 +113,10 @@ protected:
         return false;
     }
 
-    Bytes Write(const Bytes& bytes) { return Bytes(bytes.begin(), bytes.begin() + port_.WriteBytes(bytes.data(), uint32_t(bytes.size()))); }
+    Bytes Write(const Bytes& bytes)
+    {
+        return Bytes(bytes.begin(), bytes.begin() + port_.WriteBytes(bytes.data(), uint32_t(bytes.size())));
+    }
 
     static constexpr uint8_t kPort = 200;
     fs::path root_;
