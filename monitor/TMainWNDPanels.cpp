@@ -1,0 +1,4 @@
+#include "TMainWND.h"
+
+namespace kolmaris {
+}  // namespace kolmaris

@@ -1,0 +1,7 @@
+#include "TMainWND.h"
+
+namespace kolmaris {
+
+void TMainWND::Timer1Timer() {}
+
+}  // namespace kolmaris
