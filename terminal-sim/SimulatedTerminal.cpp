@@ -1,0 +1,136 @@
+#include "SimulatedTerminal.h"
+
+#include "CommandSet.h"
+#include "FrameFrontEnd.h"
+#include "LineNoise.h"
+#include "SimRandom.h"
+#include "TerminalCore.h"
+
+#include <cmath>
+#include <utility>
+
+namespace kolmaris {
+
+using namespace sim;
+
+struct SimulatedTerminal::Impl {
+    explicit Impl(const Scenario& s)
+        : scenario(s),
+          core(s),
+          front([this](const Frame& request) { return Answer(request); }),
+          toTerminal(s.faults.corruptionRate, s.faults.lossRate, Mix(s.seed ^ 0x494E)),
+          toProgram(s.faults.corruptionRate, s.faults.lossRate, Mix(s.seed ^ 0x4F5554))
+    {
+    }
+
+    std::optional<Frame> Answer(const Frame& request)
+    {
+        ++frames;
+        if (Unplugged())
+            return std::nullopt;
+        return AnswerRequest(core, request, scenario.faults.refusedCommands);
+    }
+
+    bool Unplugged() const
+    {
+        return scenario.faults.stopAnsweringAfter >= 0 &&
+               frames > static_cast<uint64_t>(scenario.faults.stopAnsweringAfter);
+    }
+
+    Scenario scenario;
+    TerminalCore core;
+    FrameFrontEnd front;
+    LineNoise toTerminal;
+    LineNoise toProgram;
+    std::vector<uint8_t> output;
+    uint64_t frames = 0;
+    uint64_t drivingMs = 0;
+    double pendingTerminalMs = 0.0;
+};
+
+SimulatedTerminal::SimulatedTerminal(const Scenario& scenario) : impl_(std::make_unique<Impl>(scenario)) {}
+
+SimulatedTerminal::~SimulatedTerminal() = default;
+
+void SimulatedTerminal::Receive(std::span<const uint8_t> bytesFromProgram)
+{
+    Impl& d = *impl_;
+    const auto arrived = d.toTerminal.Pass(bytesFromProgram);
+    auto answer = d.front.Feed(arrived);
+    if (d.Unplugged())
+        return;
+    const auto sent = d.toProgram.Pass(answer);
+    d.output.insert(d.output.end(), sent.begin(), sent.end());
+}
+
+std::vector<uint8_t> SimulatedTerminal::TakeOutput()
+{
+    return std::exchange(impl_->output, {});
+}
+
+void SimulatedTerminal::AdvanceMs(uint64_t ms)
+{
+    Impl& d = *impl_;
+    d.drivingMs += ms;
+    d.pendingTerminalMs += static_cast<double>(ms) * std::max(0.0, d.scenario.terminal.timeAcceleration);
+    const double whole = std::floor(d.pendingTerminalMs);
+    d.pendingTerminalMs -= whole;
+    d.core.Advance(static_cast<uint64_t>(whole));
+}
+
+uint64_t SimulatedTerminal::NowMs() const
+{
+    return impl_->drivingMs;
+}
+
+TerminalTime SimulatedTerminal::Time() const
+{
+    return impl_->core.Now();
+}
+
+uint32_t SimulatedTerminal::MemoryPointer() const
+{
+    return impl_->core.Memory().Pointer();
+}
+
+bool SimulatedTerminal::MemoryWrapped() const
+{
+    return impl_->core.Memory().Wrapped();
+}
+
+std::span<const uint8_t> SimulatedTerminal::Memory() const
+{
+    return impl_->core.Memory().Bytes();
+}
+
+std::vector<MemoryRecordInfo> SimulatedTerminal::RecordsInMemory() const
+{
+    return impl_->core.Memory().Records();
+}
+
+bool SimulatedTerminal::AcquisitionRunning() const
+{
+    return impl_->core.Running();
+}
+
+bool SimulatedTerminal::RecordingOn() const
+{
+    return impl_->core.Recording();
+}
+
+uint8_t SimulatedTerminal::Channel() const
+{
+    return impl_->core.Mesh().ram.channel;
+}
+
+uint64_t SimulatedTerminal::FramesReceived() const
+{
+    return impl_->frames;
+}
+
+const Scenario& SimulatedTerminal::GetScenario() const
+{
+    return impl_->scenario;
+}
+
+}  // namespace kolmaris
