@@ -111,7 +111,7 @@ bool JsonFields::Present(const char* key)
     return object_.contains(QLatin1String(key));
 }
 
-std::optional<QJsonValue> JsonFields::Value(const char* key)
+std::optional<QJsonValue> JsonFields::Take(const char* key)
 {
     if (!Present(key) || Failed())
         return std::nullopt;
@@ -120,7 +120,7 @@ std::optional<QJsonValue> JsonFields::Value(const char* key)
 
 std::optional<int64_t> JsonFields::IntegerValue(const char* key, int64_t min, int64_t max)
 {
-    const auto value = Value(key);
+    const auto value = Take(key);
     if (!value)
         return std::nullopt;
     return JsonIntegerAt(*value, PathOf(key), min, max, error_);
@@ -128,7 +128,7 @@ std::optional<int64_t> JsonFields::IntegerValue(const char* key, int64_t min, in
 
 void JsonFields::Unsigned64(const char* key, uint64_t& field)
 {
-    const auto value = Value(key);
+    const auto value = Take(key);
     if (!value)
         return;
     std::optional<uint64_t> v;
@@ -145,7 +145,7 @@ void JsonFields::Unsigned64(const char* key, uint64_t& field)
 
 void JsonFields::Number(const char* key, double& field, double min, double max)
 {
-    const auto value = Value(key);
+    const auto value = Take(key);
     if (!value)
         return;
     const double d = value->toDouble();
@@ -158,7 +158,7 @@ void JsonFields::Number(const char* key, double& field, double min, double max)
 
 void JsonFields::Boolean(const char* key, bool& field)
 {
-    const auto value = Value(key);
+    const auto value = Take(key);
     if (!value)
         return;
     if (value->isBool())
@@ -169,7 +169,7 @@ void JsonFields::Boolean(const char* key, bool& field)
 
 void JsonFields::Text(const char* key, std::string& field, std::size_t maxLength)
 {
-    const auto value = Value(key);
+    const auto value = Take(key);
     if (!value)
         return;
     const std::string text = value->toString().toStdString();
@@ -182,7 +182,7 @@ void JsonFields::Text(const char* key, std::string& field, std::size_t maxLength
 
 std::optional<std::size_t> JsonFields::Choice(const char* key, const std::vector<const char*>& names)
 {
-    const auto value = Value(key);
+    const auto value = Take(key);
     if (!value)
         return std::nullopt;
     std::string expected;
@@ -197,7 +197,7 @@ std::optional<std::size_t> JsonFields::Choice(const char* key, const std::vector
 
 std::optional<QJsonObject> JsonFields::Object(const char* key)
 {
-    const auto value = Value(key);
+    const auto value = Take(key);
     if (!value)
         return std::nullopt;
     if (value->isObject())
@@ -208,7 +208,7 @@ std::optional<QJsonObject> JsonFields::Object(const char* key)
 
 std::optional<QJsonArray> JsonFields::Array(const char* key)
 {
-    const auto value = Value(key);
+    const auto value = Take(key);
     if (!value)
         return std::nullopt;
     if (value->isArray())

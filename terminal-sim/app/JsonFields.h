@@ -56,6 +56,9 @@ public:
     std::optional<QJsonObject> Object(const char* key);
     std::optional<QJsonArray> Array(const char* key);
 
+    // The raw value of a key, marked as read; nullopt when missing or after a failure.
+    std::optional<QJsonValue> Take(const char* key);
+
     // Reports the first key that no read asked for.
     void Finish();
 
@@ -65,7 +68,6 @@ public:
 private:
     bool Present(const char* key);
     std::optional<int64_t> IntegerValue(const char* key, int64_t min, int64_t max);
-    std::optional<QJsonValue> Value(const char* key);
 
     const QJsonObject& object_;
     std::string path_;

@@ -77,26 +77,30 @@ std::optional<TerminalTime> ParseDateTime(const std::string& text)
     return time;
 }
 
-void ReadStartTime(JsonFields& f, const QJsonObject& object, TerminalTime& field)
+// Seconds since 2000, "YYYY-MM-DD hh:mm:ss" or "now".
+void ReadStartTime(JsonFields& f, TerminalTime& field)
 {
-    const QJsonValue value = object.value(QLatin1String("startTime"));
-    if (value.isString() && !value.toString().startsWith(QLatin1String("0x"))) {
-        const std::string text = value.toString().toStdString();
-        const auto time = text == "now" ? std::optional(PcTimeToTerminalTime()) : ParseDateTime(text);
-        if (time)
-            field = *time;
-        else
-            f.Fail(f.PathOf("startTime"), "expected \"YYYY-MM-DD hh:mm:ss\" (2000-2099), \"now\" or seconds since "
-                                          "2000, found " + DescribeJson(value));
-        f.Integer("startTime", field, 0, 0);  // marks the key as read; the value is taken above
+    const auto value = f.Take("startTime");
+    if (!value)
         return;
+    std::optional<TerminalTime> time;
+    if (const auto seconds = JsonInteger(*value)) {
+        if (*seconds >= 0 && *seconds <= kLastTerminalTime)
+            time = static_cast<TerminalTime>(*seconds);
+    } else if (value->isString()) {
+        const std::string text = value->toString().toStdString();
+        time = text == "now" ? std::optional(PcTimeToTerminalTime()) : ParseDateTime(text);
     }
-    f.Integer("startTime", field, 0, kLastTerminalTime);
+    if (time)
+        field = *time;
+    else
+        f.Fail(f.PathOf("startTime"), "expected \"YYYY-MM-DD hh:mm:ss\" (2000-2099), \"now\" or seconds since 2000, "
+                                      "found " + DescribeJson(*value));
 }
 
-void ReadTerminal(JsonFields& f, const QJsonObject& object, TerminalSetup& t, std::string& error)
+void ReadTerminal(JsonFields& f, TerminalSetup& t, std::string& error)
 {
-    ReadStartTime(f, object, t.startTime);
+    ReadStartTime(f, t.startTime);
     f.Integer("firmwareVersion", t.firmwareVersion, 0, kWord);
     f.Integer("channel", t.channel, 0, kByte);
     f.Integer("power", t.power, 0, 7);
@@ -267,11 +271,7 @@ ScenarioLoad ParseScenarioJson(std::string_view json, const std::string& source)
     f.Text("description", description, 4096);
     f.Text("name", scenario.name, kMaxName);
     f.Unsigned64("seed", scenario.seed);
-    if (const auto terminal = f.Object("terminal")) {
-        JsonFields t(*terminal, "terminal", error);
-        ReadTerminal(t, *terminal, scenario.terminal, error);
-        t.Finish();
-    }
+    Section(f, "terminal", error, [&](JsonFields& t) { ReadTerminal(t, scenario.terminal, error); });
     ReadElements(f, scenario.elements, error);
     Section(f, "memory", error, [&](JsonFields& m) {
         m.Number("days", scenario.memory.days, 0.0, kMaxPrefillDays);
