@@ -1,0 +1,14 @@
+#include "TDebugWND.h"
+
+#include "ui_TDebugWND.h"
+
+namespace kolmaris {
+
+TDebugWND::TDebugWND(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TDebugWND>())
+{
+    ui_->setupUi(this);
+}
+
+TDebugWND::~TDebugWND() = default;
+
+}  // namespace kolmaris

@@ -1,0 +1,150 @@
+#include "TPripojeniWND.h"
+
+#include "DecimalInput.h"
+#include "PortDirectory.h"
+#include "Session.h"
+#include "ui_TPripojeniWND.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace kolmaris {
+
+namespace {
+
+constexpr int kPollingIntervalMs = 200;
+constexpr int kKeyEnter = 13;
+constexpr int kKeyEscape = 27;
+
+// "COM 3", with the device after it where one is known: "COM 33 (/dev/ttyUSB0)".
+QString PortEntryText(int port)
+{
+    const std::filesystem::path device = DevicePathForPort(port);
+    if (device.empty())
+        return QStringLiteral("COM %1").arg(port);
+    return QString::fromStdString(FormatPortEntry({port, device}));
+}
+
+// The number of an entry read with "COM %d"; 0 when the text does not match.
+int PortOfEntry(const QString& text)
+{
+    if (!text.startsWith(QStringLiteral("COM")))
+        return 0;
+    return ReadDecimal(text.mid(3).toStdString());
+}
+
+}  // namespace
+
+TPripojeniWND::TPripojeniWND(Session& session, QWidget* parent)
+    : ToolWindow(session, parent), ui_(std::make_unique<Ui::TPripojeniWND>())
+{
+    ui_->setupUi(this);
+    connect(ui_->OkBT, &QPushButton::clicked, this, &TPripojeniWND::OkBTClick);
+    connect(ui_->StornoBT, &QPushButton::clicked, this, &TPripojeniWND::StornoBTClick);
+    ui_->VybratPortCB->installEventFilter(this);
+    ui_->PocetPokusuCB->installEventFilter(this);
+}
+
+TPripojeniWND::~TPripojeniWND() = default;
+
+int TPripojeniWND::ExecWithPollingStopped(QTimer* pollingTimer, QLabel* statusLine)
+{
+    pollingTimer->stop();
+    pollingTimer->setInterval(kPollingIntervalMs);
+    if (statusLine)
+        statusLine->clear();
+    const int result = exec();
+    pollingTimer->start();
+    return result;
+}
+
+void TPripojeniWND::FormShow()
+{
+    if (session_.link.ConnectedPort != 0)
+        session_.link.Disconnect();
+    ListPorts();
+    const LinkSettings& settings = session_.settings;
+    ui_->TimeOutED->setText(QString::number(settings.replyTimeout));
+    ui_->PocetPokusuCB->setCurrentIndex(std::clamp(settings.attemptCount, kMinAttemptCount, kMaxAttemptCount) - 1);
+}
+
+void TPripojeniWND::ListPorts()
+{
+    QComboBox* list = ui_->VybratPortCB;
+    list->clear();
+    list->addItem(QStringLiteral("Auto"));
+    SerialPort& port = session_.link.Port();
+    const int configured = session_.settings.configuredPort & 0xFF;
+    int selected = 0;
+    for (int number = kFirstPort; number <= kLastPort; ++number) {
+        const auto com = static_cast<uint8_t>(number);
+        if (port.OpenPort(com, kLinkBaud, kLinkByteSize, kLinkStopBits, kLinkParity))
+            port.ClosePort();
+        else if (port.LastError() != PortError::AccessDenied)
+            continue;
+        if (number == configured)
+            selected = list->count();
+        list->addItem(PortEntryText(number));
+    }
+    // A configured port that is not there now stays the choice: it is listed in its place.
+    if (configured != 0 && selected == 0) {
+        int at = 1;
+        while (at < list->count() && PortOfEntry(list->itemText(at)) < configured)
+            ++at;
+        list->insertItem(at, QStringLiteral("COM %1").arg(configured));
+        selected = at;
+    }
+    list->setCurrentIndex(selected);
+}
+
+void TPripojeniWND::OkBTClick()
+{
+    LinkSettings& settings = session_.settings;
+    const int position = ui_->VybratPortCB->currentIndex();
+    settings.configuredPort = position > 0 ? PortOfEntry(ui_->VybratPortCB->currentText()) & 0xFF : 0;
+    // The bounds the configuration file accepts; "abc" reads as 0 and becomes the minimum.
+    const int timeout = ReadDecimal(ui_->TimeOutED->text().toStdString());
+    settings.replyTimeout = static_cast<uint32_t>(std::clamp(timeout, kMinReplyTimeout, kMaxReplyTimeout));
+    settings.attemptCount = std::max(ui_->PocetPokusuCB->currentIndex(), 0) + 1;
+    ApplyLinkSettings(session_);
+    accept();
+}
+
+void TPripojeniWND::StornoBTClick()
+{
+    reject();
+}
+
+bool TPripojeniWND::VybratPortCBKeyPress(int key)
+{
+    if (key == kKeyEnter) {
+        OkBTClick();
+        return true;
+    }
+    if (key == kKeyEscape) {
+        StornoBTClick();
+        return true;
+    }
+    return false;
+}
+
+bool TPripojeniWND::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == ui_->VybratPortCB || watched == ui_->PocetPokusuCB) && event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                return VybratPortCBKeyPress(kKeyEnter);
+            case Qt::Key_Escape:
+                return VybratPortCBKeyPress(kKeyEscape);
+            default:
+                break;
+        }
+    }
+    return ToolWindow::eventFilter(watched, event);
+}
+
+}  // namespace kolmaris

@@ -1,0 +1,82 @@
+#include "SendPollStep.h"
+
+namespace kolmaris {
+
+void SendPollStep::Start(int step)
+{
+    Step = step;
+    AttemptNo = 0;
+    RepeatNo = 0;
+}
+
+bool SendPollStep::Send(uint32_t result, int next, int failTarget)
+{
+    if (result != kOk) {
+        Failed(failTarget);
+        return false;
+    }
+    AttemptNo = 0;
+    Step = next;
+    return true;
+}
+
+bool SendPollStep::Failed(int failTarget)
+{
+    ++AttemptNo;
+    if (AttemptNo < Limit())
+        return false;
+    AttemptNo = 0;
+    Step = failTarget;
+    return true;
+}
+
+StepAnswer SendPollStep::PollOnly(StepLink& link, RelayedAnswer& answer, int failTarget)
+{
+    if (PollRelayedReply(link, answer) != kOk) {
+        Failed(failTarget);
+        return StepAnswer::Failed;
+    }
+    AttemptNo = 0;
+    if (answer.error != 0)
+        return StepAnswer::Error;
+    return answer.complete ? StepAnswer::Complete : StepAnswer::Incomplete;
+}
+
+StepAnswer SendPollStep::Poll(StepLink& link, RelayedAnswer& answer, int sendStep, int failTarget)
+{
+    const StepAnswer result = PollOnly(link, answer, failTarget);
+    if (result == StepAnswer::Error)
+        Step = sendStep;
+    return result;
+}
+
+bool SendPollStep::Refused(int sendStep, int failTarget, int limit)
+{
+    ++RepeatNo;
+    if (RepeatNo < limit) {
+        Step = sendStep;
+        return true;
+    }
+    RepeatNo = 0;
+    Step = failTarget;
+    return false;
+}
+
+QString SendPollStep::Text(const QString& text) const
+{
+    return StepText(text, RepeatNo);
+}
+
+QString StepText(const QString& text, int count)
+{
+    if (count <= 0)
+        return text;
+    return text + QStringLiteral(" #") + QString::number(count + 1);
+}
+
+bool IsPositiveAnswer(const RelayedAnswer& answer)
+{
+    return answer.length == 2 && answer.data[1] == 0;
+}
+
+}  // namespace kolmaris

@@ -1,0 +1,33 @@
+#pragma once
+// What every window shares: the one link, the measuring-system model, the link settings,
+// the service-mode flag and the dialog seam. Created once by the application (or a test)
+// and handed to each window.
+
+#include "ConfigFile.h"
+#include "Dialogs.h"
+#include "MeasuringSystem.h"
+#include "StepLink.h"
+
+#include <filesystem>
+
+namespace kolmaris {
+
+struct Session {
+    Session(StepLink& link_, Dialogs& dialogs_) : link(link_), dialogs(dialogs_) {}
+
+    StepLink& link;
+    Dialogs& dialogs;
+    MeasuringSystem model;
+    LinkSettings settings;
+    bool serviceMode = false;  // off at every start; switched by the About window
+    std::filesystem::path configPath;  // the configuration file, set by the application
+};
+
+// Puts the settings that the link itself keeps into force (the reply time-out); run after
+// the settings were loaded or edited.
+inline void ApplyLinkSettings(Session& session)
+{
+    session.link.ReplyTimeout = session.settings.replyTimeout;
+}
+
+}  // namespace kolmaris

@@ -1,0 +1,49 @@
+#pragma once
+// Base of the tool windows: the session, the deferred close through `CancelTMR`, the end of a
+// step machine at an unknown step, and the hooks `FormShow` / `FormHide` run when the window is
+// shown and hidden.
+
+#include "Dialogs.h"
+#include "SendPollStep.h"
+
+#include <QDialog>
+#include <QString>
+
+class QTimer;
+
+namespace kolmaris {
+
+struct Session;
+
+class ToolWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit ToolWindow(Session& session, QWidget* parent = nullptr);
+
+    Session& GetSession() { return session_; }
+    // 100 ms, single-shot in effect: its first tick closes the window with result Cancel.
+    QTimer* CancelTMR() const { return cancelTmr_; }
+
+public slots:
+    virtual void FormShow() {}
+    virtual void FormHide() {}
+    void CancelTMRTimer();
+
+protected:
+    // For a show handler that cannot go on: the window closes once it is up.
+    void CloseLater();
+    // Stops the process timer and reports the unknown step.
+    void StepProtocolError(QTimer* processTimer, MessageIcon icon = MessageIcon::Exclamation);
+    // Shows a message under this window.
+    MessageResult Message(const QString& caption, const QString& text, MessageButtons buttons, MessageIcon icon);
+
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+    Session& session_;
+
+private:
+    QTimer* cancelTmr_;
+};
+
+}  // namespace kolmaris
