@@ -1,10 +1,346 @@
+// The shared window machinery against the in-memory simulated terminal: blocking exchange,
+// element selector, step counters, deferred close.
+#include "BlockingExchange.h"
+#include "MeshAddressList.h"
+#include "SendPollStep.h"
+#include "SimulatedSession.h"
+#include "TerminalCommands.h"
+#include "ToolWindow.h"
+
+#include <QComboBox>
+#include <QStringList>
+#include <QTimer>
 #include <QtTest>
+
+#include <memory>
+
+using namespace kolmaris;
+using kolmaris::testing::QuietDefaultScenario;
+using kolmaris::testing::ShownMessage;
+using kolmaris::testing::SimulatedSession;
+
+namespace {
+
+const RelayedSend kBondingMap = [](StepLink& link) { return RequestBondingMap(link, Network::Local, 0); };
+
+std::unique_ptr<SimulatedSession> Connected(const Scenario& scenario = QuietDefaultScenario())
+{
+    auto s = std::make_unique<SimulatedSession>(scenario);
+    if (!s->Connect())
+        qFatal("the simulated terminal did not answer the handshake");
+    return s;
+}
+
+void VerifyRetryQuestion(const ShownMessage& m)
+{
+    QCOMPARE(m.caption, QStringLiteral("Error!"));
+    QCOMPARE(m.text, QStringLiteral("Communication error! Try again?"));
+    QVERIFY(m.buttons == MessageButtons::YesNo);
+    QVERIFY(m.icon == MessageIcon::Error);
+}
+
+QStringList Items(const QComboBox& box)
+{
+    QStringList items;
+    for (int i = 0; i < box.count(); ++i)
+        items << box.itemText(i);
+    return items;
+}
+
+// A tool window that only records what the base does for it.
+class ProbeWindow : public ToolWindow {
+public:
+    using ToolWindow::ToolWindow;
+    void FormShow() override { ++shows; }
+    void FormHide() override { ++hides; }
+    void GiveUp() { CloseLater(); }
+    void UnknownStep(QTimer* t) { StepProtocolError(t); }
+    int shows = 0;
+    int hides = 0;
+};
+
+}  // namespace
 
 class TestWindowMachinery : public QObject {
     Q_OBJECT
 private slots:
-    void placeholder() { QVERIFY(true); }
+    void exchangeWaitsForTheCompleteAnswer();
+    void exchangeAsksAgainAfterAFailedSendOrAnswerError();
+    void exchangeGivesUpWaitingAfterItsPollLimit();
+    void meshListKeepsBondedAddressesAscending();
+    void meshListFiltersByFunction();
+    void meshListStatusReadFailureAsksAgain();
+    void sendStepCountsAttemptsAgainstTheLimit();
+    void pollStepClassifiesAnswers();
+    void refusedAnswersAndRepeatText();
+    void cancelTimerClosesWithCancel();
 };
+
+void TestWindowMachinery::exchangeWaitsForTheCompleteAnswer()
+{
+    Scenario scenario = QuietDefaultScenario();
+    scenario.faults.pollsBeforeCompletion = 3;
+    auto s = Connected(scenario);
+    const uint64_t start = s->NowMs();
+    RelayedAnswer answer;
+    QVERIFY(BlockingExchange(s->session, nullptr, kBondingMap, answer));
+    QVERIFY(answer.complete);
+    QCOMPARE(answer.error, uint8_t{0});
+    QCOMPARE(answer.length, uint8_t{5});
+    QCOMPARE(answer.data[2], uint8_t{0x3E});  // addresses 1 to 5
+    // Four polls, each after a 50 ms pause.
+    QVERIFY(s->NowMs() - start >= 4 * 50);
+    QVERIFY(s->dialogs.shown.empty());
+}
+
+void TestWindowMachinery::exchangeAsksAgainAfterAFailedSendOrAnswerError()
+{
+    // An invalid answer, then a good one: one question, Yes repeats from the send.
+    {
+        Scenario scenario = QuietDefaultScenario();
+        scenario.faults.answerFaults.push_back({AnswerFaultKind::Invalid, 0, -1, 1});
+        auto s = Connected(scenario);
+        s->dialogs.answers = {MessageResult::Yes};
+        RelayedAnswer answer;
+        QVERIFY(BlockingExchange(s->session, nullptr, kBondingMap, answer));
+        QCOMPARE(s->dialogs.shown.size(), std::size_t{1});
+        VerifyRetryQuestion(s->dialogs.shown[0]);
+        QCOMPARE(answer.data[2], uint8_t{0x3E});
+    }
+    // A terminal that no longer answers: asked until the user says No.
+    {
+        Scenario scenario = QuietDefaultScenario();
+        scenario.faults.stopAnsweringAfter = 1;  // the handshake only
+        auto s = Connected(scenario);
+        s->dialogs.answers = {MessageResult::Yes, MessageResult::No};
+        RelayedAnswer answer;
+        QVERIFY(!BlockingExchange(s->session, nullptr, kBondingMap, answer));
+        QCOMPARE(s->dialogs.shown.size(), std::size_t{2});
+        VerifyRetryQuestion(s->dialogs.shown[1]);
+    }
+}
+
+void TestWindowMachinery::exchangeGivesUpWaitingAfterItsPollLimit()
+{
+    Scenario scenario = QuietDefaultScenario();
+    scenario.faults.pollsBeforeCompletion = 1000;
+    auto s = Connected(scenario);
+    s->dialogs.answers = {MessageResult::No};
+    const uint64_t start = s->NowMs();
+    RelayedAnswer answer;
+    QVERIFY(!BlockingExchange(s->session, nullptr, kBondingMap, answer));
+    QCOMPARE(s->dialogs.shown.size(), std::size_t{1});
+    VerifyRetryQuestion(s->dialogs.shown[0]);
+    const uint64_t waited = s->NowMs() - start;
+    QVERIFY(waited >= 100 * 50);
+    QVERIFY(waited < 101 * 50 + 100 * 200);  // no more than the bound's polls
+}
+
+void TestWindowMachinery::meshListKeepsBondedAddressesAscending()
+{
+    auto s = Connected();
+    QComboBox box;
+    box.addItem(QStringLiteral("stale"));
+    QVERIFY(FillMeshAddressList(s->session, nullptr, box) == MeshListResult::Filled);
+    QCOMPARE(Items(box), (QStringList{"1", "2", "3", "4", "5"}));
+    QCOMPARE(box.currentIndex(), 0);
+
+    // Addresses from a map: bit k is address k; bit 0 and bits beyond 16 are not addresses.
+    RelayedAnswer map;
+    map.complete = true;
+    map.length = 5;
+    map.data = {0x80, 17, 0x03, 0x80, 0x01};
+    QCOMPARE(BondedAddresses(map), (std::vector<uint8_t>{1, 15, 16}));
+    map.length = 2;
+    QVERIFY(BondedAddresses(map).empty());
+}
+
+void TestWindowMachinery::meshListFiltersByFunction()
+{
+    auto s = Connected();
+    QComboBox box;
+    QVERIFY(FillMeshAddressList(s->session, nullptr, box, {FunctionSource::ElementKind, kFunctionProbe}) ==
+            MeshListResult::Filled);
+    QCOMPARE(Items(box), (QStringList{"1", "2", "3"}));
+
+    // From the slots after a status read: the table learns every bonded element's kind.
+    QVERIFY(FunctionCode(s->session.model.ElementTable[4].status.kind) == kFunctionNone);
+    QVERIFY(FillMeshAddressList(s->session, nullptr, box, {FunctionSource::ElementStatus, kFunctionActuator}) ==
+            MeshListResult::Filled);
+    QCOMPARE(Items(box), (QStringList{"4"}));
+    QCOMPARE(FunctionCode(s->session.model.ElementTable[4].status.kind), kFunctionActuator);
+    QCOMPARE(FunctionCode(s->session.model.ElementTable[5].status.kind), kFunctionRepeater);
+
+    // Nothing of that function: an empty list, no question.
+    Scenario noProbes = QuietDefaultScenario();
+    std::erase_if(noProbes.elements, [](const ElementSetup& e) { return e.type == ElementType::Probe; });
+    auto t = Connected(noProbes);
+    QVERIFY(FillMeshAddressList(t->session, nullptr, box, {FunctionSource::ElementKind, kFunctionProbe}) ==
+            MeshListResult::Empty);
+    QCOMPARE(box.count(), 0);
+    QVERIFY(t->dialogs.shown.empty());
+}
+
+void TestWindowMachinery::meshListStatusReadFailureAsksAgain()
+{
+    // The status reads are refused by the terminal; No gives up.
+    Scenario scenario = QuietDefaultScenario();
+    scenario.faults.refusedCommands = {0x3D};
+    auto s = Connected(scenario);
+    s->dialogs.answers = {MessageResult::Yes, MessageResult::No};
+    QComboBox box;
+    QVERIFY(FillMeshAddressList(s->session, nullptr, box, {FunctionSource::ElementStatus, kFunctionProbe}) ==
+            MeshListResult::Declined);
+    QCOMPARE(s->dialogs.shown.size(), std::size_t{2});
+    VerifyRetryQuestion(s->dialogs.shown[0]);
+
+    // With the kind read instead, refused elements are simply left out.
+    s->dialogs.shown.clear();
+    QVERIFY(FillMeshAddressList(s->session, nullptr, box, {FunctionSource::ElementKind, kFunctionProbe}) ==
+            MeshListResult::Empty);
+    QVERIFY(s->dialogs.shown.empty());
+}
+
+void TestWindowMachinery::sendStepCountsAttemptsAgainstTheLimit()
+{
+    LinkSettings settings;
+    settings.attemptCount = 3;
+    SendPollStep steps(settings);
+    steps.Start(2);
+    QVERIFY(!steps.Send(kErrTimeout, 3, 6));
+    QCOMPARE(steps.Step, 2);
+    QCOMPARE(steps.AttemptNo, 1);
+    QVERIFY(!steps.Send(kErrTimeout, 3, 6));
+    QCOMPARE(steps.Step, 2);
+    QVERIFY(!steps.Send(kErrTimeout, 3, 6));  // the third failure gives up
+    QCOMPARE(steps.Step, 6);
+    QCOMPARE(steps.AttemptNo, 0);
+
+    // A success clears the count; the limit follows the settings.
+    steps.Start(2);
+    steps.Send(kErrTimeout, 3, 6);
+    QVERIFY(steps.Send(kOk, 3, 6));
+    QCOMPARE(steps.Step, 3);
+    QCOMPARE(steps.AttemptNo, 0);
+    settings.attemptCount = 1;
+    steps.Start(2);
+    steps.Send(kErrTimeout, 3, 6);
+    QCOMPARE(steps.Step, 6);
+
+    // A fixed limit ignores the settings; a limit of 0 still tries once.
+    SendPollStep fixed(2);
+    fixed.Start(10);
+    QVERIFY(!fixed.Failed(99));
+    QVERIFY(fixed.Failed(99));
+    QCOMPARE(fixed.Step, 99);
+    SendPollStep none(0);
+    none.Start(10);
+    QVERIFY(none.Failed(99));
+}
+
+void TestWindowMachinery::pollStepClassifiesAnswers()
+{
+    Scenario scenario = QuietDefaultScenario();
+    scenario.faults.pollsBeforeCompletion = 1;
+    scenario.faults.answerFaults.push_back({AnswerFaultKind::Invalid, 0, -1, 1});
+    auto s = Connected(scenario);
+    SendPollStep steps(s->session.settings);
+    RelayedAnswer answer;
+
+    steps.Start(2);
+    QVERIFY(steps.Send(RequestBondingMap(s->link, Network::Local, 0), 3, 6));
+    QVERIFY(steps.Poll(s->link, answer, 2, 6) == StepAnswer::Incomplete);
+    QCOMPARE(steps.Step, 3);
+    QVERIFY(steps.Poll(s->link, answer, 2, 6) == StepAnswer::Error);  // back to the send step
+    QCOMPARE(steps.Step, 2);
+
+    QVERIFY(steps.Send(RequestBondingMap(s->link, Network::Local, 0), 3, 6));
+    QVERIFY(steps.Poll(s->link, answer, 2, 6) == StepAnswer::Incomplete);
+    QVERIFY(steps.Poll(s->link, answer, 2, 6) == StepAnswer::Complete);
+    QCOMPARE(steps.Step, 3);  // the step judges the answer itself
+    QCOMPARE(answer.data[2], uint8_t{0x3E});
+
+    // A poll that went through clears the failed attempts.
+    QVERIFY(steps.Send(RequestBondingMap(s->link, Network::Local, 0), 3, 6));
+    steps.AttemptNo = 2;
+    QVERIFY(steps.PollOnly(s->link, answer, 6) == StepAnswer::Incomplete);
+    QCOMPARE(steps.AttemptNo, 0);
+
+    // Failed polls count like failed sends.
+    Scenario silent = QuietDefaultScenario();
+    silent.faults.stopAnsweringAfter = 0;
+    auto t = Connected(silent);
+    SendPollStep fixed(2);
+    fixed.Start(3);
+    QVERIFY(fixed.Poll(t->link, answer, 2, 6) == StepAnswer::Failed);
+    QCOMPARE(fixed.Step, 3);
+    QVERIFY(fixed.Poll(t->link, answer, 2, 6) == StepAnswer::Failed);
+    QCOMPARE(fixed.Step, 6);
+}
+
+void TestWindowMachinery::refusedAnswersAndRepeatText()
+{
+    SendPollStep steps(3);
+    steps.Start(204);
+    QCOMPARE(steps.Text(QStringLiteral("Element bonding..")), QStringLiteral("Element bonding.."));
+    QVERIFY(steps.Refused(203, 300));
+    QCOMPARE(steps.Step, 203);
+    QCOMPARE(steps.Text(QStringLiteral("Element bonding..")), QStringLiteral("Element bonding.. #2"));
+    QVERIFY(steps.Refused(203, 300));
+    QCOMPARE(steps.Text(QStringLiteral("x")), QStringLiteral("x #3"));
+    QVERIFY(!steps.Refused(203, 300));  // the third refusal ends the run
+    QCOMPARE(steps.Step, 300);
+    QCOMPARE(steps.RepeatNo, 0);
+
+    // "Below the limit before the increment": one more send than the limit.
+    steps.Start(210);
+    QVERIFY(steps.Refused(209, 300, 3 + 1));
+    QVERIFY(steps.Refused(209, 300, 3 + 1));
+    QVERIFY(steps.Refused(209, 300, 3 + 1));
+    QVERIFY(!steps.Refused(209, 300, 3 + 1));
+
+    QCOMPARE(StepText(QStringLiteral("Reading.."), 0), QStringLiteral("Reading.."));
+    QCOMPARE(StepText(QStringLiteral("Reading.."), 1), QStringLiteral("Reading.. #2"));
+
+    RelayedAnswer answer;
+    answer.length = 2;
+    answer.data[1] = 0;
+    QVERIFY(IsPositiveAnswer(answer));
+    answer.data[1] = 0xF4;
+    QVERIFY(!IsPositiveAnswer(answer));
+    answer.data[1] = 0;
+    answer.length = 3;
+    QVERIFY(!IsPositiveAnswer(answer));
+}
+
+void TestWindowMachinery::cancelTimerClosesWithCancel()
+{
+    auto s = Connected();
+    ProbeWindow window(s->session);
+    QTimer* cancel = window.findChild<QTimer*>(QStringLiteral("CancelTMR"));
+    QVERIFY(cancel);
+    QCOMPARE(cancel->interval(), 100);
+    QVERIFY(!cancel->isActive());
+
+    window.show();
+    QCOMPARE(window.shows, 1);
+    window.GiveUp();
+    QVERIFY(cancel->isActive());
+    window.CancelTMRTimer();
+    QVERIFY(!cancel->isActive());
+    QVERIFY(!window.isVisible());
+    QCOMPARE(window.result(), int(QDialog::Rejected));
+    QCOMPARE(window.hides, 1);
+
+    QTimer process;
+    process.start(200);
+    window.UnknownStep(&process);
+    QVERIFY(!process.isActive());
+    QCOMPARE(s->dialogs.shown.size(), std::size_t{1});
+    QCOMPARE(s->dialogs.shown[0].caption, QStringLiteral("Error!"));
+    QCOMPARE(s->dialogs.shown[0].text, QStringLiteral("STEP protocol error!"));
+    QVERIFY(s->dialogs.shown[0].icon == MessageIcon::Exclamation);
+}
 
 QTEST_MAIN(TestWindowMachinery)
 #include "test_window_machinery.moc"
