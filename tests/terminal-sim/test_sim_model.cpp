@@ -1,16 +1,202 @@
-// The simulated terminal's own behaviour where it is not obvious.
-#include "SimLink.h"
-#include "TerminalCommands.h"
+// The simulated terminal's own behaviour where it is not obvious: the line front end, the
+// data-memory ring, dating of events, the relayed-request slot, faults and time.
+#include "CountFormat.h"
+#include "CountEncoding.h"
+#include "DataMemory.h"
+#include "MemoryDownload.h"
+#include "StepCodec.h"
 
 #include <gtest/gtest.h>
 
 using namespace kolmaris;
-using kolmaris::testing::QuietScenario;
-using kolmaris::testing::SimLink;
+using namespace kolmaris::testing;
 using Bytes = std::vector<uint8_t>;
 
-TEST(SimModel, Placeholder)
+namespace {
+
+Bytes Frame(const Bytes& payload, uint8_t type, uint8_t end)
 {
-    SimulatedTerminal t(QuietScenario());
-    EXPECT_EQ(t.Time(), 794916000u);
+    std::array<uint8_t, 26> out{};
+    const auto n = EncodeFrameWithEnd(payload, type, end, out.data());
+    Bytes frame{0xFF};
+    frame.insert(frame.end(), out.begin(), out.begin() + static_cast<long>(*n));
+    return frame;
+}
+
+// Decodes a reply frame; returns its header type and payload.
+std::pair<uint8_t, Bytes> Decode(const Bytes& reply)
+{
+    std::array<uint8_t, 21> payload{};
+    std::size_t length = 0;
+    uint8_t type = 0xFF;
+    EXPECT_EQ(DecodeFrame(reply.data(), reply.size(), reply.back(), std::nullopt, payload.data(), length, &type), 0u);
+    return {type, Bytes(payload.begin(), payload.begin() + static_cast<long>(length))};
+}
+
+Bytes Send(SimulatedTerminal& t, const Bytes& bytes)
+{
+    t.Receive(bytes);
+    return t.TakeOutput();
+}
+
+}  // namespace
+
+TEST(SimModel, LineFrontEnd)
+{
+    auto scenario = QuietScenario();
+    scenario.terminal.acquisitionRunning = false;  // nothing recorded yet
+    SimulatedTerminal t(scenario);
+    EXPECT_EQ(Send(t, {0xFF, 0xE8}), (Bytes{0xE5}));
+    EXPECT_EQ(Send(t, {0xD1, 0x9A}), (Bytes{0xAE}));
+    EXPECT_EQ(Send(t, {0xD1, 0xA3}), (Bytes{0x97}));
+
+    // The reply's end byte pairs with the request's; the header type is the request's.
+    const Bytes a = Send(t, Frame({0x3A}, 1, 0xA3));
+    ASSERT_FALSE(a.empty());
+    EXPECT_EQ(a.front(), 0xD1);
+    EXPECT_EQ(a.back(), 0x97);
+    EXPECT_EQ(Decode(a), (std::pair<uint8_t, Bytes>{1, {0x3A, 0x2F, 0x61, 0x74, 0xA0}}));
+    EXPECT_EQ(Send(t, Frame({0x3A}, 1, 0x9A)).back(), 0xAE);
+
+    // A frame that does not decode gets no answer; a broken one is dropped at the next high byte.
+    Bytes bad = Frame({0x3A}, 1, 0xA3);
+    bad[3] ^= 0x01;
+    EXPECT_TRUE(Send(t, bad).empty());
+    Bytes cut = Frame({0x3A}, 1, 0xA3);
+    cut.insert(cut.begin() + 3, 0xB0);
+    EXPECT_TRUE(Send(t, cut).empty());
+    // A refusal comes back with header type 3.
+    EXPECT_EQ(Decode(Send(t, Frame({0x77}, 1, 0xA3))), (std::pair<uint8_t, Bytes>{3, {0x77, 0xFF}}));
+    // A memory read answers with the requested bytes after the echo of its first byte.
+    EXPECT_EQ(Decode(Send(t, Frame({0xE3, 0x00, 0x00}, 0, 0x9A))),
+              (std::pair<uint8_t, Bytes>{0, {0xE3, 0x01, 0xFF, 0xFF, 0xFF}}));
+}
+
+TEST(SimModel, RingKeepsWholeRecordsWithEndMarksAcrossTheWrap)
+{
+    using sim::DataMemory;
+    using sim::MemoryRecord;
+    DataMemory memory;
+    EXPECT_EQ(memory.Pointer(), 1u);
+    EXPECT_EQ(memory.At(1), 0xFF);
+    EXPECT_FALSE(memory.Append({{Kind::Radon, Bytes(0x1FFFF, 0), 0}}));
+
+    auto meteo = MemoryRecord{Kind::Meteo, Bytes(12, 0x11), 0};
+    auto radon = MemoryRecord{Kind::Radon, Bytes(18, 0x22), 0};
+    auto event = MemoryRecord{Kind::Event, Bytes(3, 0x33), 0};
+    const std::vector<std::vector<MemoryRecord>> cycle = {{meteo}, {radon}, {radon}, {event}, {radon}, {event}};
+    int afterWrap = 0;
+    for (int i = 0; afterWrap < 2000; ++i) {
+        ASSERT_TRUE(memory.Append(cycle[i % cycle.size()]));
+        ASSERT_EQ(memory.At(memory.Pointer()), memory.Wrapped() ? 0x80 : 0xFF);
+        if (!memory.Wrapped() || ++afterWrap % 37 != 0)
+            continue;
+        // Below the oldest record lies an end mark; no event is left without a meteo record before it.
+        const auto records = memory.Records();
+        const uint32_t oldest = records.front().address;
+        ASSERT_GE(memory.At(oldest == 1 ? 0x1FFFF : oldest - 1), 0x80) << i;
+        ASSERT_EQ(records.front().kind, Kind::Meteo) << i;
+        ASSERT_EQ(memory.At(0), 0x01);
+    }
+    EXPECT_GT(memory.UsedBytes(), 0x1FFFFu - 200);
+}
+
+TEST(SimModel, EventsAreDatedAfterLongQueryPeriods)
+{
+    auto scenario = QuietScenario(2.0);
+    scenario.terminal.queryPeriod = 9000;  // longer than the 4095 s an event's own time bits cover
+    SimLink s(scenario);
+    s.port.AdvanceMs(7000 * 1000);
+    ASSERT_EQ(SetAcquisition(s.link, 0x00), 0u);  // a stop event, long after the last query
+    s.port.AdvanceMs(20000 * 1000);
+    ASSERT_EQ(SetAcquisition(s.link, 0xB4), 0u);  // start: an event dated by the meteo record after it
+    s.port.AdvanceMs(5000 * 1000);
+
+    TDataStore store;
+    EXPECT_EQ(DownloadMemory(s, store).end, kStoreEndOfData);
+    const auto records = s.terminal.RecordsInMemory();
+    ExpectSame(store, records);
+    int starts = 0;
+    for (const auto& r : records)
+        starts += r.kind == Kind::Event && r.bytes[2] == 0xFC && (r.bytes[0] >> 4) == 15;
+    EXPECT_EQ(starts, 2);
+}
+
+TEST(SimModel, RelaySlotHoldsOneRequest)
+{
+    auto scenario = QuietScenario();
+    scenario.faults.pollsBeforeCompletion = 2;
+    SimLink s(scenario);
+    ASSERT_EQ(RequestReadChannel(s.link, Network::Local, 0), 0u);
+    ASSERT_EQ(RequestReadPower(s.link, Network::Local, 0), 0u);  // takes the slot over
+    RelayedAnswer a;
+    ASSERT_EQ(PollRelayedReply(s.link, a), 0u);
+    EXPECT_FALSE(a.complete);
+    ASSERT_EQ(PollRelayedReply(s.link, a), 0u);
+    EXPECT_FALSE(a.complete);
+    ASSERT_EQ(PollRelayedReply(s.link, a), 0u);
+    ASSERT_TRUE(a.complete);
+    EXPECT_EQ(a.length, 3);
+    EXPECT_EQ(a.data[2], 7);  // the power, not the channel
+}
+
+TEST(SimModel, TerminalThatStopsAnswering)
+{
+    auto scenario = QuietScenario();
+    scenario.faults.stopAnsweringAfter = 3;
+    SimLink s(scenario);  // the handshake is not a frame
+    uint32_t time = 0;
+    EXPECT_EQ(ReadTerminalTime(s.link, time), 0u);
+    EXPECT_EQ(ReadTerminalTime(s.link, time), 0u);
+    EXPECT_EQ(ReadTerminalTime(s.link, time), 0u);
+    EXPECT_EQ(ReadTerminalTime(s.link, time), 22u);
+    EXPECT_NE(s.link.DetectTerminal(3), 0u);
+}
+
+TEST(SimModel, LostBytesGiveTimeOuts)
+{
+    auto scenario = QuietScenario();
+    scenario.faults.lossRate = 1.0;
+    SimLink s(scenario, false);
+    EXPECT_EQ(s.link.DetectTerminal(3), 0x20001u);
+    // With the port open anyway, a command times out.
+    ASSERT_TRUE(s.port.Port().OpenPort(3, 19200, 8, 1, 0));
+    uint32_t time = 0;
+    EXPECT_EQ(ReadTerminalTime(s.link, time), 22u);
+}
+
+TEST(SimModel, TimeAccelerationAndProbeRingsThatWrapped)
+{
+    auto scenario = QuietScenario();
+    scenario.terminal.timeAcceleration = 60.0;
+    scenario.elements[0].probe.recordsPrefill = 5000;
+    scenario.elements[0].probe.spectraPrefill = 600;
+    SimLink s(scenario);
+    const uint32_t t0 = s.terminal.Time();
+    s.terminal.AdvanceMs(1000);
+    EXPECT_EQ(s.terminal.Time(), t0 + 60);
+
+    const Bytes data = s.Ask([](StepLink& l) { return RequestElementData(l, 1); });
+    ASSERT_EQ(data.size(), 19u);
+    EXPECT_EQ(data[13] | (data[18] & 0x1F) << 8, 0x1000 | (5000 % 4096));
+    EXPECT_EQ(data[14] | ((data[18] >> 5) & 3) << 8, 0x200 | (600 % 512));
+    // Every position of a wrapped ring holds a record; they run back an hour apart.
+    const Bytes newest = s.Ask([](StepLink& l) { return RequestRecord(l, 1, 5000 % 4096 - 1); });
+    const Bytes older = s.Ask([](StepLink& l) { return RequestRecord(l, 1, 5000 % 4096); });
+    ASSERT_EQ(newest.size(), 18u);
+    ASSERT_EQ(older.size(), 18u);
+    const auto time = [](const Bytes& r) { return uint32_t{r[1]} << 24 | r[2] << 16 | r[3] << 8 | r[4]; };
+    EXPECT_EQ(time(newest) - time(older), 4095u * 3600u);
+}
+
+TEST(SimModel, CompressedCounts)
+{
+    for (const uint32_t v : {0u, 1u, 32767u, 32768u, 40001u, 1000000u, 123456789u, 2146959360u}) {
+        const uint32_t back = DecodeCount(sim::EncodeCount(v));
+        EXPECT_LE(back, v);
+        EXPECT_LE(v - back, v / 2048) << v;
+    }
+    EXPECT_EQ(sim::EncodeCount(32767), 32767);
+    EXPECT_EQ(sim::EncodeCount(32768), 0x8000);
+    EXPECT_EQ(sim::EncodeCount(0xFFFFFFFFu), 0xFFFF);
 }
