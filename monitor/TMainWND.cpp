@@ -1,11 +1,178 @@
 #include "TMainWND.h"
 
+#include "ui_TMainWND.h"
+
+#include "AcquisitionStop.h"
+#include "ConfigFile.h"
 #include "Session.h"
+#include "TAboutWND.h"
+#include "TPripojeniWND.h"
+#include "TerminalCommands.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QShowEvent>
+#include <QTimer>
+
+// The pictures are compiled into a static library; register them before the first window.
+static void RegisterPictures()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(kolmaris);
+        return true;
+    }();
+    (void)registered;
+}
 
 namespace kolmaris {
 
-TMainWND::TMainWND(Session& session, QWidget* parent) : QMainWindow(parent), session_(session) {}
+namespace {
+
+constexpr int kTimer1IntervalMs = 200;
+constexpr char kVersionSuffix[] = "  3.08.2";
+
+}  // namespace
+
+TMainWND::TMainWND(Session& session, QWidget* parent)
+    : QMainWindow(parent), session_(session), ui_(std::make_unique<Ui::TMainWND>()), timer1_(new QTimer(this))
+{
+    RegisterPictures();
+    ui_->setupUi(this);
+    timer1_->setObjectName("Timer1");
+    timer1_->setInterval(kTimer1IntervalMs);
+    connect(timer1_, &QTimer::timeout, this, &TMainWND::Timer1Timer);
+
+    // Selectors react to the user only; the polling loop sets them without side effects.
+    connect(ui_->MeritBT, &QPushButton::clicked, this, &TMainWND::MeritBTClick);
+    connect(ui_->PokracovatBT, &QPushButton::clicked, this, &TMainWND::PokracovatBTClick);
+    connect(ui_->FanCB, &QComboBox::activated, this, &TMainWND::FanCBChange);
+    connect(ui_->CidlaCB, &QComboBox::activated, this, &TMainWND::CidlaCBChange);
+    connect(ui_->FansCB, &QComboBox::activated, this, &TMainWND::FansCBChange);
+    connect(ui_->HideErrorsBT, &QPushButton::clicked, this, &TMainWND::HideErrorsBTClick);
+    ui_->ShowErrorsLB->installEventFilter(this);
+
+    connect(ui_->Konec, &QAction::triggered, this, &TMainWND::KonecClick);
+    connect(ui_->PripojeniMnu, &QAction::triggered, this, &TMainWND::PripojeniMnuClick);
+    connect(ui_->AboutMnu, &QAction::triggered, this, &TMainWND::AboutMnuClick);
+
+    SetUpLook();
+    ManagePanels();
+}
 
 TMainWND::~TMainWND() = default;
+
+void TMainWND::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+    RenderPictures();
+}
+
+void TMainWND::closeEvent(QCloseEvent* event)
+{
+    FormHide();
+    QMainWindow::closeEvent(event);
+}
+
+bool TMainWND::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui_->ShowErrorsLB && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        ShowErrorsLBClick();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainWND::FormShow()
+{
+    if (LoadConfig(session_.configPath, session_.settings) == LoadResult::CannotRead)
+        session_.dialogs.Message(this, kConfigWarningCaption, kCannotReadConfigText, MessageButtons::Ok,
+                                 MessageIcon::Exclamation);
+    ApplyLinkSettings(session_);
+    ManagePanels();
+    setWindowTitle("Kolmaris" + QString(kVersionSuffix));
+    ui_->SetIqrfModeMnu->setVisible(true);
+    timer1_->start(kTimer1IntervalMs);
+}
+
+void TMainWND::FormHide()
+{
+    timer1_->stop();
+    if (SaveConfig(session_.configPath, session_.settings) == SaveResult::CannotCreate)
+        session_.dialogs.Message(this, kConfigWarningCaption, kCannotSaveConfigText, MessageButtons::Ok,
+                                 MessageIcon::Exclamation);
+}
+
+bool TMainWND::StopAcquisitionFor(const QString& cannotStopText)
+{
+    return StopAcquisition(session_, this, ui_->FinishMeasurePN, cannotStopText);
+}
+
+void TMainWND::CommandDisabled()
+{
+    session_.dialogs.Message(this, "Error!", "Command disabled!", MessageButtons::Ok, MessageIcon::Information);
+}
+
+void TMainWND::MeritBTClick()
+{
+    if (session_.model.AcquisitionRunning) {
+        if (SetAcquisition(session_.link, kAcquisitionStop) != 0)
+            CommandDisabled();
+        return;
+    }
+    Nacitani(true);
+    if (SetAcquisition(session_.link, kAcquisitionRecordingOn) != 0 ||
+        SetAcquisition(session_.link, kAcquisitionStartNew) != 0)
+        CommandDisabled();
+}
+
+void TMainWND::PokracovatBTClick()
+{
+    Nacitani(true);
+    if (SetAcquisition(session_.link, kAcquisitionContinue) != 0)
+        CommandDisabled();
+}
+
+void TMainWND::FanCBChange()
+{
+    if (SetRelayMode(session_.link, static_cast<uint8_t>(ui_->FanCB->currentIndex())) != 0) {
+        CommandDisabled();
+        lastRelayMode_ = 3;  // the next flags reading puts the terminal's mode back on show
+    }
+}
+
+void TMainWND::HideErrorsBTClick()
+{
+    errorsDismissed_ = true;
+    ui_->ErrorsPN->hide();
+}
+
+void TMainWND::ShowErrorsLBClick()
+{
+    errorsDismissed_ = false;
+    ui_->ErrorsPN->show();
+    ui_->ErrorsPN->raise();
+}
+
+void TMainWND::KonecClick()
+{
+    close();
+}
+
+void TMainWND::PripojeniMnuClick()
+{
+    if (tools_.link)
+        tools_.link->ExecWithPollingStopped(timer1_, ui_->StatusLB);
+}
+
+void TMainWND::AboutMnuClick()
+{
+    if (tools_.about)
+        tools_.about->exec();
+}
 
 }  // namespace kolmaris

@@ -1,8 +1,23 @@
 #pragma once
-// The main window: live state of the terminal, the selected probe and actuator, alarms,
-// acquisition controls and the menu that opens every tool window.
+// The main window: live state of the terminal, the selected radon probe and actuator, the
+// alarms, the acquisition controls and the menu that opens every tool window. Its 200 ms
+// `Timer1` keeps the link alive and drives the two display machines `Provoz` and `Nacitani`.
+// One class in three files: construction, menu and controls (TMainWND.cpp); panels and
+// pictures (TMainWNDPanels.cpp); the polling loop and alarms (TMainWNDPolling.cpp).
+
+#include "ToolWindows.h"
 
 #include <QMainWindow>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class QTimer;
+
+namespace Ui {
+class TMainWND;
+}
 
 namespace kolmaris {
 
@@ -14,11 +29,66 @@ public:
     explicit TMainWND(Session& session, QWidget* parent = nullptr);
     ~TMainWND() override;
 
+    void SetToolWindows(const ToolWindows& windows) { tools_ = windows; }
+
+    // The acquisition-stop procedure for a tool window's menu handler, with that handler's
+    // cannot-stop text. True when the window may open.
+    bool StopAcquisitionFor(const QString& cannotStopText);
+
+    QTimer* Timer1() const { return timer1_; }
+
 public slots:
+    void FormShow();
+    void FormHide();
+
     void Timer1Timer();
+    void Provoz();
+    void Nacitani(bool reset);
+    void ConnectBTClick();
+
+    void MeritBTClick();
+    void PokracovatBTClick();
+    void FanCBChange();
+    void CidlaCBChange();
+    void FansCBChange();
+    void HideErrorsBTClick();
+    void ShowErrorsLBClick();
+    void ManagePanels();
+
+    void KonecClick();
+    void PripojeniMnuClick();
+    void AboutMnuClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Polling loop.
+    void ShowBattery(float volts);
+    void ShowAcquisitionState(uint8_t stateFlags, uint32_t countdown);
+    void ShowTerminalFlags(uint8_t flags);
+    void RefreshSelectors();
+    void PublishAlarms();
+
+    // Panels.
+    void SetUpLook();
+    void RenderPictures();
+    void CommandDisabled();
+
     Session& session_;
+    std::unique_ptr<Ui::TMainWND> ui_;
+    QTimer* timer1_;
+    ToolWindows tools_;
+
+    bool shown_ = false;
+    int provozStep_ = 0;
+    int nacitaniStep_ = 0;
+    int nacitaniIndex_ = 0;
+    int lastRelayMode_ = 3;  // none shown yet
+    bool lastFanActive_ = false;
+    bool errorsDismissed_ = false;
 };
 
 }  // namespace kolmaris

@@ -1,5 +1,6 @@
 #pragma once
-// Stopping data acquisition before a tool window that needs a quiet measuring system opens.
+// Stopping data acquisition before a tool window that changes the measuring system or the
+// radio network opens: ask, stop, and wait until the terminal reports it stopped.
 
 #include <QString>
 
@@ -9,8 +10,13 @@ namespace kolmaris {
 
 struct Session;
 
-// Asks, stops acquisition and waits until the terminal reports it stopped. `waitPanel` is shown
-// while waiting. True when the window may open.
+// The cannot-stop texts of the menu handlers.
+inline constexpr char kCannotStopText[] = "Data acquisition cannot be stopped!";
+inline constexpr char kCannotStopTextAddBond[] = "Datat acqusition cannot be stopped!";
+inline constexpr char kCannotStopTextRemoveBond[] = "Data acqusition cannot be stopped!";
+
+// Runs under `window` (the main window); `waitPanel` is shown while the terminal still reports
+// acquisition running. True when the tool window may open.
 bool StopAcquisition(Session& session, QWidget* window, QWidget* waitPanel, const QString& cannotStopText);
 
 }  // namespace kolmaris
