@@ -17,14 +17,6 @@ std::filesystem::path ToPath(const QString& dir)
     return std::filesystem::path(dir.toStdU16String());
 }
 
-// Calls SetToolWindows when the main window offers it.
-template <typename Window>
-void HandOver(Window& window, const ToolWindows& windows)
-{
-    if constexpr (requires { window.SetToolWindows(windows); })
-        window.SetToolWindows(windows);
-}
-
 }  // namespace
 
 Application::Application()
@@ -35,7 +27,7 @@ Application::Application()
     windows_.link = new TPripojeniWND(session_, mainWindow_.get());
     windows_.about = new TAboutWND(session_, mainWindow_.get());
     windows_.debug = new TDebugWND(mainWindow_.get());
-    HandOver(*mainWindow_, windows_);
+    mainWindow_->SetToolWindows(windows_);
 }
 
 Application::~Application() = default;
