@@ -33,6 +33,29 @@ void ToolWindow::CloseLater()
     cancelTmr_->start();
 }
 
+bool ToolWindow::OpeningExchange(const RelayedSend& send, RelayedAnswer& answer)
+{
+    if (BlockingExchange(session_, this, send, answer))
+        return true;
+    CloseLater();
+    return false;
+}
+
+bool ToolWindow::BuildMeshAdrCB(QComboBox& MeshAdrCB, const MeshAddressFilter& filter, const QString& noneText)
+{
+    switch (FillMeshAddressList(session_, this, MeshAdrCB, filter)) {
+        case MeshListResult::Filled:
+            return true;
+        case MeshListResult::Empty:
+            Message(QStringLiteral("Message"), noneText, MessageButtons::Ok, MessageIcon::Information);
+            break;
+        case MeshListResult::Declined:
+            break;
+    }
+    CloseLater();
+    return false;
+}
+
 void ToolWindow::StepProtocolError(QTimer* processTimer, MessageIcon icon)
 {
     processTimer->stop();

@@ -3,12 +3,15 @@
 // step machine at an unknown step, and the hooks `FormShow` / `FormHide` run when the window is
 // shown and hidden.
 
+#include "BlockingExchange.h"
 #include "Dialogs.h"
+#include "MeshAddressList.h"
 #include "SendPollStep.h"
 
 #include <QDialog>
 #include <QString>
 
+class QComboBox;
 class QTimer;
 
 namespace kolmaris {
@@ -32,6 +35,13 @@ public slots:
 protected:
     // For a show handler that cannot go on: the window closes once it is up.
     void CloseLater();
+    // The blocking exchange of a show or hide handler; a declined retry closes the window
+    // through CancelTMR. True with the complete, valid answer.
+    bool OpeningExchange(const RelayedSend& send, RelayedAnswer& answer);
+    // Builds `MeshAdrCB` from the bonding map. Nothing suitable bonded: `noneText` (caption
+    // "Message", information icon). Then, as after a declined retry, the window closes through
+    // CancelTMR. True when the list has entries, the first selected.
+    bool BuildMeshAdrCB(QComboBox& MeshAdrCB, const MeshAddressFilter& filter, const QString& noneText);
     // Stops the process timer and reports the unknown step.
     void StepProtocolError(QTimer* processTimer, MessageIcon icon = MessageIcon::Exclamation);
     // Shows a message under this window.

@@ -2,12 +2,16 @@
 // element selector, step counters, deferred close.
 #include "BlockingExchange.h"
 #include "MeshAddressList.h"
+#include "QtDialogs.h"
 #include "SendPollStep.h"
 #include "SimulatedSession.h"
 #include "TerminalCommands.h"
 #include "ToolWindow.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QStringList>
 #include <QTimer>
 #include <QtTest>
@@ -55,6 +59,11 @@ public:
     void FormHide() override { ++hides; }
     void GiveUp() { CloseLater(); }
     void UnknownStep(QTimer* t) { StepProtocolError(t); }
+    bool Exchange(RelayedAnswer& a) { return OpeningExchange(kBondingMap, a); }
+    bool Build(QComboBox& box, const MeshAddressFilter& filter)
+    {
+        return BuildMeshAdrCB(box, filter, QStringLiteral("No radon probes bonded."));
+    }
     int shows = 0;
     int hides = 0;
 };
@@ -74,6 +83,8 @@ private slots:
     void pollStepClassifiesAnswers();
     void refusedAnswersAndRepeatText();
     void cancelTimerClosesWithCancel();
+    void showHandlerHelpersCloseWhenTheyCannotGoOn();
+    void qtMessageBoxesShowWhatTheyAreGiven();
 };
 
 void TestWindowMachinery::exchangeWaitsForTheCompleteAnswer()
@@ -340,6 +351,97 @@ void TestWindowMachinery::cancelTimerClosesWithCancel()
     QCOMPARE(s->dialogs.shown[0].caption, QStringLiteral("Error!"));
     QCOMPARE(s->dialogs.shown[0].text, QStringLiteral("STEP protocol error!"));
     QVERIFY(s->dialogs.shown[0].icon == MessageIcon::Exclamation);
+}
+
+void TestWindowMachinery::showHandlerHelpersCloseWhenTheyCannotGoOn()
+{
+    Scenario noProbes = QuietDefaultScenario();
+    std::erase_if(noProbes.elements, [](const ElementSetup& e) { return e.type == ElementType::Probe; });
+    auto s = Connected(noProbes);
+    ProbeWindow window(s->session);
+    QComboBox box;
+    QVERIFY(window.Build(box, {FunctionSource::ElementKind, kFunctionActuator}));
+    QVERIFY(!window.CancelTMR()->isActive());
+    QVERIFY(s->dialogs.shown.empty());
+
+    QVERIFY(!window.Build(box, {FunctionSource::ElementKind, kFunctionProbe}));
+    QVERIFY(window.CancelTMR()->isActive());
+    QCOMPARE(s->dialogs.shown.size(), std::size_t{1});
+    QCOMPARE(s->dialogs.shown[0].caption, QStringLiteral("Message"));
+    QCOMPARE(s->dialogs.shown[0].text, QStringLiteral("No radon probes bonded."));
+    QVERIFY(s->dialogs.shown[0].icon == MessageIcon::Information);
+    window.CancelTMRTimer();
+
+    // A declined retry closes without a further message.
+    Scenario silent = QuietDefaultScenario();
+    silent.faults.stopAnsweringAfter = 0;
+    auto t = Connected(silent);
+    ProbeWindow quiet(t->session);
+    t->dialogs.answers = {MessageResult::No};
+    RelayedAnswer answer;
+    QVERIFY(!quiet.Exchange(answer));
+    QVERIFY(quiet.CancelTMR()->isActive());
+    t->dialogs.answers = {MessageResult::No};
+    QVERIFY(!quiet.Build(box, {}));
+    QCOMPARE(t->dialogs.shown.size(), std::size_t{2});
+    VerifyRetryQuestion(t->dialogs.shown[1]);
+}
+
+void TestWindowMachinery::qtMessageBoxesShowWhatTheyAreGiven()
+{
+    struct Case {
+        MessageButtons buttons;
+        MessageIcon icon;
+        QMessageBox::Icon boxIcon;
+        int buttonCount;
+        QMessageBox::StandardButton click;  // NoButton: the custom "Try Again"
+        MessageResult expected;
+    };
+    const Case cases[] = {
+        {MessageButtons::Ok, MessageIcon::Information, QMessageBox::Information, 1, QMessageBox::Ok, MessageResult::Ok},
+        {MessageButtons::OkCancel, MessageIcon::Exclamation, QMessageBox::Warning, 2, QMessageBox::Cancel,
+         MessageResult::Cancel},
+        {MessageButtons::YesNo, MessageIcon::Error, QMessageBox::Critical, 2, QMessageBox::No, MessageResult::No},
+        {MessageButtons::YesNoCancel, MessageIcon::Question, QMessageBox::Question, 3, QMessageBox::Yes,
+         MessageResult::Yes},
+        {MessageButtons::RetryCancel, MessageIcon::Error, QMessageBox::Critical, 2, QMessageBox::Retry,
+         MessageResult::Retry},
+        {MessageButtons::AbortRetryIgnore, MessageIcon::Question, QMessageBox::Question, 3, QMessageBox::Ignore,
+         MessageResult::Ignore},
+        {MessageButtons::CancelTryContinue, MessageIcon::None, QMessageBox::NoIcon, 3, QMessageBox::NoButton,
+         MessageResult::TryAgain},
+    };
+    QtDialogs dialogs;
+    for (const Case& c : cases) {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        qsizetype buttons = 0;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            buttons = box->buttons().size();
+            if (c.click != QMessageBox::NoButton) {
+                box->button(c.click)->click();
+                return;
+            }
+            for (QAbstractButton* b : box->buttons()) {
+                if (b->text() == QStringLiteral("Try Again"))
+                    b->click();
+            }
+        });
+        const MessageResult result =
+            dialogs.Message(nullptr, QStringLiteral("Query"), QStringLiteral("Go on?"), c.buttons, c.icon);
+        QCOMPARE(title, QStringLiteral("Query"));
+        QCOMPARE(text, QStringLiteral("Go on?"));
+        QCOMPARE(icon, c.boxIcon);
+        QCOMPARE(buttons, qsizetype{c.buttonCount});
+        QVERIFY(result == c.expected);
+    }
 }
 
 QTEST_MAIN(TestWindowMachinery)
