@@ -4,8 +4,8 @@
 // write pointer is the sync byte: 0xFF until the ring has wrapped once, 0x80 after. Records
 // are written in groups (a radon record with its spectrum, an event with the meteo record
 // that dates it); to make room the oldest groups are erased to 0xFF, so that a reader going
-// backwards always meets an end mark before a damaged record, and erasing goes on until the
-// oldest group left holds a meteo record, which the events after it need for their time.
+// backwards always meets an end mark before a damaged record. Events take their time from
+// the nearest older meteo record, so erasing goes on while an event would outlive it.
 
 #include "SimulatedTerminal.h"
 

@@ -22,7 +22,6 @@ public:
     double TemperatureC(TerminalTime t) const;
     double HumidityPercent(TerminalTime t) const;
     double SupplyVoltage(TerminalTime t) const;
-    void SetSupplyVoltage(double volts) { voltage_ = volts; }
 
     // The readings in the units the terminal stores and sends.
     MeteoValues Reading(TerminalTime t) const;

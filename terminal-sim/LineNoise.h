@@ -18,7 +18,6 @@ public:
     }
 
     std::vector<uint8_t> Pass(std::span<const uint8_t> bytes);
-    bool Quiet() const { return corruption_ <= 0.0 && loss_ <= 0.0; }
 
 private:
     double corruption_;

@@ -55,7 +55,6 @@ public:
     }
     void StartMeasuring(uint64_t uptime);
     void StopMeasuring(uint64_t uptime);
-    bool Measuring() const { return measuring_; }
 
     // Record ring: P (next position, bit 12 once wrapped) and the record at a position.
     uint16_t RecordPointer() const;

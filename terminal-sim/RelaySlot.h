@@ -23,7 +23,6 @@ public:
     void Take(std::optional<std::vector<uint8_t>> answer, int pollsBeforeCompletion);
     // The payload of the reply to a poll.
     std::vector<uint8_t> Poll();
-    bool Busy() const { return taken_ && pending_ > 0; }
 
 private:
     bool taken_ = false;

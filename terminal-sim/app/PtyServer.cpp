@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -76,6 +77,11 @@ PtyServer::~PtyServer()
 {
     close(slave_);
     close(master_);
+}
+
+void PtyServer::ClearExclusiveUse()
+{
+    ioctl(slave_, TIOCNXCL);
 }
 
 bool PtyServer::Read(std::vector<uint8_t>& into, std::string& error)

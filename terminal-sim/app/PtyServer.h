@@ -23,6 +23,12 @@ public:
     int MasterFd() const { return master_; }
     const std::string& DevicePath() const { return device_; }
 
+    // Takes back exclusive use of the device that a program asked for. A program killed
+    // while holding it would otherwise lock every later one out for as long as the simulator
+    // runs, since the simulator's own descriptor keeps the device alive. Programs that lock
+    // the port with a lock file, as Qt does, still keep each other out.
+    void ClearExclusiveUse();
+
     // Appends what the program wrote. False, `error` set, when the master fails.
     bool Read(std::vector<uint8_t>& into, std::string& error);
     // Writes as much as the pseudo-terminal takes now; the count written, or -1 with

@@ -52,6 +52,7 @@ bool Serve(SimulatedTerminal& terminal, PtyServer& pty, bool baudPacing, const v
             error = "the pseudo-terminal failed";
             return false;
         }
+        pty.ClearExclusiveUse();
         const auto now = Clock::now();
         if (ready > 0 && (fd.revents & POLLIN) != 0) {
             received.clear();

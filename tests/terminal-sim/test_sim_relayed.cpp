@@ -361,3 +361,22 @@ TEST(SimRelayed, InjectedAnswerFaults)
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(ask([](StepLink& l) { return SetActuatorMode(l, 4, 1); }).at(1), 0xF4);
 }
+
+TEST(SimRelayed, ElementBondedInAnotherMeshMustBeUnbondedFirst)
+{
+    auto scenario = QuietScenario();
+    scenario.elements[5].foreignMeshAddress = 9;  // the waiting probe on channel 17
+    SimLink s(scenario);
+    auto ask = [&s](auto send) { return s.Ask(send); };
+
+    ASSERT_EQ(ask([](StepLink& l) { return RequestWriteChannel(l, Network::Local, 0, 17); }).at(1), 0);
+    const Bytes found = ask([](StepLink& l) { return RequestNodeInfo(l, Network::P2p, 255); });
+    ASSERT_EQ(found.size(), 12u);
+    EXPECT_EQ(found[8] & 1, 1);
+    EXPECT_EQ(found[9], 9);
+    EXPECT_EQ(ask([](StepLink& l) { return RequestBond(l, Network::P2p, 0x2A, 0); }).at(1), 0xF3);
+    EXPECT_EQ(ask([](StepLink& l) { return RequestUnbond(l, Network::P2p, 0x2A, 9); }).at(1), 0);
+    EXPECT_EQ(ask([](StepLink& l) { return RequestBond(l, Network::P2p, 0x2A, 0); }).at(1), 0);
+    EXPECT_EQ(ask([](StepLink& l) { return RequestBond(l, Network::Local, 0, 16); }).at(1), 0);
+    EXPECT_EQ(ask([](StepLink& l) { return RequestNodeInfo(l, Network::Mesh, 16); }).at(9), 16);
+}
