@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sys/ioctl.h>
 
 namespace kolmaris {
 namespace {
@@ -223,7 +224,7 @@ TEST_F(TerminalSimProgramTest, TheLinkDetectsTheTerminalAndRunsCommandsAndRelaye
     EXPECT_FALSE(fs::exists(port->second));
 }
 
-TEST_F(TerminalSimProgramTest, ThePortCanBeReopenedAndCtrlCRemovesTheLink)
+TEST_F(TerminalSimProgramTest, ThePortCanBeReopenedIsNeverLeftExclusiveAndCtrlCRemovesTheLink)
 {
     ProgramProcess p(kProgram, {"--port", "120", "--seed", "7"});
     ASSERT_TRUE(p.Started());
@@ -241,6 +242,19 @@ TEST_F(TerminalSimProgramTest, ThePortCanBeReopenedAndCtrlCRemovesTheLink)
         EXPECT_EQ(version, 0x020E);
         EXPECT_EQ(link.Disconnect(), 0u);
     }
+
+    // Exclusive use that a program asked for is taken back, so that a program killed while
+    // holding the port does not lock out the next (root, running this, is never locked out).
+    const int fd = open(port->second.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ioctl(fd, TIOCEXCL), 0);
+    int exclusive = 1;
+    const auto deadline = ProgramProcess::In(2s);
+    while (ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0 && std::chrono::steady_clock::now() < deadline)
+        poll(nullptr, 0, 1);
+    EXPECT_EQ(exclusive, 0);
+    close(fd);
+
     ExpectCleanStop(p, 120, SIGINT);
 }
 
