@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <vector>
 
 #include "DataStore.h"
@@ -14,23 +15,15 @@ namespace kolmaris::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// One record as it lies in memory: length, data, length.
-inline Bytes Framed(const Bytes& data)
-{
-    Bytes frame{static_cast<std::uint8_t>(data.size())};
-    frame.insert(frame.end(), data.begin(), data.end());
-    frame.push_back(static_cast<std::uint8_t>(data.size()));
-    return frame;
-}
-
-// Memory from the end mark (oldest) through the records to the sync byte at the write pointer,
-// read backwards.
+// Memory from the end mark (oldest) through the records, each as length, data, length, to the
+// sync byte at the write pointer, read backwards.
 inline Bytes Backwards(std::initializer_list<Bytes> recordsOldestFirst)
 {
     Bytes memory{0x80};
     for (const Bytes& r : recordsOldestFirst) {
-        const Bytes frame = Framed(r);
-        memory.insert(memory.end(), frame.begin(), frame.end());
+        memory.push_back(static_cast<std::uint8_t>(r.size()));
+        memory.insert(memory.end(), r.begin(), r.end());
+        memory.push_back(static_cast<std::uint8_t>(r.size()));
     }
     memory.push_back(0xFF);
     std::reverse(memory.begin(), memory.end());
@@ -39,33 +32,28 @@ inline Bytes Backwards(std::initializer_list<Bytes> recordsOldestFirst)
 
 inline Bytes Radon(std::uint8_t slot, std::uint32_t time, std::uint8_t fill = 0)
 {
-    Bytes r(18, fill);
-    r[0] = slot;
-    r[1] = static_cast<std::uint8_t>(time >> 24);
-    r[2] = static_cast<std::uint8_t>(time >> 16);
-    r[3] = static_cast<std::uint8_t>(time >> 8);
-    r[4] = static_cast<std::uint8_t>(time);
+    Bytes r{slot, std::uint8_t(time >> 24), std::uint8_t(time >> 16), std::uint8_t(time >> 8), std::uint8_t(time)};
+    r.resize(18, fill);
     return r;
 }
 
+// Channel n (1..96) holds firstChannel + n - 1.
 inline Bytes SpectrumData(std::uint8_t slot, std::uint8_t firstChannel)
 {
-    Bytes s(97);
-    s[0] = slot;
-    for (int i = 1; i <= 96; ++i)
-        s[i] = static_cast<std::uint8_t>(firstChannel + i - 1);
+    Bytes s{slot};
+    for (int i = 0; i < 96; ++i)
+        s.push_back(static_cast<std::uint8_t>(firstChannel + i));
     return s;
 }
 
 inline Bytes Meteo(std::uint32_t time, std::uint16_t pressure = 1013, std::uint16_t temperature = 2932,
                    std::uint16_t humidity = 455, std::uint16_t voltage = 1234)
 {
-    return {static_cast<std::uint8_t>(time >> 24),       static_cast<std::uint8_t>(time >> 16),
-            static_cast<std::uint8_t>(time >> 8),        static_cast<std::uint8_t>(time),
-            static_cast<std::uint8_t>(pressure >> 8),    static_cast<std::uint8_t>(pressure),
-            static_cast<std::uint8_t>(temperature >> 8), static_cast<std::uint8_t>(temperature),
-            static_cast<std::uint8_t>(humidity >> 8),    static_cast<std::uint8_t>(humidity),
-            static_cast<std::uint8_t>(voltage >> 8),     static_cast<std::uint8_t>(voltage)};
+    Bytes m;
+    for (const std::uint32_t word : {time >> 16, time & 0xFFFF, std::uint32_t{pressure}, std::uint32_t{temperature},
+                                     std::uint32_t{humidity}, std::uint32_t{voltage}})
+        m.insert(m.end(), {std::uint8_t(word >> 8), std::uint8_t(word)});
+    return m;
 }
 
 // Event bytes m0 m1 m2 in memory order.
@@ -77,7 +65,18 @@ inline Bytes ElementEvent(std::uint8_t meshAddress, std::uint8_t code, std::uint
 
 inline Bytes TerminalEvent(std::uint8_t type, std::uint16_t lowTime)
 {
-    return {static_cast<std::uint8_t>(type << 4 | (lowTime >> 8 & 0x0F)), static_cast<std::uint8_t>(lowTime), 0xFC};
+    return ElementEvent(static_cast<std::uint8_t>(type + 1), 0xFC, lowTime);
+}
+
+// Records as a probe reading adds them (memory order).
+inline StoreError AddRadon(TDataStore& store, const Bytes& r)
+{
+    return store.AddRadonRecord(std::span<const std::uint8_t, 18>(r.data(), 18), false);
+}
+
+inline StoreError AddSpectrum(TDataStore& store, const Bytes& s)
+{
+    return store.AddSpectrum(std::span<const std::uint8_t, 97>(s.data(), 97), false);
 }
 
 inline std::vector<StoreError> FeedAll(TDataStore& store, const Bytes& stream)

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <span>
 #include <sstream>
 #include <string>
 
@@ -24,69 +23,46 @@ const std::string kChannelColumns =
     "\t83\t84\t85\t86\t87\t88\t89\t90\t91\t92\t93\t94\t95\t96"
     "\r\n";
 
-std::string Repeat(const std::string& piece, int times)
+// A spectrum row whose channels 2-95 are 0.
+std::string Row(const std::string& label, int first, int last)
 {
-    std::string s;
-    for (int i = 0; i < times; ++i)
-        s += piece;
-    return s;
-}
-
-Bytes RadonFields(std::uint32_t time, std::uint8_t radonHi, std::uint8_t radonLo, std::uint8_t temperature,
-                  std::uint8_t flags, std::uint16_t sum1, std::uint16_t sum2, std::uint16_t sum3, std::uint16_t sum4,
-                  std::uint8_t hv)
-{
-    Bytes r = Radon(0, time);
-    r[5] = radonHi;
-    r[6] = radonLo;
-    r[7] = temperature;
-    r[8] = flags;
-    const std::uint16_t sums[4] = {sum1, sum2, sum3, sum4};
-    for (int i = 0; i < 4; ++i) {
-        r[9 + 2 * i] = static_cast<std::uint8_t>(sums[i] >> 8);
-        r[10 + 2 * i] = static_cast<std::uint8_t>(sums[i]);
-    }
-    r[17] = hv;
-    return r;
+    std::string row = label + '\t' + std::to_string(first);
+    for (int i = 0; i < 94; ++i)
+        row += "\t0";
+    return row + '\t' + std::to_string(last) + "\r\n";
 }
 
 // Three radon records of slot 0, added newest first as a probe reading delivers them.
 TDataStore ThreeRadonRecords()
 {
+    // Time, then radon, temperature, compressed flag and humidity, sums 1-4, HV.
+    const std::pair<std::uint32_t, Bytes> records[] = {
+        {kT0 + 7200, {0x01, 0x23, 0x7F, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 255}},
+        {kT0 + 3600, {0x80, 0x00, 21, 50, 0, 1, 0, 2, 0, 3, 0, 4, 0}},
+        {kT0 + 119, {0x80, 0x00, 0xFB, 0x80 | 45, 0x80, 0x01, 0xFF, 0xFF, 0x88, 0x00, 0, 0, 200}}};
     TDataStore store;
-    const Bytes records[] = {
-        RadonFields(kT0 + 7200, 0x01, 0x23, 0x7F, 0x00, 0, 0, 0, 0, 255),
-        RadonFields(kT0 + 3600, 0x80, 0x00, 21, 50, 1, 2, 3, 4, 0),
-        RadonFields(kT0 + 119, 0x80, 0x00, 0xFB, 0x80 | 45, 0x8001, 0xFFFF, 0x8800, 0, 200),
-    };
-    for (const Bytes& r : records)
-        EXPECT_EQ(store.AddRadonRecord(std::span<const std::uint8_t, 18>(r.data(), 18), false), 0u);
+    for (const auto& [time, fields] : records) {
+        Bytes r = Radon(0, time);
+        std::copy(fields.begin(), fields.end(), r.begin() + 5);
+        EXPECT_EQ(AddRadon(store, r), 0u);
+    }
     return store;
 }
 
-const char* const kRadonRows =
-    "3\t05.12.2026 14:01\t32768\t32784\t2146959360\t65536\t0\t-5\t45\t200\r\n"
-    "2\t05.12.2026 15:00\t32768\t1\t2\t3\t4\t21\t50\t0\r\n"
-    "1\t05.12.2026 16:00\t291\t0\t0\t0\t0\t127\t0\t255\r\n";
-
-TEST(TabWriters, RadonFileOldestFirst)
+TEST(TabWriters, RadonFileOldestFirstAndAppendedWithOffset)
 {
     const TDataStore store = ThreeRadonRecords();
     std::ostringstream out;
     WriteRadonFile(out, false, store, 0, 0);
-    EXPECT_EQ(out.str(), std::string("record\ttime\tradon[Bq/m3]\tsum1\tsum2\tsum3\tsum4\ttemperature[\xB0"
-                                     "C]\thumidity[%]\tHV\r\n") +
-                             kRadonRows);
-}
-
-TEST(TabWriters, RadonFileAppendsWithOffsetAndWithoutHeader)
-{
-    const TDataStore store = ThreeRadonRecords();
-    std::ostringstream out;
-    out << "old\r\n";
-    WriteRadonFile(out, true, store, 0, 99);
     EXPECT_EQ(out.str(),
-              "old\r\n"
+              "record\ttime\tradon[Bq/m3]\tsum1\tsum2\tsum3\tsum4\ttemperature[\xB0"
+              "C]\thumidity[%]\tHV\r\n"
+              "3\t05.12.2026 14:01\t32768\t32784\t2146959360\t65536\t0\t-5\t45\t200\r\n"
+              "2\t05.12.2026 15:00\t32768\t1\t2\t3\t4\t21\t50\t0\r\n"
+              "1\t05.12.2026 16:00\t291\t0\t0\t0\t0\t127\t0\t255\r\n");
+    std::ostringstream appended;
+    WriteRadonFile(appended, true, store, 0, 99);
+    EXPECT_EQ(appended.str(),
               "102\t05.12.2026 14:01\t32768\t32784\t2146959360\t65536\t0\t-5\t45\t200\r\n"
               "101\t05.12.2026 15:00\t32768\t1\t2\t3\t4\t21\t50\t0\r\n"
               "100\t05.12.2026 16:00\t291\t0\t0\t0\t0\t127\t0\t255\r\n");
@@ -116,33 +92,25 @@ Bytes SpectrumEnds(std::uint8_t slot, std::uint8_t first, std::uint8_t last)
     return s;
 }
 
-TEST(TabWriters, SpectrumFileByTimeNewestFirst)
+TEST(TabWriters, SpectrumFileByTimeNewestFirstOrByBlock)
 {
     TDataStore store;
     ASSERT_EQ(FeedUntilResult(store, Backwards({Radon(2, kT0), SpectrumEnds(2, 1, 2), Radon(2, kT0 + 3600),
                                                 SpectrumEnds(2, 255, 7)})),
               1u);
-    std::ostringstream out;
-    WriteSpectrumFile(out, false, store, 2, 0);
-    EXPECT_EQ(out.str(), " time \\ channel" + kChannelColumns + "05.12.2026 15:00\t255" + Repeat("\t0", 94) +
-                             "\t7\r\n" + "05.12.2026 14:00\t1" + Repeat("\t0", 94) + "\t2\r\n");
-}
+    std::ostringstream byTime;
+    WriteSpectrumFile(byTime, false, store, 2, 0);
+    EXPECT_EQ(byTime.str(),
+              " time \\ channel" + kChannelColumns + Row("05.12.2026 15:00", 255, 7) + Row("05.12.2026 14:00", 1, 2));
 
-TEST(TabWriters, SpectrumFileByBlock)
-{
-    TDataStore store;
-    for (std::uint8_t v : {10, 20, 30}) {
-        const Bytes s = SpectrumEnds(7, v, v);
-        ASSERT_EQ(store.AddSpectrum(std::span<const std::uint8_t, 97>(s.data(), 97), false), 0u);
-    }
-    std::ostringstream out;
-    WriteSpectrumFile(out, false, store, 7, 5);
-    const std::string zeros = Repeat("\t0", 94);
-    EXPECT_EQ(out.str(), "block \\ channel" + kChannelColumns + "5\t10" + zeros + "\t10\r\n" + "6\t20" + zeros +
-                             "\t20\r\n" + "7\t30" + zeros + "\t30\r\n");
-    std::ostringstream appended;
+    for (std::uint8_t v : {10, 20, 30})
+        ASSERT_EQ(AddSpectrum(store, SpectrumEnds(7, v, v)), 0u);
+    std::ostringstream byBlock, appended;
+    WriteSpectrumFile(byBlock, false, store, 7, 5);
+    EXPECT_EQ(byBlock.str(),
+              "block \\ channel" + kChannelColumns + Row("5", 10, 10) + Row("6", 20, 20) + Row("7", 30, 30));
     WriteSpectrumFile(appended, true, store, 7, 5);
-    EXPECT_EQ(appended.str().substr(0, 6), "5\t10\t0");
+    EXPECT_EQ(appended.str(), Row("5", 10, 10) + Row("6", 20, 20) + Row("7", 30, 30));
 }
 
 // Memory oldest first: meteo 14:00, element 3 event, terminal type 9, element 5 event,
@@ -158,35 +126,25 @@ TDataStore MeteoAndEvents()
     return store;
 }
 
-TEST(TabWriters, MeteoFile)
+TEST(TabWriters, MeteoAndDiagnosticFiles)
 {
     const TDataStore store = MeteoAndEvents();
-    std::ostringstream out;
-    WriteLocFile(out, false, store);
-    EXPECT_EQ(out.str(),
+    std::ostringstream meteo, dia;
+    WriteLocFile(meteo, false, store);
+    EXPECT_EQ(meteo.str(),
               "record\ttime\tpressure[hPa]\ttemperature[\xB0"
               "C]\thumidity[%]\tvoltage[V]\r\n"
               "2\t05.12.2026 14:00\t1013\t-3.2\t45.5\t12.34\r\n"
               "1\t05.12.2026 15:00\t987\t0.0\t100.0\t0.05\r\n");
-}
-
-TEST(TabWriters, DiagnosticFile)
-{
-    const TDataStore store = MeteoAndEvents();
-    std::ostringstream out;
-    WriteDiaFile(out, false, store);
-    EXPECT_EQ(out.str(),
+    WriteDiaFile(dia, false, store);
+    EXPECT_EQ(dia.str(),
               "record\ttime\tmesh\toutput\tcomment\r\n"
               "4\t05.12.2026 14:01\t3\t05\tanswer error: 0x05\r\n"
               "3\t05.12.2026 14:02\tTerm\t09\t\r\n"
               "2\t05.12.2026 14:03\t5\t0A\tanswer error: 0x0A\r\n"
               "1\t05.12.2026 14:50\tTerm\t0F\tstart of data acquisition\r\n");
-}
 
-TEST(TabWriters, WriteErrorsShowInTheStream)
-{
-    const TDataStore store = MeteoAndEvents();
-    std::ostream broken(nullptr);
+    std::ostream broken(nullptr);  // a write error shows in the stream
     WriteDiaFile(broken, false, store);
     EXPECT_TRUE(broken.bad());
 }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 
 namespace kolmaris {
 namespace {
@@ -23,116 +24,58 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    void Write(const std::string& text) const { std::ofstream(file_, std::ios::binary) << text; }
     std::string Read() const
     {
         std::ifstream in(file_, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
-    fs::path dir_;
-    fs::path file_;
+    fs::path dir_, file_;
 };
 
-TEST_F(ConfigFileTest, DefaultsAreWrittenAsThreeLines)
+auto Fields(const LinkSettings& s)
+{
+    return std::make_tuple(s.configuredPort, s.replyTimeout, s.attemptCount);
+}
+
+TEST_F(ConfigFileTest, SavesThreeLinesThatLoadBack)
 {
     ASSERT_EQ(SaveConfig(file_, LinkSettings{}), SaveResult::Saved);
     EXPECT_EQ(Read(), "COM: 0\nTimeOut: 200\nAttemptCount: 3\n");
-}
-
-TEST_F(ConfigFileTest, SavedSettingsLoadBack)
-{
-    const LinkSettings saved{17, 60000, 15};
-    ASSERT_EQ(SaveConfig(file_, saved), SaveResult::Saved);
+    ASSERT_EQ(SaveConfig(file_, LinkSettings{17, 60000, 15}), SaveResult::Saved);
     LinkSettings loaded;
     ASSERT_EQ(LoadConfig(file_, loaded), LoadResult::Loaded);
-    EXPECT_EQ(loaded.configuredPort, 17);
-    EXPECT_EQ(loaded.replyTimeout, 60000u);
-    EXPECT_EQ(loaded.attemptCount, 15);
-}
+    EXPECT_EQ(Fields(loaded), std::make_tuple(17, 60000u, 15));
 
-TEST_F(ConfigFileTest, MissingFileKeepsDefaultsAndResetsAttempts)
-{
-    LinkSettings settings;
-    settings.attemptCount = 9;
-    EXPECT_EQ(LoadConfig(dir_ / "absent.cfg", settings), LoadResult::CannotRead);
-    EXPECT_EQ(settings.configuredPort, 0);
-    EXPECT_EQ(settings.replyTimeout, 200u);
-    EXPECT_EQ(settings.attemptCount, 3);
-}
-
-TEST_F(ConfigFileTest, ScanStopsAtFirstMismatchKeepingEarlierFields)
-{
-    LinkSettings settings;
-    settings.replyTimeout = 750;
-    Write("COM: 4");
-    ASSERT_EQ(LoadConfig(file_, settings), LoadResult::Loaded);
-    EXPECT_EQ(settings.configuredPort, 4);
-    EXPECT_EQ(settings.replyTimeout, 750u);
-    EXPECT_EQ(settings.attemptCount, 3);
-
-    settings = LinkSettings{};
-    Write("COM: 9\nTimeout: 300\nAttemptCount: 5\n");
-    ASSERT_EQ(LoadConfig(file_, settings), LoadResult::Loaded);
-    EXPECT_EQ(settings.configuredPort, 9);
-    EXPECT_EQ(settings.replyTimeout, 200u);
-    EXPECT_EQ(settings.attemptCount, 3);
-
-    settings = LinkSettings{};
-    Write("COM: 6\nTimeOut: 350\nAttemptCount: x\n");
-    ASSERT_EQ(LoadConfig(file_, settings), LoadResult::Loaded);
-    EXPECT_EQ(settings.replyTimeout, 350u);
-    EXPECT_EQ(settings.attemptCount, 3);
-
-    settings = LinkSettings{};
-    Write("");
-    ASSERT_EQ(LoadConfig(file_, settings), LoadResult::Loaded);
-    EXPECT_EQ(settings.configuredPort, 0);
-    EXPECT_EQ(settings.replyTimeout, 200u);
-}
-
-TEST_F(ConfigFileTest, OutOfBoundsTimeOutAndAttemptsAreIgnored)
-{
-    LinkSettings settings;
-    Write("COM: 5\nTimeOut: -1\nAttemptCount: 0\n");
-    ASSERT_EQ(LoadConfig(file_, settings), LoadResult::Loaded);
-    EXPECT_EQ(settings.configuredPort, 5);
-    EXPECT_EQ(settings.replyTimeout, 200u);
-    EXPECT_EQ(settings.attemptCount, 3);
-
-    Write("COM: 5\nTimeOut: 60001\nAttemptCount: 16\n");
-    ASSERT_EQ(LoadConfig(file_, settings), LoadResult::Loaded);
-    EXPECT_EQ(settings.replyTimeout, 200u);
-    EXPECT_EQ(settings.attemptCount, 3);
-}
-
-TEST_F(ConfigFileTest, WhitespaceInTheFormatMatchesAnyRun)
-{
-    LinkSettings settings;
-    Write("COM:12\r\n TimeOut:\t\t450\r\n\r\nAttemptCount:   7");
-    ASSERT_EQ(LoadConfig(file_, settings), LoadResult::Loaded);
-    EXPECT_EQ(settings.configuredPort, 12);
-    EXPECT_EQ(settings.replyTimeout, 450u);
-    EXPECT_EQ(settings.attemptCount, 7);
-}
-
-TEST_F(ConfigFileTest, PortKeepsOnlyItsLowByte)
-{
-    LinkSettings settings;
-    Write("COM: 260\nTimeOut: 200\nAttemptCount: 3\n");
-    ASSERT_EQ(LoadConfig(file_, settings), LoadResult::Loaded);
-    EXPECT_EQ(settings.configuredPort, 4);
-    ASSERT_EQ(SaveConfig(file_, settings), SaveResult::Saved);
-    EXPECT_EQ(Read(), "COM: 4\nTimeOut: 200\nAttemptCount: 3\n");
-
-    settings.configuredPort = 511;
-    ASSERT_EQ(SaveConfig(file_, settings), SaveResult::Saved);
+    // Only the port's low byte is written.
+    ASSERT_EQ(SaveConfig(file_, LinkSettings{511, 200, 3}), SaveResult::Saved);
     EXPECT_EQ(Read(), "COM: 255\nTimeOut: 200\nAttemptCount: 3\n");
+    EXPECT_EQ(SaveConfig(dir_ / "no" / "Kolmaris_V2.cfg", LinkSettings{}), SaveResult::CannotCreate);
 }
 
-TEST_F(ConfigFileTest, SavingIntoMissingDirectoryFails)
+TEST_F(ConfigFileTest, LoadScansUntilTheFirstMismatchAndIgnoresValuesOutOfBounds)
 {
-    EXPECT_EQ(SaveConfig(dir_ / "no" / "Kolmaris_V2.cfg", LinkSettings{}), SaveResult::CannotCreate);
+    // Each load starts from a time-out of 750 and 9 attempts; the attempt count is reset to 3 first.
+    const std::pair<const char*, std::tuple<int, uint32_t, int>> cases[] = {
+        {"COM: 4", {4, 750, 3}},
+        {"COM: 9\nTimeout: 300\nAttemptCount: 5\n", {9, 750, 3}},  // "Timeout" does not match
+        {"COM: 6\nTimeOut: 350\nAttemptCount: x\n", {6, 350, 3}},
+        {"", {0, 750, 3}},
+        {"COM: 5\nTimeOut: 0\nAttemptCount: 16\n", {5, 750, 3}},  // out of bounds
+        {"COM: 5\nTimeOut: 60001\nAttemptCount: 0\n", {5, 750, 3}},
+        {"COM: 5\nTimeOut: 1\nAttemptCount: 1\n", {5, 1, 1}},
+        {"COM:12\r\n TimeOut:\t\t450\r\n\r\nAttemptCount:   7", {12, 450, 7}},  // any whitespace run
+        {"COM: 260\nTimeOut: 200\nAttemptCount: 3\n", {4, 200, 3}}};            // the port's low byte
+    for (const auto& [text, expected] : cases) {
+        std::ofstream(file_, std::ios::binary) << text;
+        LinkSettings settings{0, 750, 9};
+        ASSERT_EQ(LoadConfig(file_, settings), LoadResult::Loaded) << text;
+        EXPECT_EQ(Fields(settings), expected) << text;
+    }
+
+    LinkSettings settings{7, 750, 9};
+    EXPECT_EQ(LoadConfig(dir_ / "absent.cfg", settings), LoadResult::CannotRead);
+    EXPECT_EQ(Fields(settings), std::make_tuple(7, 750u, 3));
 }
 
 TEST_F(ConfigFileTest, FileGoesNextToExecutableOnlyWhenThatDirectoryTakesFiles)
@@ -140,12 +83,11 @@ TEST_F(ConfigFileTest, FileGoesNextToExecutableOnlyWhenThatDirectoryTakesFiles)
     const fs::path userDir = dir_ / "user" / "Kolmaris";
     EXPECT_EQ(ConfigFilePath(dir_, userDir), dir_ / "Kolmaris_V2.cfg");
     EXPECT_FALSE(fs::exists(userDir));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 0) << "probe left behind";
+    EXPECT_TRUE(fs::is_empty(dir_)) << "probe left behind";
 
     EXPECT_EQ(ConfigFilePath(dir_ / "missing", userDir), userDir / "Kolmaris_V2.cfg");
     EXPECT_TRUE(fs::is_directory(userDir));
-
-    Write("not a directory");
+    std::ofstream(file_) << "not a directory";
     EXPECT_EQ(ConfigFilePath(file_, userDir), userDir / "Kolmaris_V2.cfg");
     EXPECT_EQ(ConfigFilePath(fs::path(), userDir), userDir / "Kolmaris_V2.cfg");
     // /proc takes no new files, not even from root.
