@@ -94,8 +94,7 @@ void MeasuringSystem::AppendLowBatteryAlarm(std::string& text) const
         if (slot != 0 && FunctionCode(s.kind) == kFunctionNone)
             return false;
         const float threshold = slot == 0 ? kTerminalLowVoltage : kElementLowVoltage;
-        return s.voltage < threshold && s.voltage >= kMinValidVoltage &&
-               FailedContacts(s.kind) < kOutOfRangeContacts;
+        return s.voltage < threshold && s.voltage >= kMinValidVoltage && FailedContacts(s.kind) < kOutOfRangeContacts;
     });
 }
 

@@ -3,6 +3,7 @@
 #include "Application.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kolmaris::kApplicationTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(kolmaris::kApplicationVersion));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/logo.svg")));
     kolmaris::Application application;
     application.Show();
     return app.exec();

@@ -72,16 +72,18 @@ MessageResult EscapeResult(MessageButtons buttons)
 
 }  // namespace
 
-MessageResult QtDialogs::Message(QWidget* parent, const QString& caption, const QString& text,
-                                 MessageButtons buttons, MessageIcon icon)
+MessageResult QtDialogs::Message(QWidget* parent, const QString& caption, const QString& text, MessageButtons buttons,
+                                 MessageIcon icon)
 {
     QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::NoButton, parent);
     std::vector<std::pair<QAbstractButton*, MessageResult>> results;
     if (buttons == MessageButtons::CancelTryContinue) {
         // Qt has no standard "Try Again" and "Continue" buttons.
         results.push_back({box.addButton(QMessageBox::Cancel), MessageResult::Cancel});
-        results.push_back({box.addButton(QStringLiteral("Try Again"), QMessageBox::AcceptRole), MessageResult::TryAgain});
-        results.push_back({box.addButton(QStringLiteral("Continue"), QMessageBox::AcceptRole), MessageResult::Continue});
+        results.push_back(
+            {box.addButton(QStringLiteral("Try Again"), QMessageBox::AcceptRole), MessageResult::TryAgain});
+        results.push_back(
+            {box.addButton(QStringLiteral("Continue"), QMessageBox::AcceptRole), MessageResult::Continue});
     } else {
         for (const auto& [button, result] : StandardButtons(buttons))
             results.push_back({box.addButton(button), result});

@@ -19,7 +19,7 @@ struct Session {
     Dialogs& dialogs;
     MeasuringSystem model;
     LinkSettings settings;
-    bool serviceMode = false;  // off at every start; switched by the About window
+    bool serviceMode = false;          // off at every start; switched by the About window
     std::filesystem::path configPath;  // the configuration file, set by the application
 };
 

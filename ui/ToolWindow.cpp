@@ -62,8 +62,7 @@ void ToolWindow::StepProtocolError(QTimer* processTimer, MessageIcon icon)
     Message(QStringLiteral("Error!"), QStringLiteral("STEP protocol error!"), MessageButtons::Ok, icon);
 }
 
-MessageResult ToolWindow::Message(const QString& caption, const QString& text, MessageButtons buttons,
-                                  MessageIcon icon)
+MessageResult ToolWindow::Message(const QString& caption, const QString& text, MessageButtons buttons, MessageIcon icon)
 {
     return session_.dialogs.Message(this, caption, text, buttons, icon);
 }

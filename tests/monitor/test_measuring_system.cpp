@@ -140,13 +140,13 @@ TEST_F(MeasuringSystemTest, LowBatteryThresholdsAndValidity)
 {
     Set(0, 8, 3.295f, 0);  // at the terminal's threshold: no alarm
     Set(1, kProbeInRange, 3.094f);
-    Set(2, kProbeInRange, 3.095f);         // at the element threshold: no alarm
-    Set(3, kActuatorInRange, 0.0f);        // no data
-    Set(4, kProbeInRange, 0.0005f);        // below 0.001: no data
-    Set(5, kRepeaterInRange, 0.001f);      // the smallest valid value
-    Set(6, kProbeOutOfRange, 2.5f);        // out of range: no battery alarm
-    Set(7, kUnassignedInRange, 2.5f);      // no function: not looked at
-    Set(8, 0x83, 3.0f);                    // two failed contacts still count
+    Set(2, kProbeInRange, 3.095f);     // at the element threshold: no alarm
+    Set(3, kActuatorInRange, 0.0f);    // no data
+    Set(4, kProbeInRange, 0.0005f);    // below 0.001: no data
+    Set(5, kRepeaterInRange, 0.001f);  // the smallest valid value
+    Set(6, kProbeOutOfRange, 2.5f);    // out of range: no battery alarm
+    Set(7, kUnassignedInRange, 2.5f);  // no function: not looked at
+    Set(8, 0x83, 3.0f);                // two failed contacts still count
     std::string text;
     model.AppendLowBatteryAlarm(text);
     EXPECT_EQ(text, "Low battery voltage!\nAddress: 1,5,8");
