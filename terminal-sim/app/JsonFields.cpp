@@ -36,10 +36,11 @@ std::string NumberText(double value)
     return QByteArray::number(value, 'g', QLocale::FloatingPointShortest).toStdString();
 }
 
-bool IsPrintableAscii(const std::string& text)
+bool IsPlainText(const std::string& text, bool ascii)
 {
     for (const char c : text) {
-        if (c < 0x20 || c > 0x7E)
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || (ascii && u > 0x7E))
             return false;
     }
     return true;
@@ -140,7 +141,8 @@ void JsonFields::Unsigned64(const char* key, uint64_t& field)
     if (v)
         field = *v;
     else
-        Fail(PathOf(key), "expected an integer 0..18446744073709551615, found " + DescribeJson(*value));
+        Fail(PathOf(key), "expected an integer 0..18446744073709551615 (in quotes above 2^53), found " +
+                              DescribeJson(*value));
 }
 
 void JsonFields::Number(const char* key, double& field, double min, double max)
@@ -167,17 +169,18 @@ void JsonFields::Boolean(const char* key, bool& field)
         Fail(PathOf(key), "expected true or false, found " + DescribeJson(*value));
 }
 
-void JsonFields::Text(const char* key, std::string& field, std::size_t maxLength)
+void JsonFields::Text(const char* key, std::string& field, std::size_t maxLength, bool ascii)
 {
     const auto value = Take(key);
     if (!value)
         return;
     const std::string text = value->toString().toStdString();
-    if (value->isString() && text.size() <= maxLength && IsPrintableAscii(text))
+    if (value->isString() && text.size() <= maxLength && IsPlainText(text, ascii))
         field = text;
     else
         Fail(PathOf(key), "expected text of at most " + std::to_string(maxLength) +
-                              " printable ASCII characters, found " + DescribeJson(*value));
+                              (ascii ? " printable ASCII characters" : " bytes without control characters") +
+                              ", found " + DescribeJson(*value));
 }
 
 std::optional<std::size_t> JsonFields::Choice(const char* key, const std::vector<const char*>& names)

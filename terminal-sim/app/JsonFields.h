@@ -48,8 +48,8 @@ public:
     void Unsigned64(const char* key, uint64_t& field);
     void Number(const char* key, double& field, double min, double max);
     void Boolean(const char* key, bool& field);
-    // Printable ASCII of at most `maxLength` characters.
-    void Text(const char* key, std::string& field, std::size_t maxLength);
+    // At most `maxLength` bytes without control characters; only printable ASCII when `ascii`.
+    void Text(const char* key, std::string& field, std::size_t maxLength, bool ascii = true);
     // The index of the name the key holds among `names`.
     std::optional<std::size_t> Choice(const char* key, const std::vector<const char*>& names);
     // Nested values: nullopt when missing or after a failure (reported here).

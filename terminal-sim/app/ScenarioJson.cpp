@@ -267,9 +267,9 @@ ScenarioLoad ParseScenarioJson(std::string_view json, const std::string& source)
     const auto base = f.Choice("base", kBases);
     Scenario scenario = base.value_or(0) == 0 ? DefaultScenario() : Scenario{};
     scenario.name = NameOf(source);
-    std::string description;
-    f.Text("description", description, 4096);
-    f.Text("name", scenario.name, kMaxName);
+    if (const auto description = f.Take("description"); description && !description->isString())
+        f.Fail("description", "expected text, found " + DescribeJson(*description));
+    f.Text("name", scenario.name, kMaxName, false);
     f.Unsigned64("seed", scenario.seed);
     Section(f, "terminal", error, [&](JsonFields& t) { ReadTerminal(t, scenario.terminal, error); });
     ReadElements(f, scenario.elements, error);

@@ -35,7 +35,7 @@ TEST(ScenarioJson, AnEmptyObjectIsTheBuiltInSystemNamedAfterTheFile)
     Scenario expected = DefaultScenario();
     expected.name = "lab";
     ExpectSameScenario(expected, Parse("{}", "/some/dir/lab.json"));
-    EXPECT_EQ(Parse(R"({"name": "Demo 1"})").name, "Demo 1");
+    EXPECT_EQ(Parse(R"({"name": "Sklep \u00fa 1", "description": "Radon \u00b5 \n notes"})").name, "Sklep \u00fa 1");
 
     const Scenario empty = Parse(R"({"base": "empty"})");
     ExpectSameScenario([] { Scenario s; s.name = "lab"; return s; }(), empty);
@@ -115,10 +115,12 @@ TEST(ScenarioJson, MistakesNameTheKeyAndLeaveNoScenario)
         {R"({"terminal": {"startTime": "2025-02-29 10:00:00"}})", R"("terminal.startTime": expected "YYYY-MM-DD)"},
         {R"({"terminal": {"startTime": "2025-03-10 10:00"}})", R"("terminal.startTime": expected)"},
         {R"({"terminal": true})", R"(hand.json: "terminal": expected an object, found true)"},
-        {R"({"seed": -1})", R"("seed": expected an integer 0..18446744073709551615, found -1)"},
+        {R"({"seed": -1})", R"("seed": expected an integer 0..18446744073709551615 (in quotes above 2^53), found -1)"},
         {R"({"seed": "18446744073709551616"})", R"("seed": expected an integer)"},
         {R"({"base": "full"})", R"("base": expected one of "default", "empty", found "full")"},
-        {R"({"name": 7})", R"("name": expected text)"},
+        {R"({"name": 7})", R"("name": expected text of at most 64 bytes without control characters, found 7)"},
+        {R"({"name": "tab\there"})", R"("name": expected text of at most 64 bytes)"},
+        {R"({"description": ["a"]})", R"("description": expected text, found an array)"},
         {R"({"elements": {}})", R"("elements": expected an array, found an object)"},
         {R"({"elements": [null]})", R"("elements[0]": expected an object, found null)"},
         {R"({"elements": [{"type": "sensor"}]})", R"("elements[0].type": expected one of "repeater")"},
