@@ -10,9 +10,13 @@
 #include "TerminalCommands.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QShowEvent>
 #include <QTimer>
+
+#include <memory>
 
 // The pictures are compiled into a static library; register them before the first window.
 static void RegisterPictures()
@@ -173,6 +177,49 @@ void TMainWND::AboutMnuClick()
 {
     if (tools_.about)
         tools_.about->exec();
+}
+
+bool TMainWND::ShowsLiveValues() const
+{
+    return session_.link.ConnectedPort != 0 && ui_->MainTemperLB->text() != "..." &&
+           (elementsShown_ || !session_.model.AcquisitionRunning);
+}
+
+QString TMainWND::Summary() const
+{
+    QStringList parts{ui_->StatusLB->text(),
+                      QString("terminal %1, %2, %3, %4")
+                          .arg(ui_->MainVoltageLB->text(), ui_->MainTemperLB->text(), ui_->MainPressureLB->text(),
+                               ui_->MainHumidityLB->text()),
+                      ui_->DownCounterLB->text().trimmed(), "relay " + ui_->FanCB->currentText()};
+    if (!ui_->FanPanelGB->isHidden())
+        parts << QString("actuator %1: %2, %3")
+                     .arg(ui_->FansCB->currentText(), ui_->ExtFanModeLB->text(), ui_->FanVoltageLB->text());
+    if (!ui_->VysledkyGB->isHidden())
+        parts << QString("probe %1: radon%2 Bq/m3, long term%3 Bq/m3, %4, %5, %6")
+                     .arg(ui_->CidlaCB->currentText(), ui_->RadonLB->text(), ui_->RadonLongLB->text(),
+                          ui_->DataTemperLB->text(), ui_->DataHumidityLB->text(), ui_->DataVoltageLB->text());
+    const QString alarms = QString(ui_->ErrorsLB->text()).replace("\n\n", "; ").replace('\n', ' ');
+    parts << "alarms: " + (alarms.isEmpty() ? QString("none") : alarms);
+    return parts.join(" | ");
+}
+
+void TMainWND::ScreenshotWhenLive(const QString& file, int timeoutMs)
+{
+    auto* watch = new QTimer(this);
+    auto since = std::make_shared<QElapsedTimer>();
+    since->start();
+    connect(watch, &QTimer::timeout, this, [this, watch, since, file, timeoutMs] {
+        const bool live = ShowsLiveValues();
+        if (!live && since->elapsed() < timeoutMs)
+            return;
+        watch->stop();
+        watch->deleteLater();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        const bool saved = grab().save(file, "PNG");
+        emit ScreenshotTaken(saved, live, Summary());
+    });
+    watch->start(kTimer1IntervalMs);
 }
 
 }  // namespace kolmaris

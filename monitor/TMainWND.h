@@ -37,6 +37,14 @@ public:
 
     QTimer* Timer1() const { return timer1_; }
 
+    // For runs without a display: once the window shows live values (or after `timeoutMs`),
+    // saves a picture of it as PNG into `file` and reports through ScreenshotTaken.
+    void ScreenshotWhenLive(const QString& file, int timeoutMs);
+
+signals:
+    // `live`: the picture shows live values; `summary`: what it shows, one line.
+    void ScreenshotTaken(bool saved, bool live, const QString& summary);
+
 public slots:
     void FormShow();
     void FormHide();
@@ -76,6 +84,8 @@ private:
     void SetUpLook();
     void RenderPictures();
     void CommandDisabled();
+    bool ShowsLiveValues() const;
+    QString Summary() const;
 
     Session& session_;
     std::unique_ptr<Ui::TMainWND> ui_;
@@ -89,6 +99,7 @@ private:
     int lastRelayMode_ = 3;  // none shown yet
     bool lastFanActive_ = false;
     bool errorsDismissed_ = false;
+    bool elementsShown_ = false;  // a whole pass of Nacitani has reached the panels
 };
 
 }  // namespace kolmaris

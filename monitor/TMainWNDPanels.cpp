@@ -22,15 +22,23 @@ namespace {
 constexpr int kPanelGap = 6;
 constexpr int kMinPanelWidth = 460;
 constexpr int kPictureSize = 32;
-constexpr int kErrorsPanelHeight = 150;
+constexpr int kErrorsPanelHeight = 200;
 const QColor kLightRed(255, 144, 144);
-const QColor kRelayFailureRed(255, 0, 0);
+const QColor kAlarmText(160, 0, 0);
 
 void SetBackground(QWidget* widget, const QColor& colour)
 {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, colour);
     widget->setPalette(palette);
+}
+
+// Light red behind a label that signals a low value or an alarm; otherwise the face shows through.
+void MarkLightRed(QWidget* widget, bool on)
+{
+    widget->setAutoFillBackground(on);
+    if (on)
+        SetBackground(widget, kLightRed);
 }
 
 void SetTextColour(QWidget* widget, const QColor& colour)
@@ -98,12 +106,10 @@ void TMainWND::SetUpLook()
     SetBackground(ui_->Shape2, palette().color(QPalette::WindowText));
     ui_->MainVoltageSH->setAutoFillBackground(true);
 
-    ui_->FanErrorLB->setAutoFillBackground(true);
-    SetBackground(ui_->FanErrorLB, kLightRed);
-    SetTextColour(ui_->FanErrorLB, kRelayFailureRed.darker(160));
-    ui_->RadonErrorLB->setAutoFillBackground(true);
-    SetBackground(ui_->RadonErrorLB, kLightRed);
-    SetTextColour(ui_->RadonErrorLB, kRelayFailureRed.darker(160));
+    MarkLightRed(ui_->FanErrorLB, true);
+    SetTextColour(ui_->FanErrorLB, kAlarmText);
+    MarkLightRed(ui_->RadonErrorLB, true);
+    SetTextColour(ui_->RadonErrorLB, kAlarmText);
     SetTextColour(ui_->ShowErrorsLB, QColor(0, 0, 255));
 
     for (QWidget* w : std::initializer_list<QWidget*>{ui_->FanIM, ui_->MeasIM, ui_->MeasureSymbolLB, ui_->ChargeIM,
@@ -138,8 +144,7 @@ void TMainWND::CidlaCBChange()
     ui_->FailCountLB->setText(valid ? QString::asprintf("Failures count: %u", unsigned(FailedContacts(slot->kind)))
                                     : none);
     ui_->DataVoltageLB->setText(valid ? QString::asprintf("%0.02f V", double(slot->voltage)) : none);
-    SetBackground(ui_->VoltageLB, valid && slot->voltage < kElementLowVoltage ? kLightRed
-                                                                              : palette().color(QPalette::Button));
+    MarkLightRed(ui_->VoltageLB, valid && slot->voltage < kElementLowVoltage);
     ui_->DataVnLB->setText(valid ? QString::asprintf("%d", int(slot->hvCheck)) : none);
     ui_->RadonLB->setText(valid ? RadonText(slot->radon, slot->largeValues != 0) : none);
     ui_->RadonLongLB->setText(valid ? RadonText(slot->radonLongTerm, slot->largeValues != 0) : none);
@@ -168,8 +173,7 @@ void TMainWND::FansCBChange()
     ui_->FanErrorLB->setText(error);
     ui_->FanErrorLB->setVisible(!error.isEmpty());
     ui_->FanVoltageLB->setText(valid ? QString::asprintf("Voltage: %0.02f V", double(slot->voltage)) : "...");
-    SetBackground(ui_->FanVoltageLB, valid && slot->voltage < kElementLowVoltage ? kLightRed
-                                                                                 : palette().color(QPalette::Window));
+    MarkLightRed(ui_->FanVoltageLB, valid && slot->voltage < kElementLowVoltage);
 }
 
 void TMainWND::ManagePanels()

@@ -189,7 +189,7 @@ void TMainWND::ShowAcquisitionState(uint8_t flags, uint32_t countdown)
         ui_->MeritBT->setText("Start");
         ui_->PokracovatBT->setEnabled(true);
         ui_->DownCounterLB->setText(QString::asprintf("No data acquisition %s", sleep));
-        SetColour(symbolLB, QPalette::WindowText, palette().color(QPalette::Button));
+        SetColour(symbolLB, QPalette::WindowText, palette().color(QPalette::Window));  // blends into the face
         if ((flags & kQuerySymbolFlag) != 0)
             symbolLB->setText("Q");
         ui_->MeasIM->hide();
@@ -279,6 +279,7 @@ void TMainWND::Nacitani(bool reset)
         FansCBChange();
         CidlaCBChange();
         ManagePanels();
+        elementsShown_ = true;
         nacitaniStep_ = 11;
         break;
     default:

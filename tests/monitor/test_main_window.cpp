@@ -204,8 +204,7 @@ void TestMainWindow::probeAndActuatorPanels()
     QVERIFY(QRegularExpression("^-?\\d+ °C$").match(rig.Text("DataTemperLB")).hasMatch());
     QVERIFY(QRegularExpression("^\\d+ %$").match(rig.Text("DataHumidityLB")).hasMatch());
     QVERIFY(!rig.Shown("RadonErrorLB"));
-    QCOMPARE(rig.Find<QLabel>("VoltageLB")->palette().color(QPalette::Window),
-             rig.window->palette().color(QPalette::Button));
+    QVERIFY(!rig.Find<QLabel>("VoltageLB")->autoFillBackground());
     QCOMPARE(rig.Text("ExtFanModeLB"), QString("Auto"));
     QVERIFY(rig.Shown("ExtFanIM"));
     QVERIFY(!rig.Shown("FanErrorLB"));
@@ -217,6 +216,7 @@ void TestMainWindow::probeAndActuatorPanels()
     rig.Ticks(kSettle);
     QCOMPARE(probes->currentText(), QString("3"));
     QVERIFY(rig.Text("DataVoltageLB").startsWith("3.0"));
+    QVERIFY(rig.Find<QLabel>("VoltageLB")->autoFillBackground());
     QCOMPARE(rig.Find<QLabel>("VoltageLB")->palette().color(QPalette::Window), QColor(255, 144, 144));
 
     // Slot contents the simulator does not produce, written into the table directly.
@@ -243,6 +243,12 @@ void TestMainWindow::probeAndActuatorPanels()
         rig.window->FansCBChange();
         QCOMPARE(rig.Text("ExtFanModeLB"), QString(text));
     }
+    actuator.voltage = 3.0f;
+    rig.window->FansCBChange();
+    QVERIFY(rig.Find<QLabel>("FanVoltageLB")->autoFillBackground());
+    actuator.voltage = 3.6f;
+    rig.window->FansCBChange();
+    QVERIFY(!rig.Find<QLabel>("FanVoltageLB")->autoFillBackground());
     actuator.statusFlags = 0x1A;  // relay on, failure
     actuator.kind = 0x0002;
     rig.window->FansCBChange();
