@@ -25,23 +25,9 @@ uint8_t PairedEnd(uint8_t requestEnd)
 
 std::vector<uint8_t> EncodeReply(const Frame& reply, uint8_t endByte)
 {
-    std::vector<uint8_t> body;
-    body.push_back(static_cast<uint8_t>(((reply.headerType & 3) << 6) | (reply.payload.size() & 0x3F)));
-    body.insert(body.end(), reply.payload.begin(), reply.payload.end());
-    body.push_back(FrameCrc(body.data(), body.size()));
-
-    std::vector<uint8_t> out{kFrameStart};
-    for (std::size_t group = 0; group < body.size(); group += 7) {
-        const std::size_t collectorAt = out.size();
-        out.push_back(0);
-        uint8_t mask = 1;
-        for (std::size_t i = group; i < body.size() && i < group + 7; ++i, mask <<= 1) {
-            out.push_back(body[i] & 0x7F);
-            if (body[i] & 0x80)
-                out[collectorAt] |= mask;
-        }
-    }
-    out.push_back(endByte);
+    std::vector<uint8_t> out(kReceiveBufferBytes);
+    const auto length = EncodeFrameWithEnd(reply.payload, reply.headerType, endByte, out.data());
+    out.resize(length.value_or(0));
     return out;
 }
 
@@ -90,7 +76,7 @@ void FrameFrontEnd::EndOfFrame(uint8_t endByte, std::vector<uint8_t>& out)
     if (length > kMaxRequestPayload)
         return;
     const auto reply = handler_(Frame{headerType, {payload.begin(), payload.begin() + length}});
-    if (!reply || reply->payload.size() > kMaxReplyPayloadBytes)
+    if (!reply || reply->payload.size() > kMaxReplyPayload)
         return;
     const auto frame = EncodeReply(*reply, replyEnd);
     out.insert(out.end(), frame.begin(), frame.end());

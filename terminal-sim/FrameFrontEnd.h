@@ -14,7 +14,6 @@ namespace kolmaris::sim {
 
 inline constexpr uint8_t kHandshakeProbe = 0xE8;
 inline constexpr uint8_t kHandshakeReady = 0xE5;
-inline constexpr std::size_t kMaxReplyPayloadBytes = 21;
 
 struct Frame {
     uint8_t headerType = 0;
