@@ -1,6 +1,7 @@
 #include "TAboutWND.h"
 
 #include "DecimalInput.h"
+#include "Pictures.h"
 #include "Session.h"
 #include "ui_TAboutWND.h"
 
@@ -19,6 +20,7 @@ TAboutWND::TAboutWND(Session& session, QWidget* parent)
     : ToolWindow(session, parent), ui_(std::make_unique<Ui::TAboutWND>())
 {
     ui_->setupUi(this);
+    RegisterPictures();
     ui_->Image1->setPixmap(QIcon(QStringLiteral(":/pictures/logo.svg")).pixmap(kLogoSize, kLogoSize));
     ui_->Passw->hide();
     ui_->FwVerLB->hide();

@@ -3,6 +3,7 @@
 #include "ui_TMainWND.h"
 
 #include "AcquisitionStop.h"
+#include "Pictures.h"
 #include "ConfigFile.h"
 #include "Session.h"
 #include "TAboutWND.h"
@@ -17,16 +18,6 @@
 #include <QTimer>
 
 #include <memory>
-
-// The pictures are compiled into a static library; register them before the first window.
-static void RegisterPictures()
-{
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(kolmaris);
-        return true;
-    }();
-    (void)registered;
-}
 
 namespace kolmaris {
 

@@ -211,7 +211,9 @@ std::vector<uint8_t> ElementNode::Answer(std::span<const uint8_t> c, const Answe
         if (part >= kSpectrumParts)
             return Status(r, kBadStructure);
         const Channels channels = probe->SpectrumAt(pointer).value_or(Channels{});
-        std::vector<uint8_t> out{r};
+        std::vector<uint8_t> out;
+        out.reserve(17);
+        out.push_back(r);
         out.insert(out.end(), channels.begin() + part * 16, channels.begin() + part * 16 + 16);
         return out;
     }
@@ -225,7 +227,9 @@ std::vector<uint8_t> ElementNode::Answer(std::span<const uint8_t> c, const Answe
         body.fill(0xFF);  // a position never written reads as erased
         if (const auto held = probe->RecordAt(number))
             body = *held;
-        std::vector<uint8_t> out{r};
+        std::vector<uint8_t> out;
+        out.reserve(1 + body.size());
+        out.push_back(r);
         out.insert(out.end(), body.begin(), body.end());
         return out;
     }

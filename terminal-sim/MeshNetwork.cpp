@@ -59,9 +59,10 @@ std::vector<uint8_t> NoAnswer()
 
 std::vector<uint8_t> Caption(uint8_t rssi, const std::string& caption)
 {
-    std::vector<uint8_t> out{rssi, kAnswerOk};
-    out.insert(out.end(), caption.begin(), caption.end());
-    out.resize(2 + kCaptionBytes, 0);
+    std::vector<uint8_t> out(2 + kCaptionBytes, 0);
+    out[0] = rssi;
+    out[1] = kAnswerOk;
+    std::copy_n(caption.begin(), std::min(caption.size(), kCaptionBytes), out.begin() + 2);
     return out;
 }
 

@@ -16,10 +16,9 @@ namespace {
 
 Bytes Frame(const Bytes& payload, uint8_t type, uint8_t end)
 {
-    std::array<uint8_t, 26> out{};
-    const auto n = EncodeFrameWithEnd(payload, type, end, out.data());
-    Bytes frame{0xFF};
-    frame.insert(frame.end(), out.begin(), out.begin() + static_cast<long>(*n));
+    Bytes frame(1 + kReceiveBufferBytes, 0xFF);
+    const auto n = EncodeFrameWithEnd(payload, type, end, frame.data() + 1);
+    frame.resize(1 + *n);
     return frame;
 }
 

@@ -1,0 +1,7 @@
+#pragma once
+// The windows' pictures are compiled into a static library; every window that shows one
+// calls RegisterPictures() first (it registers them once).
+
+namespace kolmaris {
+void RegisterPictures();
+}
