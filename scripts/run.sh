@@ -1,9 +1,32 @@
 #!/usr/bin/env bash
-# Installs what is missing and builds Kolmaris. (The program's windows come next; for now this
-# builds the core libraries, the tests and the benchmarks.)
+# Installs what is missing, builds, starts the simulated terminal (default scenario) and opens
+# Kolmaris, which finds it by automatic port detection. Closing Kolmaris stops the simulator.
+# Without a display both run under Xvfb for a short while instead: a screenshot of the connected
+# main window is saved as a PNG and its path and contents are printed.
+#   scripts/run.sh [--scenario FILE]    (FILE: a scenario for the simulator, see terminal-sim/scenarios)
 set -euo pipefail
-cd "$(dirname "$0")/.."
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
 bash scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
-echo "Built into build/. Benchmarks: build/bench/kolmaris_bench"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)" --target kolmaris kolmaris-terminal-sim
+
+kolmaris=$root/build/monitor/kolmaris
+sim=$root/build/terminal-sim/app/kolmaris-terminal-sim
+
+if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
+  echo "No display: running under Xvfb and taking a screenshot."
+  exec bash scripts/screenshot-main-window.sh --build "$root/build" "$root/kolmaris-main-window.png"
+fi
+
+log=$(mktemp)
+"$sim" "$@" >"$log" 2>&1 &
+sim_pid=$!
+trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; rm -f "$log"' EXIT
+for _ in $(seq 100); do
+  grep -q " on COM " "$log" && break
+  kill -0 "$sim_pid" 2>/dev/null || { cat "$log" >&2; exit 1; }
+  sleep 0.1
+done
+head -n 1 "$log"
+"$kolmaris"
