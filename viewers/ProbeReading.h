@@ -3,6 +3,7 @@
 // pointers in a probe's current-data answer, and the texts of a step that repeats.
 
 #include "RelayedRequests.h"
+#include "TerminalCommands.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -58,6 +59,27 @@ inline PollOutcome PollProbeAnswer(StepLink& link, RelayedAnswer& answer, uint8_
     return ++c.errorCount >= c.limit ? PollOutcome::Failed : PollOutcome::Resend;
 }
 
+enum class AcquisitionWait { Stopped, Running, Failed };
+
+// Step 0 of a reading: reads the acquisition state; while it runs (or the state cannot be read)
+// sends the stop again. Failed reads in a row count against the limit.
+inline AcquisitionWait WaitAcquisitionStop(StepLink& link, ProbeReadCounters& c)
+{
+    uint8_t state = 0;
+    uint32_t countdown = 0;
+    uint32_t queryPeriod = 0;
+    uint16_t cycles = 0;
+    if (ReadAcquisitionState(link, state, countdown, queryPeriod, cycles) == 0) {
+        c.attemptNo = 0;
+        if ((state & 0x01) == 0)
+            return AcquisitionWait::Stopped;
+    } else if (++c.attemptNo >= c.limit) {
+        return AcquisitionWait::Failed;
+    }
+    SetAcquisition(link, kAcquisitionStop);
+    return AcquisitionWait::Running;
+}
+
 // P: data byte 13 (bits 7-0) and bits 0-4 of data byte 18 (bits 12-8).
 inline int RecordPointerOf(const RelayedAnswer& a)
 {
@@ -70,7 +92,7 @@ inline int SpectrumPointerOf(const RelayedAnswer& a)
     return a.data[14] | (a.data[18] >> 5 & 0x03) << 8;
 }
 
-// `text` with `suffix` appended, the percentage printed by "%0.0f".
+// A progress text: `format` holds one "%0.0f" for the percentage.
 inline std::string PercentText(const char* format, double percent)
 {
     char buffer[64];

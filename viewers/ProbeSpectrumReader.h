@@ -41,11 +41,12 @@ public:
     // True when 1 <= first <= last <= 512.
     static bool ValidRange(int first, int last);
 
-    // Begins a reading of buffers `first` to `last` (a valid range) of the probe at MESH address
+    // Begins a reading of buffers `first` to `last` of the probe at MESH address
     // `meshAddress` (1..16). Failed transactions and bad answers are each allowed `attemptCount`
     // times in a row. With `waitForAcquisitionStop` the reading first waits until the terminal
     // reports its data acquisition stopped (the caller has sent SetAcquisition 0 already).
-    void Start(uint8_t meshAddress, int first, int last, int attemptCount, bool waitForAcquisitionStop);
+    // False, nothing started, for a range or an address outside those bounds.
+    bool Start(uint8_t meshAddress, int first, int last, int attemptCount, bool waitForAcquisitionStop);
     // Ends a reading at once, without a report.
     void Stop();
 
