@@ -82,9 +82,9 @@ uint32_t TerminalDownload::StartStep(StepLink& link, TDataStore& store)
     attemptNo_ = 0;
     restoreFailed_ = false;
     if (SetAcquisition(link, kRecordingOff) != 0) {
-        // Recording was not touched: straight to the end.
+        // Only the reply may have been lost: make sure recording is on again.
         readFlags_ |= kReadFailed;
-        readState_ = StepEnd;
+        readState_ = StepRestore;
         return kTickMs;
     }
     if (readFlags_ & kReadRestart) {
