@@ -1,0 +1,149 @@
+// "Save All": the files, their names and order, their bytes (those of the single writers), what
+// happens to old files, and the failures it reports.
+#include <gtest/gtest.h>
+
+#include "SaveAll.h"
+#include "StreamBuilder.h"
+#include "TabWriters.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace kolmaris {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace kolmaris::test;
+using Names = std::vector<std::string>;
+
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (fs::temp_directory_path() / "kolmaris-saveall-XXXXXX").string();
+        path = mkdtemp(pattern.data());
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    fs::path path;
+};
+
+std::string Read(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Put(const fs::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+template <class Write>
+std::string Written(Write write)
+{
+    std::ostringstream out;
+    write(out);
+    return out.str();
+}
+
+// Probe 1: two radon records and a spectrum; probe 3: a radon record; probe 16: one of each;
+// two meteo records; an element event and a terminal event.
+void Fill(TDataStore& store)
+{
+    const uint32_t t = 794'916'000;
+    const Bytes stream = Backwards({Meteo(t), ElementEvent(2, 0xF8, (t + 30) & 0xFFF), Radon(0, t + 100, 1),
+                                    SpectrumData(0, 3), Radon(2, t + 200, 2), Radon(15, t + 250, 5),
+                                    SpectrumData(15, 9), Meteo(t + 900, 1000), Radon(0, t + 3700, 4),
+                                    TerminalEvent(12, (t + 3800) & 0xFFF)});
+    ASSERT_EQ(FeedUntilResult(store, stream), 1u);
+}
+
+TEST(SaveAll, WritesEveryKindWithDataAsTheSingleWritersDo)
+{
+    TDataStore store;
+    Fill(store);
+    TempDir dir;
+    Put(dir.path / "TERM.tab", "old meteo rows that must go\r\n");
+    Put(dir.path / "RDN_2.tab", "probe 2 from an earlier day\r\n");
+
+    std::vector<fs::path> shown;
+    const SaveAllResult result = SaveAll(store, dir.path, [&](const fs::path& p) { shown.push_back(p); });
+    EXPECT_TRUE(result.Ok());
+    EXPECT_EQ(result.failed, Names{});
+    const Names expected{"DIA.tab", "TERM.tab", "RDN_1.tab", "RDN_3.tab", "RDN_16.tab", "SPC_1.tab", "SPC_16.tab"};
+    EXPECT_EQ(result.written, expected);
+    ASSERT_EQ(shown.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(shown[i], dir.path / expected[i]);
+
+    EXPECT_EQ(Read(dir.path / "DIA.tab"), Written([&](std::ostream& o) { WriteDiaFile(o, false, store); }));
+    EXPECT_EQ(Read(dir.path / "TERM.tab"), Written([&](std::ostream& o) { WriteLocFile(o, false, store); }));
+    EXPECT_EQ(Read(dir.path / "RDN_1.tab"), Written([&](std::ostream& o) { WriteRadonFile(o, false, store, 0, 0); }));
+    EXPECT_EQ(Read(dir.path / "RDN_3.tab"), Written([&](std::ostream& o) { WriteRadonFile(o, false, store, 2, 0); }));
+    EXPECT_EQ(Read(dir.path / "SPC_1.tab"), Written([&](std::ostream& o) { WriteSpectrumFile(o, false, store, 0, 0); }));
+    EXPECT_EQ(Read(dir.path / "SPC_16.tab"),
+              Written([&](std::ostream& o) { WriteSpectrumFile(o, false, store, 15, 0); }));
+    // Headers, numbers from 1 with the oldest first, times as labels.
+    const std::string rdn = Read(dir.path / "RDN_1.tab");
+    EXPECT_EQ(rdn.substr(0, rdn.find("\r\n") + 2),
+              "record\ttime\tradon[Bq/m3]\tsum1\tsum2\tsum3\tsum4\ttemperature[\xB0"
+              "C]\thumidity[%]\tHV\r\n");
+    EXPECT_EQ(rdn.substr(rdn.find("\r\n") + 2, 19), "2\t10.03.2025 10:01\t");
+    EXPECT_EQ(Read(dir.path / "SPC_16.tab").substr(0, 19), " time \\ channel\t1\t2");
+    EXPECT_EQ(Read(dir.path / "RDN_2.tab"), "probe 2 from an earlier day\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 8);
+}
+
+TEST(SaveAll, AnEmptyStoreRemovesOnlyTheOldDiagnostics)
+{
+    TDataStore store;
+    TempDir dir;
+    Put(dir.path / "DIA.tab", "old events\r\n");
+    Put(dir.path / "TERM.tab", "old meteo\r\n");
+    Put(dir.path / "SPC_4.tab", "old spectra\r\n");
+    std::vector<fs::path> shown;
+    const SaveAllResult result = SaveAll(store, dir.path, [&](const fs::path& p) { shown.push_back(p); });
+    EXPECT_TRUE(result.Ok());
+    EXPECT_EQ(result.written, Names{});
+    EXPECT_TRUE(shown.empty());
+    EXPECT_FALSE(fs::exists(dir.path / "DIA.tab"));
+    EXPECT_EQ(Read(dir.path / "TERM.tab"), "old meteo\r\n");
+    EXPECT_EQ(Read(dir.path / "SPC_4.tab"), "old spectra\r\n");
+}
+
+TEST(SaveAll, FilesThatCannotBeWrittenAreNamedAndTheOthersStillWritten)
+{
+    TDataStore store;
+    Fill(store);
+
+    // No such directory: every file fails.
+    TempDir dir;
+    const SaveAllResult none = SaveAll(store, dir.path / "missing");
+    EXPECT_FALSE(none.Ok());
+    EXPECT_EQ(none.failed, (Names{"DIA.tab", "TERM.tab", "RDN_1.tab", "RDN_3.tab", "RDN_16.tab", "SPC_1.tab", "SPC_16.tab"}));
+    EXPECT_EQ(none.written, Names{});
+
+    // A directory in the place of RDN_3.tab; TERM.tab leads to a device that refuses every write.
+    fs::create_directory(dir.path / "RDN_3.tab");
+    fs::create_symlink("/dev/full", dir.path / "TERM.tab");
+    const SaveAllResult some = SaveAll(store, dir.path);
+    EXPECT_EQ(some.failed, (Names{"TERM.tab", "RDN_3.tab"}));
+    EXPECT_EQ(some.written, (Names{"DIA.tab", "RDN_1.tab", "RDN_16.tab", "SPC_1.tab", "SPC_16.tab"}));
+    EXPECT_EQ(Read(dir.path / "SPC_16.tab"),
+              Written([&](std::ostream& o) { WriteSpectrumFile(o, false, store, 15, 0); }));
+
+    // An old DIA.tab that cannot be removed while there are no events to write.
+    TDataStore empty;
+    TempDir other;
+    fs::create_directories(other.path / "DIA.tab" / "inside");
+    const SaveAllResult stuck = SaveAll(empty, other.path);
+    EXPECT_EQ(stuck.failed, Names{"DIA.tab"});
+}
+
+}  // namespace
+}  // namespace kolmaris
