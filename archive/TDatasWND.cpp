@@ -1,0 +1,290 @@
+#include "TDatasWND.h"
+
+#include "DecimalInput.h"
+#include "SaveAll.h"
+#include "Session.h"
+#include "TDiasWND.h"
+#include "TLocsWND.h"
+#include "TRadonSpectWND.h"
+#include "TRecordsWND.h"
+#include "TabFileDialog.h"
+#include "TabWriters.h"
+#include "TerminalTime.h"
+#include "ui_TDatasWND.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalBlocker>
+#include <QTimer>
+
+namespace kolmaris {
+
+namespace {
+
+constexpr char kSaveAllQuestionEnd[] =
+    " as:\n - RDN_xx.tab\n - SPC_xx.tab\n - DIA.tab\n - TERM.tab\n"
+    "       where xx is Probe number\n\nExisting files will be overwritten\n\nContinue?";
+
+// The MESH address a list shows, 0 when it is empty.
+int SelectedAddress(const QComboBox& list)
+{
+    return ReadDecimal(list.currentText().toStdString());
+}
+
+// A viewer's address list takes over the items and the selection of ours; its own change
+// handler stays quiet, the viewer has been prepared already.
+void CopyList(const QComboBox& from, QWidget& viewer, const char* listName)
+{
+    auto* to = viewer.findChild<QComboBox*>(QString::fromLatin1(listName));
+    if (!to)
+        return;
+    const QSignalBlocker quiet(to);
+    to->clear();
+    for (int i = 0; i < from.count(); ++i)
+        to->addItem(from.itemText(i));
+    to->setCurrentIndex(from.currentIndex());
+}
+
+// MESH addresses (slot + 1) of the slots that hold something, ascending; the first selected.
+template <class Count>
+void FillAddressList(QComboBox& list, Count count)
+{
+    list.clear();
+    for (int slot = 0; slot < kProbeSlots; ++slot)
+        if (count(slot) > 0)
+            list.addItem(QString::number(slot + 1));
+    list.setCurrentIndex(list.count() > 0 ? 0 : -1);
+}
+
+}  // namespace
+
+TDatasWND::TDatasWND(Session& session, QWidget* parent)
+    : ToolWindow(session, parent),
+      ui_(std::make_unique<Ui::TDatasWND>()),
+      store_(std::make_unique<TDataStore>()),
+      DatasTMR_(new QTimer(this))
+{
+    ui_->setupUi(this);
+    DatasTMR_->setObjectName(QStringLiteral("DatasTMR"));
+    DatasTMR_->setInterval(static_cast<int>(TerminalDownload::kTickMs));
+    connect(DatasTMR_, &QTimer::timeout, this, &TDatasWND::DatasTMRTimer);
+
+    connect(ui_->LoadEepromBT, &QPushButton::clicked, this, &TDatasWND::LoadEepromBTClick);
+    connect(ui_->Button4, &QPushButton::clicked, this, &TDatasWND::Button4Click);
+    connect(ui_->SaveAllBT, &QPushButton::clicked, this, &TDatasWND::SaveAllBTClick);
+    connect(ui_->Button1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui_->MeshRecCB, &QComboBox::currentIndexChanged, this, &TDatasWND::MeshRecCBChange);
+    connect(ui_->MeshSpectCB, &QComboBox::currentIndexChanged, this, &TDatasWND::MeshSpectCBChange);
+    connect(ui_->ShowRecordsBT, &QPushButton::clicked, this, &TDatasWND::ShowRecordsBTClick);
+    connect(ui_->ShowSpectBT, &QPushButton::clicked, this, &TDatasWND::ShowSpectBTClick);
+    connect(ui_->ShowLocsBT, &QPushButton::clicked, this, &TDatasWND::ShowLocsBTClick);
+    connect(ui_->ShowDiasBT, &QPushButton::clicked, this, &TDatasWND::ShowDiasBTClick);
+    connect(ui_->SaveRecordsBT, &QPushButton::clicked, this, &TDatasWND::SaveRecordsBTClick);
+    connect(ui_->SaveSpectsBT, &QPushButton::clicked, this, &TDatasWND::SaveSpectsBTClick);
+    connect(ui_->SaveLocsBT, &QPushButton::clicked, this, &TDatasWND::SaveLocsBTClick);
+    connect(ui_->SaveDiasBT, &QPushButton::clicked, this, &TDatasWND::SaveDiasBTClick);
+}
+
+TDatasWND::~TDatasWND() = default;
+
+QComboBox* TDatasWND::MeshRecCB() const
+{
+    return ui_->MeshRecCB;
+}
+
+QComboBox* TDatasWND::MeshSpectCB() const
+{
+    return ui_->MeshSpectCB;
+}
+
+void TDatasWND::FormHide()
+{
+    // The machine finishes on its own, switching recording on again, after the window closed.
+    if (download_.Running())
+        LoadEepromBTClick();
+}
+
+void TDatasWND::LoadEepromBTClick()
+{
+    if (download_.Running()) {
+        download_.Interrupt();
+        return;
+    }
+    download_.Start();
+    ui_->LoadEepromBT->setText(QString::fromLatin1(download_.ButtonCaption()));
+    DatasTMR_->start(static_cast<int>(TerminalDownload::kTickMs));
+}
+
+void TDatasWND::DatasTMRTimer()
+{
+    const int bytesBefore = download_.BytesRead();
+    const uint32_t next = download_.Tick(session_.link, *store_);
+    if (download_.Running()) {
+        DatasTMR_->setInterval(static_cast<int>(next));
+        if (download_.BytesRead() != bytesBefore)
+            ShowProgress();
+        return;
+    }
+    DatasTMR_->stop();
+    Refresh();
+    ReportEnd();
+}
+
+void TDatasWND::ShowProgress()
+{
+    ShowCounts();
+    ui_->ProcLB->setText(QString::fromStdString(download_.ProgressText()));
+    ui_->ProcPB->setValue(static_cast<int>(download_.ProgressFraction() * ui_->ProcPB->maximum()));
+    ui_->LastTimeLB->setText(QString::fromStdString(FormatTime(store_->LastLocTime(), true, false)));
+}
+
+void TDatasWND::ShowCounts()
+{
+    ui_->SpectCountLB->setText(QString::number(store_->TotalSpectra()));
+    ui_->RecordCountLB->setText(QString::number(store_->TotalRadonRecords()));
+    ui_->CentralCountLB->setText(QString::number(store_->LocRecordCount()));
+    ui_->DiaCountLB->setText(QString::number(store_->DiaEventCount()));
+}
+
+void TDatasWND::ReportEnd()
+{
+    if (download_.RestoreFailed())
+        Message(QStringLiteral("Error!"), QString::fromLatin1(kRestoreFailedText), MessageButtons::Ok,
+                MessageIcon::Error);
+    switch (download_.Outcome()) {
+        case DownloadOutcome::Failed:
+            Message(QStringLiteral("Error!"), QString::fromLatin1(kBadDataText), MessageButtons::Ok, MessageIcon::Error);
+            break;
+        case DownloadOutcome::Suspended:
+            Message(QStringLiteral("Error!"), QString::fromLatin1(kContinueText), MessageButtons::Ok,
+                    MessageIcon::Exclamation);
+            break;
+        default:
+            break;
+    }
+    ui_->LoadEepromBT->setText(QString::fromLatin1(download_.ButtonCaption()));
+}
+
+void TDatasWND::Refresh()
+{
+    ShowCounts();
+    FillAddressList(*ui_->MeshRecCB, [this](int slot) { return store_->RadonRecordCount(slot); });
+    MeshRecCBChange();
+    FillAddressList(*ui_->MeshSpectCB, [this](int slot) { return store_->SpectrumCount(slot); });
+    MeshSpectCBChange();
+}
+
+void TDatasWND::MeshRecCBChange()
+{
+    const int n = SelectedAddress(*ui_->MeshRecCB);
+    ui_->MeshRecCountLB->setText(n != 0 ? QString::number(store_->RadonRecordCount(n - 1)) : QString());
+}
+
+void TDatasWND::MeshSpectCBChange()
+{
+    const int n = SelectedAddress(*ui_->MeshSpectCB);
+    ui_->MeshSpectCountLB->setText(n != 0 ? QString::number(store_->SpectrumCount(n - 1)) : QString());
+}
+
+void TDatasWND::Button4Click()
+{
+    download_.Clear(*store_);
+    ui_->ProcLB->setText(QString::fromStdString(download_.ProgressText()));
+    ui_->ProcPB->setValue(0);
+    ui_->LoadEepromBT->setText(QString::fromLatin1(download_.ButtonCaption()));
+    Refresh();
+}
+
+void TDatasWND::ShowRecordsBTClick()
+{
+    const int n = SelectedAddress(*ui_->MeshRecCB);
+    if (n == 0 || store_->RadonRecordCount(n - 1) == 0 || !viewers_.records)
+        return;
+    viewers_.records->PrepareFromData(n, 0);
+    CopyList(*ui_->MeshRecCB, *viewers_.records, "MeshAdrCB");
+    viewers_.records->exec();
+}
+
+void TDatasWND::ShowSpectBTClick()
+{
+    const int n = SelectedAddress(*ui_->MeshSpectCB);
+    if (n == 0 || store_->SpectrumCount(n - 1) == 0 || !viewers_.spectra)
+        return;
+    viewers_.spectra->PrepareFromData(n);
+    CopyList(*ui_->MeshSpectCB, *viewers_.spectra, "MeshAdrEeprCB");
+    viewers_.spectra->exec();
+}
+
+void TDatasWND::ShowLocsBTClick()
+{
+    if (store_->LocRecordCount() == 0 || !viewers_.locs)
+        return;
+    viewers_.locs->PrepareFromData(0);
+    viewers_.locs->exec();
+}
+
+void TDatasWND::ShowDiasBTClick()
+{
+    if (store_->DiaEventCount() == 0 || !viewers_.dias)
+        return;
+    viewers_.dias->PrepareFromData(0);
+    viewers_.dias->exec();
+}
+
+void TDatasWND::SaveRecordsBTClick()
+{
+    const int n = SelectedAddress(*ui_->MeshRecCB);
+    if (n == 0)
+        return;
+    SaveTabFile(session_.dialogs, this,
+                [&](std::ostream& out, bool append) { WriteRadonFile(out, append, *store_, n - 1, 0); });
+}
+
+void TDatasWND::SaveSpectsBTClick()
+{
+    const int n = SelectedAddress(*ui_->MeshSpectCB);
+    if (n == 0)
+        return;
+    SaveTabFile(session_.dialogs, this,
+                [&](std::ostream& out, bool append) { WriteSpectrumFile(out, append, *store_, n - 1, 0); });
+}
+
+void TDatasWND::SaveLocsBTClick()
+{
+    SaveTabFile(session_.dialogs, this, [&](std::ostream& out, bool append) { WriteLocFile(out, append, *store_); });
+}
+
+void TDatasWND::SaveDiasBTClick()
+{
+    SaveTabFile(session_.dialogs, this, [&](std::ostream& out, bool append) { WriteDiaFile(out, append, *store_); });
+}
+
+void TDatasWND::SaveAllBTClick()
+{
+    const auto directory = session_.dialogs.DirectoryName(this, QStringLiteral("Save All"));
+    if (!directory)
+        return;
+    const QString question = QStringLiteral("All available data will be saved in directory\n") + QLatin1Char('"') +
+                             *directory + QLatin1Char('"') + QString::fromLatin1(kSaveAllQuestionEnd);
+    if (Message(QStringLiteral("Query"), question, MessageButtons::YesNo, MessageIcon::Question) != MessageResult::Yes)
+        return;
+
+    ui_->SaveAllBT->setEnabled(false);
+    const SaveAllResult result =
+        SaveAll(*store_, QFile::encodeName(*directory).toStdString(), [this](const std::filesystem::path& path) {
+            ui_->SallLB->setText(QDir::toNativeSeparators(QFile::decodeName(path.c_str())));
+            ui_->SallLB->repaint();
+        });
+    if (result.Ok()) {
+        Message(QStringLiteral("Message"), QStringLiteral("Finished..."), MessageButtons::Ok, MessageIcon::Information);
+    } else {
+        QString text = QStringLiteral("These files could not be saved:");
+        for (const auto& name : result.failed)
+            text += QStringLiteral("\n - ") + QString::fromStdString(name);
+        Message(QStringLiteral("Error!"), text, MessageButtons::Ok, MessageIcon::Error);
+    }
+    ui_->SallLB->setText(QStringLiteral("..."));
+    ui_->SaveAllBT->setEnabled(true);
+}
+
+}  // namespace kolmaris
