@@ -1,6 +1,7 @@
 #include "TRadonSpectWND.h"
 
 #include "DecimalInput.h"
+#include "ElementStatus.h"
 #include "Session.h"
 #include "TabFileDialog.h"
 #include "TabWriters.h"
@@ -22,7 +23,6 @@ namespace {
 
 constexpr int kSpectrumTimerMs = 200;
 constexpr int kBufferStep = 10;  // the buffer lists: 1, 10, 20, ... 510, 512
-constexpr uint8_t kRadonProbe = 3;
 constexpr int kMinimumScale = 20;
 constexpr int kAxisWidth = 2;
 constexpr int kBarOffset = 3;
@@ -161,7 +161,7 @@ void TRadonSpectWND::FormShow()
     FillList(*ui_->SpectRecordStopCB, buffers);
     if (fromData_)
         return;
-    BuildMeshAdrCB(*ui_->MeshAdrCB, {FunctionSource::ElementKind, kRadonProbe}, QStringLiteral("No radon probrs bonded."));
+    BuildMeshAdrCB(*ui_->MeshAdrCB, {FunctionSource::ElementKind, kFunctionProbe}, QStringLiteral("No radon probrs bonded."));
 }
 
 void TRadonSpectWND::FormHide()

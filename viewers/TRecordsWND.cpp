@@ -2,6 +2,7 @@
 
 #include "CountFormat.h"
 #include "DecimalInput.h"
+#include "ElementStatus.h"
 #include "Session.h"
 #include "TabFileDialog.h"
 #include "TabWriters.h"
@@ -23,7 +24,6 @@ namespace {
 constexpr int kRecordsTimerMs = 200;
 constexpr int kAutoUpdateMs = 100;
 constexpr int kStartStep = 100;  // the first-record list: 1, 100, 200, ... 4000, 4096
-constexpr uint8_t kRadonProbe = 3;
 
 // Widest text of each column, so that a title stands above its column.
 constexpr std::array<const char*, 10> kColumnSamples{
@@ -156,7 +156,7 @@ void TRecordsWND::FormShow()
     AutoUpdateTMR_->start();
     if (fromData_)
         return;
-    BuildMeshAdrCB(*ui_->MeshAdrCB, {FunctionSource::ElementKind, kRadonProbe}, QStringLiteral("No radon probes bonded."));
+    BuildMeshAdrCB(*ui_->MeshAdrCB, {FunctionSource::ElementKind, kFunctionProbe}, QStringLiteral("No radon probes bonded."));
 }
 
 void TRecordsWND::FormHide()
