@@ -1,0 +1,41 @@
+#pragma once
+// The commands of kolmaris-cli. Each writes its results to `out`, its errors and warnings
+// as lines of their own to `err`, and returns the exit status.
+
+#include "CommandLine.h"
+#include "ExitCodes.h"
+#include "ProgressBar.h"
+#include "SerialPort.h"
+#include "StepLink.h"
+
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace kolmaris::cli {
+
+struct CommandIo {
+    std::ostream& out;
+    std::ostream& err;
+    ProgressBar& progress;
+    // True once the user asked to stop (Ctrl-C); long runs end as the window ends them.
+    std::function<bool()> stopRequested = [] { return false; };
+};
+
+// Writes "kolmaris-cli: " and the line to `err`.
+void ReportError(std::ostream& err, const std::string& line);
+
+// The ports whose device opens, and the busy ones; `port` is used to try them.
+Exit RunPorts(SerialPort& port, const std::filesystem::path& portDirectory, std::ostream& out);
+
+// `where` names the port the link is connected on.
+Exit RunStatus(StepLink& link, const std::string& where, int attempts, CommandIo& io);
+
+Exit RunDownload(StepLink& link, const std::filesystem::path& directory, int continues, CommandIo& io);
+
+// records and spectra: the probe, range, file and attempts of `options`.
+Exit RunRecords(StepLink& link, const CliOptions& options, CommandIo& io);
+Exit RunSpectra(StepLink& link, const CliOptions& options, CommandIo& io);
+
+}  // namespace kolmaris::cli

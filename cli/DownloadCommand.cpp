@@ -1,0 +1,162 @@
+#include "Commands.h"
+
+#include "DataStore.h"
+#include "SaveAll.h"
+#include "TerminalDownload.h"
+#include "TerminalTime.h"
+#include "TickPacer.h"
+
+#include <cstdio>
+#include <system_error>
+
+namespace kolmaris::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Hex(int address)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%05X", static_cast<unsigned>(address));
+    return text;
+}
+
+std::string BytesText(const TerminalDownload& machine)
+{
+    return std::to_string(machine.BytesRead()) + " of " + std::to_string(machine.BytesTotal()) + " bytes";
+}
+
+// Why a suspended run stopped: a memory piece after five tries, or the switch-off of recording.
+std::string SuspendedText(const TerminalDownload& machine)
+{
+    std::string text = "the download stopped after " + BytesText(machine) + ": the terminal did not answer";
+    if (machine.BytesTotal() > 0)
+        text += " (memory at " + Hex(machine.ReadAddress()) + ", " + std::to_string(TerminalDownload::kTries) +
+                " tries)";
+    return text;
+}
+
+// Runs the machine to the end of a run, continuing a suspended run up to `continues` times as the
+// window's "Continue" button would. A stop request interrupts it; the machine then still switches
+// recording on again.
+void Download(StepLink& link, TDataStore& store, TerminalDownload& machine, int continues, CommandIo& io)
+{
+    TickPacer pacer(link.GetClock());
+    int continued = 0;
+    machine.Start();
+    while (machine.Running()) {
+        if (io.stopRequested())
+            machine.Interrupt();  // again each tick: the start step clears an early request
+        pacer.Begin();
+        const uint32_t pause = machine.Tick(link, store);
+        io.progress.Show(machine.ProgressFraction(), machine.ProgressText());
+        if (machine.Running()) {
+            pacer.Wait(pause);
+        } else if (machine.Outcome() == DownloadOutcome::Suspended && !machine.RestoreFailed() &&
+                   continued < continues && !io.stopRequested()) {
+            ++continued;
+            io.progress.Finish();
+            ReportError(io.err, SuspendedText(machine) + "; continuing (" + std::to_string(continued) + " of " +
+                                    std::to_string(continues) + ")");
+            machine.Start();
+        }
+    }
+    io.progress.Finish();
+}
+
+// The end of the download: one line when it did not complete, and the exit status it gives.
+Exit JudgeDownload(const TerminalDownload& machine, CommandIo& io)
+{
+    Exit exit = Exit::Ok;
+    if (machine.RestoreFailed()) {
+        ReportError(io.err, "recording into the terminal's memory could not be switched on again");
+        exit = Exit::RecordingOff;
+    }
+    switch (machine.Outcome()) {
+        case DownloadOutcome::Failed:
+            // Before the first piece: the switch-off or the write pointer got no answer.
+            ReportError(io.err, machine.BytesRead() == 0
+                                    ? std::string("the download could not begin: the terminal did not answer")
+                                    : "the download failed after " + BytesText(machine) +
+                                          ": probably bad data structure in the terminal's memory");
+            return Worse(exit, Exit::Failed);
+        case DownloadOutcome::Suspended:
+            ReportError(io.err, SuspendedText(machine));
+            return Worse(exit, Exit::Failed);
+        case DownloadOutcome::Interrupted:
+            ReportError(io.err, "interrupted after " + BytesText(machine));
+            return Worse(exit, Exit::Interrupted);
+        default: return exit;
+    }
+}
+
+void PrintCounts(const TDataStore& store, const TerminalDownload& machine, std::ostream& out)
+{
+    const auto line = [&](const char* label, const std::string& value) {
+        char head[32];
+        std::snprintf(head, sizeof head, "%-20s", label);
+        out << head << value << '\n';
+    };
+    line("Memory read:", std::to_string(machine.BytesRead()) + " bytes");
+    line("Spectra:", std::to_string(store.TotalSpectra()));
+    line("Radon records:", std::to_string(store.TotalRadonRecords()));
+    line("Meteo records:", std::to_string(store.LocRecordCount()));
+    line("Diagnostic events:", std::to_string(store.DiaEventCount()));
+    if (store.LocRecordCount() > 0)
+        line("Last meteo record:", FormatTime(store.LastLocTime(), true, false));
+    for (int slot = 0; slot < kProbeSlots; ++slot) {
+        const int records = store.RadonRecordCount(slot);
+        const int spectra = store.SpectrumCount(slot);
+        if (records > 0 || spectra > 0)
+            line(("Probe " + std::to_string(slot + 1) + ":").c_str(),
+                 std::to_string(records) + " radon records, " + std::to_string(spectra) + " spectra");
+    }
+}
+
+Exit Save(const TDataStore& store, const fs::path& directory, CommandIo& io)
+{
+    const SaveAllResult saved = SaveAll(store, directory);
+    io.out << "Files in " << directory.string() << ":";
+    for (const std::string& name : saved.written)
+        io.out << ' ' << name;
+    io.out << (saved.written.empty() ? " none written\n" : "\n");
+    io.out.flush();
+    if (saved.Ok())
+        return Exit::Ok;
+    std::string names;
+    for (const std::string& name : saved.failed)
+        names += (names.empty() ? "" : ", ") + name;
+    ReportError(io.err, "cannot write in " + directory.string() + ": " + names);
+    return Exit::Files;
+}
+
+}  // namespace
+
+Exit RunDownload(StepLink& link, const fs::path& directory, int continues, CommandIo& io)
+{
+    std::error_code error;
+    const fs::path absolute = fs::absolute(directory, error);
+    fs::create_directories(absolute, error);
+    if (!fs::is_directory(absolute, error)) {
+        ReportError(io.err, "cannot make the directory " + directory.string());
+        return Exit::Files;
+    }
+
+    TDataStore store;
+    TerminalDownload machine;
+    Download(link, store, machine, continues, io);
+    Exit exit = JudgeDownload(machine, io);
+    PrintCounts(store, machine, io.out);
+
+    // A run that parsed nothing leaves the directory as it was (Save All would remove DIA.tab).
+    const bool parsed = store.TotalSpectra() + store.TotalRadonRecords() + store.LocRecordCount() +
+                            store.DiaEventCount() > 0;
+    if (machine.Outcome() != DownloadOutcome::Completed && !parsed) {
+        io.out << "Nothing read; " << absolute.string() << " left as it was\n" << std::flush;
+        return exit;
+    }
+    return Worse(exit, Save(store, absolute, io));
+}
+
+}  // namespace kolmaris::cli

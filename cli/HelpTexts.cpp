@@ -1,0 +1,170 @@
+#include "HelpTexts.h"
+
+namespace kolmaris::cli {
+
+namespace {
+
+std::string PortNumbers(const std::filesystem::path& portDirectory)
+{
+    const std::string here = portDirectory.empty() ? "none: neither XDG_RUNTIME_DIR nor HOME is set"
+                                                   : portDirectory.string();
+    return "COM port numbers:\n"
+           "  COM N is the device that the link COM<N> in the port directory points to\n"
+           "  ($XDG_RUNTIME_DIR/kolmaris/ports, or ~/.local/state/kolmaris/ports without\n"
+           "  XDG_RUNTIME_DIR; here: " + here + ").\n"
+           "  Without a link, COM 1-32 are /dev/ttyS0-31, COM 33-64 /dev/ttyUSB0-31 and\n"
+           "  COM 65-96 /dev/ttyACM0-31. The simulated terminal, kolmaris-terminal-sim,\n"
+           "  registers itself with a link.\n";
+}
+
+const char* const kExitStatus =
+    "Exit status:\n"
+    "  0    done\n"
+    "  1    the terminal or a probe did not deliver: a request failed after its attempts,\n"
+    "       a command was refused, or the data memory holds bad data; what was read is saved\n"
+    "  2    bad command line\n"
+    "  3    the port cannot be opened, or no terminal answers on it\n"
+    "  4    an output file or directory cannot be written\n"
+    "  5    recording into the terminal's memory could not be switched on again after a\n"
+    "       download\n"
+    "  130  interrupted by Ctrl-C or SIGTERM: the run was ended as the window ends it (recording\n"
+    "       switched on again, acquisition continued) and what was read is saved\n";
+
+const char* const kLinkOptions =
+    "  --port N        the terminal's COM port number (1-255); default: automatic\n"
+    "                  detection, trying COM 1 to 255 in turn\n"
+    "  --device PATH   open this serial device (/dev/ttyUSB0, /dev/pts/5, ...) directly,\n"
+    "                  without a COM number\n"
+    "  --timeout MS    reply time-out in milliseconds (1-60000); default 200\n";
+
+const char* const kAttemptsOption = "  --attempts N    tries of a request that fails (1-15); default 3\n";
+
+const char* const kStatsOption =
+    "  --stats         print the bytes written to and read from the line at the end\n"
+    "  -h, --help      print this help and exit\n";
+
+const char* const kSettingsNote =
+    "The link settings of the program's configuration file are not used: the options\n"
+    "above give them.\n";
+
+std::string PortsHelp(const std::filesystem::path& portDirectory)
+{
+    return "Usage: kolmaris-cli ports\n"
+           "\n"
+           "Lists the COM port numbers whose device can be opened, one a line with its device,\n"
+           "for example \"COM 97 (/dev/pts/3)\". A port that another program holds is listed\n"
+           "with \" busy\" after it. Prints \"No ports found.\" when there is none.\n"
+           "\n"
+           "Options:\n"
+           "  -h, --help      print this help and exit\n"
+           "\n" +
+           PortNumbers(portDirectory) + "\n" + kExitStatus;
+}
+
+std::string StatusHelp()
+{
+    return std::string("Usage: kolmaris-cli status [--port N | --device PATH] [options]\n"
+                       "\n"
+                       "Connects to the terminal and prints its firmware version, clock, supply voltage,\n"
+                       "temperature, pressure and humidity, the state of data acquisition, the elements\n"
+                       "bonded to it with their functions, and the alarms (elements out of RF range, low\n"
+                       "battery, relay failure). A value the terminal does not give shows as \"no answer\",\n"
+                       "and the exit status is then 1.\n"
+                       "\n"
+                       "Options:\n") +
+           kLinkOptions + kAttemptsOption + kStatsOption + "\n" + kSettingsNote + "\n" + kExitStatus;
+}
+
+std::string DownloadHelp()
+{
+    return std::string(
+               "Usage: kolmaris-cli download --out DIR [--port N | --device PATH] [options]\n"
+               "\n"
+               "Downloads the terminal's whole data memory as the \"Data in terminal\" window does:\n"
+               "recording into the memory is switched off, the memory is read backwards from its\n"
+               "write pointer in pieces of up to 16 bytes (each tried five times, 500 ms apart),\n"
+               "and recording is switched on again. Then the files of \"Save All\" are written into\n"
+               "DIR, which is created when missing: RDN_n.tab and SPC_n.tab (radon records and\n"
+               "spectra of the probe at MESH address n), TERM.tab (the terminal's meteo records)\n"
+               "and DIA.tab (diagnostic events). Old files of these names are replaced; an old\n"
+               "DIA.tab is removed when there are no events. The counts are printed at the end.\n"
+               "A progress bar shows on stderr when it is a terminal. When the download fails, what\n"
+               "was read up to then is saved all the same.\n"
+               "\n"
+               "Options:\n"
+               "  --out DIR       the directory for the files\n"
+               "  --continue N    when a piece cannot be read five times, continue the download where\n"
+               "                  it stopped, as the window's \"Continue\" button does, up to N times\n"
+               "                  (0-100); default 3\n") +
+           kLinkOptions + kStatsOption + "\n" + kSettingsNote + "\n" + kExitStatus;
+}
+
+std::string ProbeHelp(Command command)
+{
+    const bool records = command == Command::Records;
+    const std::string head =
+        records ? "Usage: kolmaris-cli records --probe N --from A --to B --out FILE [options]\n"
+                  "\n"
+                  "Reads radon records A to B from the radon probe at MESH address N over the radio, as\n"
+                  "the \"Radon records\" window does, and writes them to FILE as its Save button does:\n"
+                  "tab-separated, the oldest first, each numbered with its record number. Record 1 is\n"
+                  "the newest; a probe's ring holds 4096. A probe with fewer records than asked for\n"
+                  "gives those it has, with a warning.\n"
+                : "Usage: kolmaris-cli spectra --probe N --from A --to B --out FILE [options]\n"
+                  "\n"
+                  "Reads spectrum buffers A to B from the radon probe at MESH address N over the radio,\n"
+                  "as the \"Spectra\" window does, and writes them to FILE as its Save button does:\n"
+                  "tab-separated, one buffer a line with its buffer number and its 96 channels, the\n"
+                  "newest first. Buffer 1 is the newest; a probe's ring holds 512. A probe with fewer\n"
+                  "buffers than asked for gives those it has, with a warning.\n";
+    const std::string range = records ? "1-4096" : "1-512";
+    return head +
+           "FILE is replaced; it is left alone when the reading fails before anything was read.\n"
+           "The terminal's data acquisition is stopped for the reading, and continued afterwards\n"
+           "when it was running.\n"
+           "\n"
+           "Options:\n"
+           "  --probe N       MESH address of the probe (1-16)\n"
+           "  --from A        first " + (records ? "record" : "buffer") + " number (" + range + ")\n" +
+           "  --to B          last " + (records ? "record" : "buffer") + " number (" + range + "), at least A\n" +
+           "  --out FILE      the file to write\n" + kLinkOptions + kAttemptsOption + kStatsOption + "\n" +
+           kSettingsNote + "\n" + kExitStatus;
+}
+
+}  // namespace
+
+std::string ProgramHelp(const std::filesystem::path& portDirectory)
+{
+    return "Usage: kolmaris-cli COMMAND [options]\n"
+           "\n"
+           "Works with the terminal of a Kolmaris radon monitoring system on its serial line,\n"
+           "without a window: lists the ports, shows the terminal's state, downloads its data\n"
+           "memory, and reads radon records and spectra from its probes over the radio. The\n"
+           "files are the \".tab\" files the program's windows save.\n"
+           "\n"
+           "Commands:\n"
+           "  ports      list the COM port numbers with their devices\n"
+           "  status     show the terminal's firmware, clock, voltage, environment, acquisition,\n"
+           "             bonded elements and alarms\n"
+           "  download   download the terminal's whole data memory into .tab files\n"
+           "  records    read radon records from a probe into a .tab file\n"
+           "  spectra    read spectra from a probe into a .tab file\n"
+           "\n"
+           "\"kolmaris-cli COMMAND --help\" shows a command's options.\n"
+           "\n" +
+           PortNumbers(portDirectory) + "\n" + kExitStatus;
+}
+
+std::string CommandHelp(Command command, const std::filesystem::path& portDirectory)
+{
+    switch (command) {
+        case Command::Ports: return PortsHelp(portDirectory);
+        case Command::Status: return StatusHelp();
+        case Command::Download: return DownloadHelp();
+        case Command::Records:
+        case Command::Spectra: return ProbeHelp(command);
+    }
+    return {};
+}
+
+}  // namespace kolmaris::cli

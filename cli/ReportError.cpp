@@ -1,0 +1,10 @@
+#include "Commands.h"
+
+namespace kolmaris::cli {
+
+void ReportError(std::ostream& err, const std::string& line)
+{
+    err << "kolmaris-cli: " << line << std::endl;
+}
+
+}  // namespace kolmaris::cli

@@ -1,0 +1,64 @@
+#include "TerminalConnection.h"
+
+#include "PortDirectory.h"
+
+namespace kolmaris::cli {
+
+TerminalConnection::~TerminalConnection()
+{
+    link_.Disconnect();
+}
+
+std::string TerminalConnection::PortName(int number) const
+{
+    const auto device = DevicePathForPort(number);
+    return device.empty() ? "COM " + std::to_string(number) : FormatPortEntry({number, device});
+}
+
+// Why the handshake on `name` failed: the port would not open, or nothing answered.
+std::string TerminalConnection::Refusal(const std::string& name) const
+{
+    switch (port_.LastError()) {
+        case PortError::AccessDenied: return name + " is busy: another program holds it";
+        case PortError::NotFound: return name + " has no device";
+        case PortError::Other: return name + " cannot be opened";
+        case PortError::None: break;
+    }
+    return "no terminal answers on " + name;
+}
+
+bool TerminalConnection::Connect(const CliOptions& options, std::string& error)
+{
+    link_.ReplyTimeout = options.timeout;
+    if (!options.device.empty()) {
+        mapping_ = DeviceMapping::Map(options.device, error);
+        if (!mapping_)
+            return false;
+        where_ = mapping_->Device().string();
+        if (link_.DetectTerminal(DeviceMapping::kPortNumber) == kOk)
+            return true;
+        error = Refusal(where_);
+        return false;
+    }
+    if (options.port != 0) {
+        where_ = PortName(options.port);
+        if (link_.Connect(static_cast<uint8_t>(options.port)) == kOk)
+            return true;
+        error = Refusal(where_);
+        return false;
+    }
+    if (link_.Connect(0) == kOk) {
+        where_ = PortName(link_.ConnectedPort);
+        return true;
+    }
+    error = "no terminal found on COM " + std::to_string(kFirstPort) + " to " + std::to_string(kLastPort);
+    return false;
+}
+
+std::string TerminalConnection::StatsText() const
+{
+    return "Line: " + std::to_string(port_.BytesWritten()) + " bytes written, " + std::to_string(port_.BytesRead()) +
+           " bytes read";
+}
+
+}  // namespace kolmaris::cli

@@ -1,0 +1,46 @@
+#pragma once
+// The tool's one link to the terminal: the real serial port (counted), the steady clock and
+// the STEP link, connected as the options say: to a device path, to a COM number, or by
+// automatic detection over COM 1 to 255.
+
+#include "CommandLine.h"
+#include "CountingPort.h"
+#include "DeviceMapping.h"
+#include "QtSerialPort.h"
+#include "StepLink.h"
+
+#include <memory>
+#include <string>
+
+namespace kolmaris::cli {
+
+class TerminalConnection {
+public:
+    TerminalConnection() = default;
+    ~TerminalConnection();
+    TerminalConnection(const TerminalConnection&) = delete;
+    TerminalConnection& operator=(const TerminalConnection&) = delete;
+
+    // Runs the detection handshake; false with a one-line `error` when no terminal answers.
+    // Sets the reply time-out of the options.
+    bool Connect(const CliOptions& options, std::string& error);
+
+    StepLink& Link() { return link_; }
+    // "COM 97 (/dev/pts/3)", or the device path given.
+    const std::string& Where() const { return where_; }
+    // "Line: N bytes written, M bytes read".
+    std::string StatsText() const;
+
+private:
+    std::string PortName(int number) const;
+    std::string Refusal(const std::string& name) const;
+
+    QtSerialPort device_;
+    CountingPort port_{device_};
+    SteadyClock clock_;
+    StepLink link_{port_, clock_};
+    std::unique_ptr<DeviceMapping> mapping_;
+    std::string where_;
+};
+
+}  // namespace kolmaris::cli

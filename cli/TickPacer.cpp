@@ -1,0 +1,12 @@
+#include "TickPacer.h"
+
+namespace kolmaris::cli {
+
+void TickPacer::Wait(uint32_t pauseMs)
+{
+    const uint64_t elapsed = clock_.NowMs() - began_;
+    if (elapsed < pauseMs)
+        clock_.SleepMs(static_cast<uint32_t>(pauseMs - elapsed));
+}
+
+}  // namespace kolmaris::cli

@@ -1,0 +1,88 @@
+// kolmaris-cli: the terminal's state, its data memory and its probes' data from the command
+// line, on the same code as the program's windows. See --help.
+#include "CommandLine.h"
+#include "Commands.h"
+#include "HelpTexts.h"
+#include "PortDirectory.h"
+#include "QtSerialPort.h"
+#include "StopSignals.h"
+#include "TerminalConnection.h"
+
+#include <QCoreApplication>
+
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+using namespace kolmaris;
+using namespace kolmaris::cli;
+
+int Code(Exit exit)
+{
+    return static_cast<int>(exit);
+}
+
+Exit RunOnTerminal(const CliOptions& options)
+{
+    TerminalConnection connection;
+    std::string error;
+    if (!connection.Connect(options, error)) {
+        ReportError(std::cerr, error);
+        return Exit::NoTerminal;
+    }
+    ProgressBar progress(std::cerr, isatty(STDERR_FILENO) == 1);
+    CommandIo io{std::cout, std::cerr, progress, StopRequested};
+    StepLink& link = connection.Link();
+    Exit exit = Exit::Ok;
+    switch (options.command) {
+        case Command::Status: exit = RunStatus(link, connection.Where(), options.attempts, io); break;
+        case Command::Download:
+            DeferStop(true);
+            exit = RunDownload(link, options.out, options.continues, io);
+            break;
+        case Command::Records:
+            DeferStop(true);
+            exit = RunRecords(link, options, io);
+            break;
+        case Command::Spectra:
+            DeferStop(true);
+            exit = RunSpectra(link, options, io);
+            break;
+        case Command::Ports: break;
+    }
+    if (options.stats)
+        std::cout << connection.StatsText() << std::endl;
+    return exit;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);  // the serial port works best with one
+    InstallStopHandlers();
+
+    const ParsedCommandLine parsed =
+        ParseCommandLine({const_cast<const char* const*>(argv) + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)});
+    if (parsed.programHelp) {
+        std::cout << ProgramHelp(PortDirectoryPath()) << std::flush;
+        return Code(Exit::Ok);
+    }
+    if (!parsed.options) {
+        const std::string help =
+            parsed.command ? "kolmaris-cli " + std::string(CommandName(*parsed.command)) + " --help" : "kolmaris-cli --help";
+        ReportError(std::cerr, parsed.error + " (see " + help + ")");
+        return Code(Exit::Usage);
+    }
+    const CliOptions& options = *parsed.options;
+    if (options.help) {
+        std::cout << CommandHelp(options.command, PortDirectoryPath()) << std::flush;
+        return Code(Exit::Ok);
+    }
+    if (options.command == Command::Ports) {
+        QtSerialPort port;
+        return Code(RunPorts(port, PortDirectoryPath(), std::cout));
+    }
+    return Code(RunOnTerminal(options));
+}

@@ -1,0 +1,195 @@
+// The parts of kolmaris-cli under its commands: the progress bar, the pacing of ticks, the
+// counting port, the private port directory of --device, the port list and the file writer.
+#include "CliSimulation.h"
+#include "Commands.h"
+#include "CountingPort.h"
+#include "DeviceMapping.h"
+#include "FakeClock.h"
+#include "MemorySerialPort.h"
+#include "PortDirectory.h"
+#include "ProgressBar.h"
+#include "Requests.h"
+#include "TabFile.h"
+#include "TickPacer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace kolmaris::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempDir;
+
+TEST(CliProgressBar, RedrawsInPlaceOnlyWhenTheLineChangesAndWipesLongerText)
+{
+    std::ostringstream out;
+    ProgressBar bar(out, true);
+    bar.Show(0.0, "...");
+    EXPECT_EQ(out.str(), "\r[------------------------------] ...");
+    bar.Show(0.5, "50 % (100 B)");
+    bar.Show(0.5, "50 % (100 B)");
+    EXPECT_EQ(out.str(), "\r[------------------------------] ...\r[###############---------------] 50 % (100 B)");
+    out.str("");
+    bar.Show(1.7, "done");  // a fraction above 1 fills the bar, no more
+    EXPECT_EQ(out.str(), "\r[##############################] done" + std::string(8, ' '));
+    bar.Finish();
+    bar.Finish();
+    EXPECT_EQ(out.str(), "\r[##############################] done" + std::string(8, ' ') + "\n");
+
+    std::ostringstream quiet;
+    ProgressBar off(quiet, false);
+    off.Show(0.3, "30 %");
+    off.Finish();
+    EXPECT_EQ(quiet.str(), "");
+}
+
+TEST(CliTickPacer, APauseCountsFromTheStartOfItsTick)
+{
+    kolmaris::testing::FakeClock clock;
+    TickPacer pacer(clock);
+    pacer.Begin();
+    clock.now += 3;  // a short exchange
+    pacer.Wait(10);
+    EXPECT_EQ(clock.slept, 7u);
+    pacer.Begin();
+    clock.now += 17;  // an exchange longer than the pause: the next tick follows at once
+    pacer.Wait(10);
+    EXPECT_EQ(clock.slept, 7u);
+    pacer.Begin();
+    clock.now += 200;  // a failed read waited out its time-out
+    pacer.Wait(500);
+    EXPECT_EQ(clock.slept, 307u);
+}
+
+TEST(CliCountingPort, CountsWhatThePortTookAndWhatWasReadAndPassesErrorsOn)
+{
+    MemorySerialPort inner;
+    inner.AddDevice(4);
+    inner.AddDevice(5, true);
+    CountingPort port(inner);
+    EXPECT_FALSE(port.OpenPort(5, 19200, 8, 1, 0));
+    EXPECT_EQ(port.LastError(), PortError::AccessDenied);
+    ASSERT_TRUE(port.OpenPort(4, 19200, 8, 1, 0));
+    EXPECT_TRUE(port.IsOpen());
+
+    const uint8_t frame[] = {0xFF, 0xD1, 0x03, 0x9A};
+    EXPECT_EQ(port.WriteBytes(frame, 4), 4u);
+    inner.LimitWrites(1);
+    EXPECT_EQ(port.WriteBytes(frame, 4), 1u);
+    EXPECT_EQ(port.BytesWritten(), 5u);
+    EXPECT_EQ(inner.Written(), (std::vector<uint8_t>{0xFF, 0xD1, 0x03, 0x9A, 0xFF}));
+
+    inner.Deliver({0xD1, 0x42, 0xA3});
+    std::vector<uint8_t> read;
+    while (port.ByteAvailable())
+        read.push_back(port.TakeByte());
+    EXPECT_EQ(read, (std::vector<uint8_t>{0xD1, 0x42, 0xA3}));
+    EXPECT_FALSE(port.ByteAvailable());
+    EXPECT_EQ(port.BytesRead(), 3u);
+
+    inner.Deliver({0x01, 0x02});
+    port.PurgePort();
+    EXPECT_FALSE(port.ByteAvailable());
+    EXPECT_EQ(port.BytesRead(), 3u);
+    EXPECT_TRUE(port.ClosePort());
+    EXPECT_FALSE(inner.IsOpen());
+}
+
+TEST(CliDeviceMapping, ThePathAnswersToComOneOnlyWhileTheMappingLives)
+{
+    TempDir home;
+    const fs::path device = home.path / "ttyFake";
+    std::ofstream(device) << "";
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    const std::string before = old != nullptr ? old : "";
+    {
+        std::string error;
+        auto mapping = DeviceMapping::Map(device, error);
+        ASSERT_NE(mapping, nullptr) << error;
+        EXPECT_EQ(mapping->Device(), device);
+        EXPECT_EQ(DevicePathForPort(DeviceMapping::kPortNumber), fs::canonical(device));
+        EXPECT_NE(PortDirectoryPath(), fs::path(before) / "kolmaris" / "ports");
+    }
+    const char* after = std::getenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(after != nullptr ? std::string(after) : "", before);
+
+    std::string error;
+    EXPECT_EQ(DeviceMapping::Map(home.path / "none", error), nullptr);
+    EXPECT_EQ(error, (home.path / "none").string() + ": no such device");
+}
+
+TEST(CliPorts, ListsPortsThatOpenAndBusyOnesButNotOthers)
+{
+    TempDir dir;
+    const fs::path ports = dir.path / "ports";
+    const fs::path a = dir.path / "a";
+    const fs::path b = dir.path / "b";
+    const fs::path c = dir.path / "c";
+    for (const fs::path& device : {a, b, c})
+        std::ofstream(device) << "";
+    ASSERT_TRUE(RegisterPortLink(200, a, ports));
+    ASSERT_TRUE(RegisterPortLink(201, b, ports));
+    ASSERT_TRUE(RegisterPortLink(202, c, ports));
+    MemorySerialPort port;
+    port.AddDevice(200);
+    port.AddDevice(201, true);  // held by another program
+                                // 202 exists but does not open: left out, as the link dialog does
+
+    std::ostringstream out;
+    EXPECT_EQ(RunPorts(port, ports, out), Exit::Ok);
+    const std::string listed = out.str();
+    EXPECT_NE(listed.find("COM 200 (" + a.string() + ")\nCOM 201 (" + b.string() + ") busy\n"), std::string::npos)
+        << listed;
+    EXPECT_EQ(listed.find("COM 202"), std::string::npos);
+    EXPECT_FALSE(port.IsOpen());
+
+    std::ostringstream none;
+    MemorySerialPort nothing;
+    EXPECT_EQ(RunPorts(nothing, dir.path / "empty", none), Exit::Ok);
+    EXPECT_EQ(none.str().substr(none.str().size() - 16), "No ports found.\n");
+}
+
+TEST(CliTabFile, WritesAnewAndNamesTheFileThatFailed)
+{
+    TempDir dir;
+    const fs::path file = dir.path / "r.tab";
+    std::ofstream(file) << "old contents that are longer";
+    std::string error;
+    EXPECT_TRUE(WriteTabFile(file, [](std::ostream& out) { out << "a\tb\r\n"; }, error));
+    EXPECT_EQ(ReadFile(file), "a\tb\r\n");
+
+    EXPECT_FALSE(WriteTabFile(dir.path / "no" / "r.tab", [](std::ostream& out) { out << "x"; }, error));
+    EXPECT_EQ(error, "cannot create " + (dir.path / "no" / "r.tab").string() + ": No such file or directory");
+    EXPECT_FALSE(WriteTabFile("/dev/full", [](std::ostream& out) { out << std::string(70000, 'x'); }, error));
+    EXPECT_EQ(error, "cannot write /dev/full: No space left on device");
+}
+
+TEST(CliRequests, TextsOfResultsAndFunctions)
+{
+    EXPECT_EQ(ResultText(22), "no reply within the time-out (error 22)");
+    EXPECT_EQ(ResultText(7), "the port did not take the request (error 7)");
+    EXPECT_EQ(ResultText(0x2000E), "the terminal refused the command (error 0x2000E)");
+    EXPECT_EQ(ResultText(0x2000F), "damaged reply (error 0x2000F)");
+    EXPECT_EQ(ResultText(0x80002), "memory address beyond 0x1FFFF (error 0x80002)");
+    EXPECT_EQ(ResultText(0x12345), "failed (error 0x12345)");
+    EXPECT_EQ(FunctionName(0), "not assigned");
+    EXPECT_EQ(FunctionName(1), "repeater");
+    EXPECT_EQ(FunctionName(2), "actuator");
+    EXPECT_EQ(FunctionName(3), "radon probe");
+    EXPECT_EQ(FunctionName(9), "function 9");
+
+    int calls = 0;
+    EXPECT_EQ(Retried(3, [&] { return ++calls < 3 ? 22u : 0u; }), 0u);
+    EXPECT_EQ(calls, 3);
+    calls = 0;
+    EXPECT_EQ(Retried(2, [&] { return ++calls, 0x2000Fu; }), 0x2000Fu);
+    EXPECT_EQ(calls, 2);
+}
+
+}  // namespace
+}  // namespace kolmaris::cli
