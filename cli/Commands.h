@@ -26,7 +26,8 @@ struct CommandIo {
 // Writes "kolmaris-cli: " and the line to `err`.
 void ReportError(std::ostream& err, const std::string& line);
 
-// The ports whose device opens, and the busy ones; `port` is used to try them.
+// The ports whose device opens, and the busy ones, as `port` opens them by number;
+// `portDirectory` is where `port` finds its devices.
 Exit RunPorts(SerialPort& port, const std::filesystem::path& portDirectory, std::ostream& out);
 
 // `where` names the port the link is connected on.

@@ -27,8 +27,8 @@ const char* const kExitStatus =
     "  4    an output file or directory cannot be written\n"
     "  5    recording into the terminal's memory could not be switched on again after a\n"
     "       download\n"
-    "  130  interrupted by Ctrl-C or SIGTERM: the run was ended as the window ends it (recording\n"
-    "       switched on again, acquisition continued) and what was read is saved\n";
+    "  130  interrupted by Ctrl-C or SIGTERM; a download or a probe reading first puts the\n"
+    "       terminal back (recording on again, acquisition continued) and saves what was read\n";
 
 const char* const kLinkOptions =
     "  --port N        the terminal's COM port number (1-255); default: automatic\n"
@@ -39,7 +39,7 @@ const char* const kLinkOptions =
 
 const char* const kAttemptsOption = "  --attempts N    tries of a request that fails (1-15); default 3\n";
 
-const char* const kStatsOption =
+const char* const kStatsAndHelp =
     "  --stats         print the bytes written to and read from the line at the end\n"
     "  -h, --help      print this help and exit\n";
 
@@ -72,7 +72,7 @@ std::string StatusHelp()
                        "and the exit status is then 1.\n"
                        "\n"
                        "Options:\n") +
-           kLinkOptions + kAttemptsOption + kStatsOption + "\n" + kSettingsNote + "\n" + kExitStatus;
+           kLinkOptions + kAttemptsOption + kStatsAndHelp + "\n" + kSettingsNote + "\n" + kExitStatus;
 }
 
 std::string DownloadHelp()
@@ -96,7 +96,7 @@ std::string DownloadHelp()
                "  --continue N    when a piece cannot be read five times, continue the download where\n"
                "                  it stopped, as the window's \"Continue\" button does, up to N times\n"
                "                  (0-100); default 3\n") +
-           kLinkOptions + kStatsOption + "\n" + kSettingsNote + "\n" + kExitStatus;
+           kLinkOptions + kStatsAndHelp + "\n" + kSettingsNote + "\n" + kExitStatus;
 }
 
 std::string ProbeHelp(Command command)
@@ -127,7 +127,7 @@ std::string ProbeHelp(Command command)
            "  --probe N       MESH address of the probe (1-16)\n"
            "  --from A        first " + (records ? "record" : "buffer") + " number (" + range + ")\n" +
            "  --to B          last " + (records ? "record" : "buffer") + " number (" + range + "), at least A\n" +
-           "  --out FILE      the file to write\n" + kLinkOptions + kAttemptsOption + kStatsOption + "\n" +
+           "  --out FILE      the file to write\n" + kLinkOptions + kAttemptsOption + kStatsAndHelp + "\n" +
            kSettingsNote + "\n" + kExitStatus;
 }
 

@@ -4,6 +4,7 @@
 
 #include "Commands.h"
 #include "DataStore.h"
+#include "Records.h"
 #include "ProbeAccess.h"
 #include "RelayedRequests.h"
 #include "TabFile.h"
@@ -29,6 +30,11 @@ struct ReadingParts {
 template <class Reader>
 Exit RunProbeReading(StepLink& link, const CliOptions& options, CommandIo& io, const ReadingParts<Reader>& parts)
 {
+    // The command line checks these; a caller that did not gets the windows' refusal.
+    if (!Reader::ValidRange(options.from, options.to) || options.probe < 1 || options.probe > kProbeSlots) {
+        ReportError(io.err, "Wrong range of records to be read!");
+        return Exit::Usage;
+    }
     const auto address = static_cast<uint8_t>(options.probe);
     const std::string probe = "probe " + std::to_string(options.probe);
     if (const std::string problem = CheckRadonProbe(link, options.attempts, address); !problem.empty()) {

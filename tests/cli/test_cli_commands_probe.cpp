@@ -111,6 +111,20 @@ TEST(CliRecords, OnlyABondedRadonProbeIsRead)
     EXPECT_FALSE(fs::exists(file));
 }
 
+TEST(CliRecords, ARangeTheCommandLineWouldRefuseIsRefusedBeforeAnyRequest)
+{
+    CliSimulation sim(WithRings(10, 0));
+    const uint64_t frames = sim.terminal.FramesReceived();
+    TempDir dir;
+    EXPECT_EQ(RunRecords(sim.link, Reading(Command::Records, 1, 5, 4, dir.path / "r.tab"), sim.io), Exit::Usage);
+    EXPECT_EQ(RunSpectra(sim.link, Reading(Command::Spectra, 1, 1, 513, dir.path / "s.tab"), sim.io), Exit::Usage);
+    EXPECT_EQ(RunSpectra(sim.link, Reading(Command::Spectra, 17, 1, 2, dir.path / "s.tab"), sim.io), Exit::Usage);
+    const std::string refusal = "kolmaris-cli: Wrong range of records to be read!\n";
+    EXPECT_EQ(sim.Err(), refusal + refusal + refusal);
+    EXPECT_EQ(sim.terminal.FramesReceived(), frames);
+    EXPECT_TRUE(fs::is_empty(dir.path));
+}
+
 TEST(CliRecords, AFailedReadingKeepsTheOldFileAndStillContinuesAcquisition)
 {
     Scenario s = WithRings(50, 0);

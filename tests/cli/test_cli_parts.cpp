@@ -9,11 +9,13 @@
 #include "PortDirectory.h"
 #include "ProgressBar.h"
 #include "Requests.h"
+#include "StopSignals.h"
 #include "TabFile.h"
 #include "TickPacer.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -167,6 +169,27 @@ TEST(CliTabFile, WritesAnewAndNamesTheFileThatFailed)
     EXPECT_EQ(error, "cannot create " + (dir.path / "no" / "r.tab").string() + ": No such file or directory");
     EXPECT_FALSE(WriteTabFile("/dev/full", [](std::ostream& out) { out << std::string(70000, 'x'); }, error));
     EXPECT_EQ(error, "cannot write /dev/full: No space left on device");
+}
+
+TEST(CliStopSignals, ASignalEndsTheProgramAtOnceUnlessARunDefersIt)
+{
+    EXPECT_EXIT(
+        {
+            InstallStopHandlers();
+            std::raise(SIGINT);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(130), "");
+    EXPECT_EXIT(
+        {
+            InstallStopHandlers();
+            DeferStop(true);
+            const bool before = StopRequested();
+            std::raise(SIGTERM);
+            std::raise(SIGPIPE);  // ignored: a closed output does not end a run
+            std::exit(!before && StopRequested() ? 7 : 1);
+        },
+        ::testing::ExitedWithCode(7), "");
 }
 
 TEST(CliRequests, TextsOfResultsAndFunctions)
