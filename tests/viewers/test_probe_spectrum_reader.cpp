@@ -162,23 +162,13 @@ TEST(ProbeSpectrumReader, FullStoreEndsWithTheMemoryError)
     EXPECT_EQ(reader.StatusText(), "Action failed, chyba paměti - 128");
 }
 
-TEST(ProbeSpectrumReader, WaitsForTheAcquisitionStop)
+TEST(ProbeSpectrumReader, RangeIsChecked)
 {
-    Scenario s = ProbeScenario(40, 20);
-    s.terminal.acquisitionRunning = true;
-    SimLink sim(s);
-    TDataStore store;
     ProbeSpectrumReader reader;
-    int stopped = 0;
-    reader.events.acquisitionStopped = [&] { ++stopped; };
-    ASSERT_TRUE(reader.Start(1, 1, 1, 3, true));
-    const ReaderRun run = RunReader(reader, sim, store);
-    EXPECT_EQ(stopped, 1);
-    EXPECT_FALSE(sim.terminal.AcquisitionRunning());
-    EXPECT_EQ(run.texts.front(), "Waiting for data acquisition stop..");
-    EXPECT_EQ(reader.SpectraRead(), 1);
+    EXPECT_TRUE(ProbeSpectrumReader::ValidRange(1, 512));
     EXPECT_FALSE(ProbeSpectrumReader::ValidRange(1, 513));
     EXPECT_FALSE(reader.Start(1, 0, 1, 3, false));
+    EXPECT_FALSE(reader.Running());
 }
 
 }  // namespace
