@@ -27,23 +27,45 @@ std::string BytesText(const TerminalDownload& machine)
     return std::to_string(machine.BytesRead()) + " of " + std::to_string(machine.BytesTotal()) + " bytes";
 }
 
-// Why a suspended run stopped: a memory piece after five tries, or the switch-off of recording.
-std::string SuspendedText(const TerminalDownload& machine)
+// Why a run ended short, in one line; empty for a completed run.
+std::string EndText(const TerminalDownload& machine)
 {
-    std::string text = "the download stopped after " + BytesText(machine) + ": the terminal did not answer";
-    if (machine.BytesTotal() > 0)
-        text += " (memory at " + Hex(machine.ReadAddress()) + ", " + std::to_string(TerminalDownload::kTries) +
-                " tries)";
-    return text;
+    switch (machine.Outcome()) {
+        case DownloadOutcome::Suspended: {
+            // A memory piece after five tries, or the switch-off of recording in a continued run.
+            std::string text = "the download stopped after " + BytesText(machine) + ": the terminal did not answer";
+            if (machine.BytesTotal() > 0)
+                text += " (memory at " + Hex(machine.ReadAddress()) + ", " + std::to_string(TerminalDownload::kTries) +
+                        " tries)";
+            return text;
+        }
+        case DownloadOutcome::Failed:
+            // Before the first piece only the switch-off or the write pointer can have failed.
+            return machine.BytesRead() == 0 ? std::string("the download could not begin: the terminal did not answer")
+                                            : "the download failed after " + BytesText(machine) +
+                                                  ": probably bad data structure in the terminal's memory";
+        case DownloadOutcome::Interrupted: return "interrupted after " + BytesText(machine);
+        default: return {};
+    }
 }
 
-// Runs the machine to the end of a run, continuing a suspended run up to `continues` times as the
-// window's "Continue" button would. A stop request interrupts it; the machine then still switches
-// recording on again.
-void Download(StepLink& link, TDataStore& store, TerminalDownload& machine, int continues, CommandIo& io)
+// A run that stopped for want of an answer is worth another: continued where it stopped, as the
+// window's "Continue" button does, or begun again when nothing was read, as its "Read" does. Not
+// when the terminal did not even take recording back on, nor after bad data.
+bool WorthAnotherRun(const TerminalDownload& machine)
+{
+    if (machine.RestoreFailed())
+        return false;
+    return machine.Outcome() == DownloadOutcome::Suspended ||
+           (machine.Outcome() == DownloadOutcome::Failed && machine.BytesRead() == 0);
+}
+
+// Runs the machine to the end, with up to `runs` further runs after runs that stopped for want
+// of an answer. A stop request interrupts it; the machine then still switches recording on again.
+void Download(StepLink& link, TDataStore& store, TerminalDownload& machine, int runs, CommandIo& io)
 {
     TickPacer pacer(link.GetClock());
-    int continued = 0;
+    int again = 0;
     machine.Start();
     while (machine.Running()) {
         if (io.stopRequested())
@@ -53,19 +75,19 @@ void Download(StepLink& link, TDataStore& store, TerminalDownload& machine, int 
         io.progress.Show(machine.ProgressFraction(), machine.ProgressText());
         if (machine.Running()) {
             pacer.Wait(pause);
-        } else if (machine.Outcome() == DownloadOutcome::Suspended && !machine.RestoreFailed() &&
-                   continued < continues && !io.stopRequested()) {
-            ++continued;
+        } else if (WorthAnotherRun(machine) && again < runs && !io.stopRequested()) {
+            ++again;
             io.progress.Finish();
-            ReportError(io.err, SuspendedText(machine) + "; continuing (" + std::to_string(continued) + " of " +
-                                    std::to_string(continues) + ")");
+            ReportError(io.err, EndText(machine) +
+                                    (machine.Outcome() == DownloadOutcome::Suspended ? "; continuing (" : "; trying again (") +
+                                    std::to_string(again) + " of " + std::to_string(runs) + ")");
             machine.Start();
         }
     }
     io.progress.Finish();
 }
 
-// The end of the download: one line when it did not complete, and the exit status it gives.
+// The end of the download in lines of their own, and the exit status it gives.
 Exit JudgeDownload(const TerminalDownload& machine, CommandIo& io)
 {
     Exit exit = Exit::Ok;
@@ -73,20 +95,12 @@ Exit JudgeDownload(const TerminalDownload& machine, CommandIo& io)
         ReportError(io.err, "recording into the terminal's memory could not be switched on again");
         exit = Exit::RecordingOff;
     }
+    if (const std::string text = EndText(machine); !text.empty())
+        ReportError(io.err, text);
     switch (machine.Outcome()) {
         case DownloadOutcome::Failed:
-            // Before the first piece: the switch-off or the write pointer got no answer.
-            ReportError(io.err, machine.BytesRead() == 0
-                                    ? std::string("the download could not begin: the terminal did not answer")
-                                    : "the download failed after " + BytesText(machine) +
-                                          ": probably bad data structure in the terminal's memory");
-            return Worse(exit, Exit::Failed);
-        case DownloadOutcome::Suspended:
-            ReportError(io.err, SuspendedText(machine));
-            return Worse(exit, Exit::Failed);
-        case DownloadOutcome::Interrupted:
-            ReportError(io.err, "interrupted after " + BytesText(machine));
-            return Worse(exit, Exit::Interrupted);
+        case DownloadOutcome::Suspended: return Worse(exit, Exit::Failed);
+        case DownloadOutcome::Interrupted: return Worse(exit, Exit::Interrupted);
         default: return exit;
     }
 }

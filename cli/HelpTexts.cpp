@@ -93,9 +93,10 @@ std::string DownloadHelp()
                "\n"
                "Options:\n"
                "  --out DIR       the directory for the files\n"
-               "  --continue N    when a piece cannot be read five times, continue the download where\n"
-               "                  it stopped, as the window's \"Continue\" button does, up to N times\n"
-               "                  (0-100); default 3\n") +
+               "  --continue N    when the terminal stops answering (a piece not read in five tries),\n"
+               "                  continue where the download stopped, as the window's \"Continue\"\n"
+               "                  button does, or begin again when nothing was read yet; up to N\n"
+               "                  times (0-100); default 3\n") +
            kLinkOptions + kStatsAndHelp + "\n" + kSettingsNote + "\n" + kExitStatus;
 }
 

@@ -27,6 +27,19 @@ std::string TerminalConnection::Refusal(const std::string& name) const
     return "no terminal answers on " + name;
 }
 
+// The handshake on one port, tried `attempts` times: a byte lost on the line must not end the
+// run. A port that does not open is not tried again.
+bool TerminalConnection::Detect(int number, int attempts)
+{
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (link_.DetectTerminal(static_cast<uint8_t>(number)) == kOk)
+            return true;
+        if (port_.LastError() != PortError::None)
+            break;
+    }
+    return false;
+}
+
 bool TerminalConnection::Connect(const CliOptions& options, std::string& error)
 {
     link_.ReplyTimeout = options.timeout;
@@ -35,14 +48,14 @@ bool TerminalConnection::Connect(const CliOptions& options, std::string& error)
         if (!mapping_)
             return false;
         where_ = mapping_->Device().string();
-        if (link_.DetectTerminal(DeviceMapping::kPortNumber) == kOk)
+        if (Detect(DeviceMapping::kPortNumber, options.attempts))
             return true;
         error = Refusal(where_);
         return false;
     }
     if (options.port != 0) {
         where_ = PortName(options.port);
-        if (link_.Connect(static_cast<uint8_t>(options.port)) == kOk)
+        if (Detect(options.port, options.attempts))
             return true;
         error = Refusal(where_);
         return false;

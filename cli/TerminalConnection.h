@@ -21,8 +21,8 @@ public:
     TerminalConnection(const TerminalConnection&) = delete;
     TerminalConnection& operator=(const TerminalConnection&) = delete;
 
-    // Runs the detection handshake; false with a one-line `error` when no terminal answers.
-    // Sets the reply time-out of the options.
+    // Runs the detection handshake (on a given port or device up to `attempts` times); false
+    // with a one-line `error` when no terminal answers. Sets the reply time-out of the options.
     bool Connect(const CliOptions& options, std::string& error);
 
     StepLink& Link() { return link_; }
@@ -32,6 +32,7 @@ public:
     std::string StatsText() const;
 
 private:
+    bool Detect(int number, int attempts);
     std::string PortName(int number) const;
     std::string Refusal(const std::string& name) const;
 

@@ -106,7 +106,7 @@ TEST(CliDownload, CountsAsTheTerminalHoldsThemAndTheFilesOfAnotherDownload)
     EXPECT_EQ(Files(dir.path), expected);
 }
 
-TEST(CliDownload, APieceThatFailsFiveTimesIsContinuedAndGivesTheSameFiles)
+TEST(CliDownload, ARunThatStopsForWantOfAnAnswerIsContinuedOrBegunAgainWithTheSameFiles)
 {
     const Scenario scenario = TwoDays();
     TempDir clean;
@@ -122,6 +122,32 @@ TEST(CliDownload, APieceThatFailsFiveTimesIsContinuedAndGivesTheSameFiles)
     EXPECT_EQ(sim.Err(), StoppedAfter(sim.terminal, 5) + " (memory at " + failed + ", 5 tries); continuing (1 of 1)\n");
     EXPECT_EQ(Values(sim.Out())["Memory read"], Values(reference.Out())["Memory read"]);
     EXPECT_EQ(Files(dir.path), Files(clean.path));
+    EXPECT_TRUE(sim.terminal.RecordingOn());
+
+    CliSimulation lostSwitch(scenario);
+    lostSwitch.port.Mute(0, 2);  // the switch-off of recording goes unanswered
+    TempDir again;
+    EXPECT_EQ(RunDownload(lostSwitch.link, again.path, 1, lostSwitch.io), Exit::Ok);
+    EXPECT_EQ(lostSwitch.Err(), "kolmaris-cli: the download could not begin: the terminal did not answer; trying "
+                                "again (1 of 1)\n");
+    EXPECT_EQ(Files(again.path), Files(clean.path));
+}
+
+TEST(CliDownload, ANoisyLineGivesTheDataOfACleanOne)
+{
+    const Scenario clean = TwoDays();
+    TempDir expected;
+    CliSimulation reference(clean);
+    ASSERT_EQ(RunDownload(reference.link, expected.path, 0, reference.io), Exit::Ok);
+
+    Scenario noisy = clean;
+    noisy.faults.corruptionRate = 0.01;
+    noisy.faults.lossRate = 0.002;
+    CliSimulation sim(noisy);
+    TempDir dir;
+    EXPECT_EQ(RunDownload(sim.link, dir.path, 10, sim.io), Exit::Ok) << sim.Err();
+    EXPECT_EQ(Files(dir.path), Files(expected.path));
+    EXPECT_NE(sim.Err().find("; continuing ("), std::string::npos) << "the noise stopped a run: " << sim.Err();
     EXPECT_TRUE(sim.terminal.RecordingOn());
 }
 
