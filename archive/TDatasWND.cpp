@@ -120,7 +120,10 @@ void TDatasWND::DatasTMRTimer()
     const int bytesBefore = download_.BytesRead();
     const uint32_t next = download_.Tick(session_.link, *store_);
     if (download_.Running()) {
-        DatasTMR_->setInterval(static_cast<int>(next));
+        // Setting the interval restarts the timer: only when it changes, or every exchange
+        // would be followed by a full pause.
+        if (DatasTMR_->interval() != static_cast<int>(next))
+            DatasTMR_->setInterval(static_cast<int>(next));
         if (download_.BytesRead() != bytesBefore)
             ShowProgress();
         return;

@@ -103,17 +103,18 @@ class TestDatasWindow : public QObject {
     static QString Text(QWidget& w, const char* name) { return Child<QLabel>(w, name)->text(); }
     static QString Caption(QWidget& w) { return Child<QPushButton>(w, "LoadEepromBT")->text(); }
 
-    // Ticks the window's timer until it stops, the clock running on as the timer would.
+    // Ticks the window's timer until it stops, the clock running on as the timer would; returns
+    // how many ticks came half a second after the one before.
     static int RunTimer(TDatasWND& w, Clock& clock, int maxTicks = 200000)
     {
         auto* timer = Child<QTimer>(w, "DatasTMR");
-        int ticks = 0;
-        while (timer->isActive() && ticks < maxTicks) {
+        int slowTicks = 0;
+        for (int ticks = 0; timer->isActive() && ticks < maxTicks; ++ticks) {
             w.DatasTMRTimer();
-            ++ticks;
             clock.SleepMs(static_cast<uint32_t>(timer->interval()));
+            slowTicks += timer->isActive() && timer->interval() == 500;
         }
-        return ticks;
+        return slowTicks;
     }
 
 private slots:
@@ -254,7 +255,7 @@ private slots:
         dead.terminal.deadBlock = 0x2D0;
         dead.terminal.failRecordingOn = 5;
         Child<QPushButton>(dead.window, "LoadEepromBT")->click();
-        RunTimer(dead.window, dead.terminal.GetClock());
+        QCOMPARE(RunTimer(dead.window, dead.terminal.GetClock()), 4);
         QCOMPARE(dead.dialogs.Texts(),
                  (std::vector<QString>{"Temporary disabled recording into EEPROM cannot be restored!",
                                        "Action interrupted. Resolve the problem and click the button 'Continue'.."}));
