@@ -64,7 +64,7 @@ bool WorthAnotherRun(const TerminalDownload& machine)
 // of an answer. A stop request interrupts it; the machine then still switches recording on again.
 void Download(StepLink& link, TDataStore& store, TerminalDownload& machine, int runs, CommandIo& io)
 {
-    TickPacer pacer(link.GetClock());
+    TickPacer pacer(link.GetClock(), TerminalDownload::kTickMs);
     int again = 0;
     machine.Start();
     while (machine.Running()) {

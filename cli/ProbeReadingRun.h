@@ -51,7 +51,7 @@ Exit RunProbeReading(StepLink& link, const CliOptions& options, CommandIo& io, c
     TDataStore store;
     Reader reader;
     reader.Start(address, options.from, options.to, options.attempts, acquisition.WasRunning());
-    TickPacer pacer(link.GetClock());
+    TickPacer pacer(link.GetClock(), kReadingTickMs);
     bool interrupted = false;
     for (;;) {
         if (io.stopRequested()) {

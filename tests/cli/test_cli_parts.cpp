@@ -50,22 +50,30 @@ TEST(CliProgressBar, RedrawsInPlaceOnlyWhenTheLineChangesAndWipesLongerText)
     EXPECT_EQ(quiet.str(), "");
 }
 
-TEST(CliTickPacer, APauseCountsFromTheStartOfItsTick)
+TEST(CliTickPacer, APeriodCountsFromTheStartOfATickAndANewPauseFromItsEnd)
 {
     kolmaris::testing::FakeClock clock;
-    TickPacer pacer(clock);
+    TickPacer pacer(clock, 10);
     pacer.Begin();
-    clock.now += 3;  // a short exchange
+    clock.now += 3;  // a short exchange: the rest of the period
     pacer.Wait(10);
     EXPECT_EQ(clock.slept, 7u);
     pacer.Begin();
-    clock.now += 17;  // an exchange longer than the pause: the next tick follows at once
+    clock.now += 17;  // longer than the period: the next tick follows at once
     pacer.Wait(10);
     EXPECT_EQ(clock.slept, 7u);
     pacer.Begin();
-    clock.now += 200;  // a failed read waited out its time-out
+    clock.now += 200;  // a failed read waited out its time-out, then asks for 500 ms
     pacer.Wait(500);
-    EXPECT_EQ(clock.slept, 307u);
+    EXPECT_EQ(clock.slept, 507u);
+    pacer.Begin();
+    clock.now += 200;  // failed again: the period is 500 now
+    pacer.Wait(500);
+    EXPECT_EQ(clock.slept, 807u);
+    pacer.Begin();
+    clock.now += 17;  // read: back to the short period, started afresh
+    pacer.Wait(10);
+    EXPECT_EQ(clock.slept, 817u);
 }
 
 TEST(CliCountingPort, CountsWhatThePortTookAndWhatWasReadAndPassesErrorsOn)
