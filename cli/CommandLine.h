@@ -26,7 +26,7 @@ struct CliOptions {
     int attempts = kDefaultAttempts;
     bool stats = false;
 
-    std::string out;  // download: the directory; records, spectra: the file
+    std::string out;                    // download: the directory; records, spectra: the file
     int continues = kDefaultContinues;  // download: automatic "Continue" after a suspended run
 
     // records, spectra

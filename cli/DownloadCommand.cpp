@@ -44,8 +44,10 @@ std::string EndText(const TerminalDownload& machine)
             return machine.BytesRead() == 0 ? std::string("the download could not begin: the terminal did not answer")
                                             : "the download failed after " + BytesText(machine) +
                                                   ": probably bad data structure in the terminal's memory";
-        case DownloadOutcome::Interrupted: return "interrupted after " + BytesText(machine);
-        default: return {};
+        case DownloadOutcome::Interrupted:
+            return "interrupted after " + BytesText(machine);
+        default:
+            return {};
     }
 }
 
@@ -78,9 +80,10 @@ void Download(StepLink& link, TDataStore& store, TerminalDownload& machine, int 
         } else if (WorthAnotherRun(machine) && again < runs && !io.stopRequested()) {
             ++again;
             io.progress.Finish();
-            ReportError(io.err, EndText(machine) +
-                                    (machine.Outcome() == DownloadOutcome::Suspended ? "; continuing (" : "; trying again (") +
-                                    std::to_string(again) + " of " + std::to_string(runs) + ")");
+            ReportError(io.err,
+                        EndText(machine) +
+                            (machine.Outcome() == DownloadOutcome::Suspended ? "; continuing (" : "; trying again (") +
+                            std::to_string(again) + " of " + std::to_string(runs) + ")");
             machine.Start();
         }
     }
@@ -99,9 +102,12 @@ Exit JudgeDownload(const TerminalDownload& machine, CommandIo& io)
         ReportError(io.err, text);
     switch (machine.Outcome()) {
         case DownloadOutcome::Failed:
-        case DownloadOutcome::Suspended: return Worse(exit, Exit::Failed);
-        case DownloadOutcome::Interrupted: return Worse(exit, Exit::Interrupted);
-        default: return exit;
+        case DownloadOutcome::Suspended:
+            return Worse(exit, Exit::Failed);
+        case DownloadOutcome::Interrupted:
+            return Worse(exit, Exit::Interrupted);
+        default:
+            return exit;
     }
 }
 
@@ -164,8 +170,8 @@ Exit RunDownload(StepLink& link, const fs::path& directory, int continues, Comma
     PrintCounts(store, machine, io.out);
 
     // A run that parsed nothing leaves the directory as it was (Save All would remove DIA.tab).
-    const bool parsed = store.TotalSpectra() + store.TotalRadonRecords() + store.LocRecordCount() +
-                            store.DiaEventCount() > 0;
+    const bool parsed =
+        store.TotalSpectra() + store.TotalRadonRecords() + store.LocRecordCount() + store.DiaEventCount() > 0;
     if (machine.Outcome() != DownloadOutcome::Completed && !parsed) {
         io.out << "Nothing read; " << absolute.string() << " left as it was\n" << std::flush;
         return exit;

@@ -8,13 +8,20 @@ namespace {
 int Rank(Exit e)
 {
     switch (e) {
-        case Exit::RecordingOff: return 6;
-        case Exit::Failed: return 5;
-        case Exit::Interrupted: return 4;
-        case Exit::Files: return 3;
-        case Exit::NoTerminal: return 2;
-        case Exit::Usage: return 1;
-        case Exit::Ok: return 0;
+        case Exit::RecordingOff:
+            return 6;
+        case Exit::Failed:
+            return 5;
+        case Exit::Interrupted:
+            return 4;
+        case Exit::Files:
+            return 3;
+        case Exit::NoTerminal:
+            return 2;
+        case Exit::Usage:
+            return 1;
+        case Exit::Ok:
+            return 0;
     }
     return 0;
 }

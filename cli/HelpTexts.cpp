@@ -6,12 +6,14 @@ namespace {
 
 std::string PortNumbers(const std::filesystem::path& portDirectory)
 {
-    const std::string here = portDirectory.empty() ? "none: neither XDG_RUNTIME_DIR nor HOME is set"
-                                                   : portDirectory.string();
+    const std::string here =
+        portDirectory.empty() ? "none: neither XDG_RUNTIME_DIR nor HOME is set" : portDirectory.string();
     return "COM port numbers:\n"
            "  COM N is the device that the link COM<N> in the port directory points to\n"
            "  ($XDG_RUNTIME_DIR/kolmaris/ports, or ~/.local/state/kolmaris/ports without\n"
-           "  XDG_RUNTIME_DIR; here: " + here + ").\n"
+           "  XDG_RUNTIME_DIR; here: " +
+           here +
+           ").\n"
            "  Without a link, COM 1-32 are /dev/ttyS0-31, COM 33-64 /dev/ttyUSB0-31 and\n"
            "  COM 65-96 /dev/ttyACM0-31. The simulated terminal, kolmaris-terminal-sim,\n"
            "  registers itself with a link.\n";
@@ -63,15 +65,16 @@ std::string PortsHelp(const std::filesystem::path& portDirectory)
 
 std::string StatusHelp()
 {
-    return std::string("Usage: kolmaris-cli status [--port N | --device PATH] [options]\n"
-                       "\n"
-                       "Connects to the terminal and prints its firmware version, clock, supply voltage,\n"
-                       "temperature, pressure and humidity, the state of data acquisition, the elements\n"
-                       "bonded to it with their functions, and the alarms (elements out of RF range, low\n"
-                       "battery, relay failure). A value the terminal does not give shows as \"no answer\",\n"
-                       "and the exit status is then 1.\n"
-                       "\n"
-                       "Options:\n") +
+    return std::string(
+               "Usage: kolmaris-cli status [--port N | --device PATH] [options]\n"
+               "\n"
+               "Connects to the terminal and prints its firmware version, clock, supply voltage,\n"
+               "temperature, pressure and humidity, the state of data acquisition, the elements\n"
+               "bonded to it with their functions, and the alarms (elements out of RF range, low\n"
+               "battery, relay failure). A value the terminal does not give shows as \"no answer\",\n"
+               "and the exit status is then 1.\n"
+               "\n"
+               "Options:\n") +
            kLinkOptions + kAttemptsOption + kStatsAndHelp + "\n" + kSettingsNote + "\n" + kExitStatus;
 }
 
@@ -89,7 +92,8 @@ std::string DownloadHelp()
                "and DIA.tab (diagnostic events). Old files of these names are replaced; an old\n"
                "DIA.tab is removed when there are no events. The counts are printed at the end.\n"
                "A progress bar shows on stderr when it is a terminal. When the download fails, what\n"
-               "was read up to then is saved all the same.\n"
+               "was read up to then is saved all the same; a run that read nothing leaves DIR as it\n"
+               "was.\n"
                "\n"
                "Options:\n"
                "  --out DIR       the directory for the files\n"
@@ -118,18 +122,18 @@ std::string ProbeHelp(Command command)
                   "tab-separated, one buffer a line with its buffer number and its 96 channels, the\n"
                   "newest first. Buffer 1 is the newest; a probe's ring holds 512. A probe with fewer\n"
                   "buffers than asked for gives those it has, with a warning.\n";
-    const std::string range = records ? "1-4096" : "1-512";
-    return head +
-           "FILE is replaced; it is left alone when the reading fails before anything was read.\n"
-           "The terminal's data acquisition is stopped for the reading, and continued afterwards\n"
-           "when it was running.\n"
-           "\n"
-           "Options:\n"
-           "  --probe N       MESH address of the probe (1-16)\n"
-           "  --from A        first " + (records ? "record" : "buffer") + " number (" + range + ")\n" +
-           "  --to B          last " + (records ? "record" : "buffer") + " number (" + range + "), at least A\n" +
-           "  --out FILE      the file to write\n" + kLinkOptions + kAttemptsOption + kStatsAndHelp + "\n" +
-           kSettingsNote + "\n" + kExitStatus;
+    const std::string item = records ? "record" : "buffer";
+    const std::string range = records ? " (1-4096)" : " (1-512)";
+    std::string text = head;
+    text += "FILE is replaced; it is left alone when the reading fails before anything was read.\n";
+    text += "The terminal's data acquisition is stopped for the reading, and continued afterwards\n";
+    text += "when it was running.\n\nOptions:\n";
+    text += "  --probe N       MESH address of the probe (1-16)\n";
+    text += "  --from A        first " + item + " number" + range + "\n";
+    text += "  --to B          last " + item + " number" + range + ", at least A\n";
+    text += "  --out FILE      the file to write\n";
+    text += std::string(kLinkOptions) + kAttemptsOption + kStatsAndHelp + "\n" + kSettingsNote + "\n" + kExitStatus;
+    return text;
 }
 
 }  // namespace
@@ -159,11 +163,15 @@ std::string ProgramHelp(const std::filesystem::path& portDirectory)
 std::string CommandHelp(Command command, const std::filesystem::path& portDirectory)
 {
     switch (command) {
-        case Command::Ports: return PortsHelp(portDirectory);
-        case Command::Status: return StatusHelp();
-        case Command::Download: return DownloadHelp();
+        case Command::Ports:
+            return PortsHelp(portDirectory);
+        case Command::Status:
+            return StatusHelp();
+        case Command::Download:
+            return DownloadHelp();
         case Command::Records:
-        case Command::Spectra: return ProbeHelp(command);
+        case Command::Spectra:
+            return ProbeHelp(command);
     }
     return {};
 }

@@ -21,9 +21,9 @@ inline constexpr uint32_t kReadingTickMs = kPollPauseMs;
 // What differs between the records and the spectra readings.
 template <class Reader>
 struct ReadingParts {
-    const char* noun;                                          // "radon records", "spectra"
-    int (*count)(const Reader&);                               // read so far
-    double (*fraction)(const Reader&);                         // progress, 0 to 1
+    const char* noun;                                                // "radon records", "spectra"
+    int (*count)(const Reader&);                                     // read so far
+    double (*fraction)(const Reader&);                               // progress, 0 to 1
     void (*write)(std::ostream&, const TDataStore&, const Reader&);  // the window's Save
 };
 
@@ -92,7 +92,8 @@ Exit RunProbeReading(StepLink& link, const CliOptions& options, CommandIo& io, c
         io.out << "Nothing read from " << probe << "; " << options.out << " left as it was\n" << std::flush;
         return exit;
     }
-    if (!WriteTabFile(options.out, [&](std::ostream& out) { parts.write(out, store, reader); }, error)) {
+    if (!WriteTabFile(
+            options.out, [&](std::ostream& out) { parts.write(out, store, reader); }, error)) {
         ReportError(io.err, error);
         return Worse(exit, Exit::Files);
     }

@@ -55,8 +55,8 @@ ExchangeResult Exchange(StepLink& link, const std::function<uint32_t(StepLink&)>
 ExchangeResult ReadBondedList(StepLink& link, int attempts, MeasuringSystem& model)
 {
     RelayedAnswer answer;
-    const ExchangeResult result =
-        Exchange(link, [](StepLink& l) { return RequestBondingMap(l, Network::Local, 0); }, attempts, answer);
+    const ExchangeResult result = Exchange(
+        link, [](StepLink& l) { return RequestBondingMap(l, Network::Local, 0); }, attempts, answer);
     // The unpacked addresses fill data bytes 2 to 17 whatever the answer's length.
     if (result.Ok() && UnpackBondingMap(std::span<uint8_t>(answer.data)))
         model.SetBondedList(answer.data);
@@ -68,15 +68,30 @@ std::string ResultText(uint32_t result)
     const char* meaning = "failed";
     switch (result) {
         case 7:
-        case kErrWriteFailed: meaning = "the port did not take the request"; break;
+        case kErrWriteFailed:
+            meaning = "the port did not take the request";
+            break;
         case 11:
-        case 0x2000B: meaning = "request too long"; break;
-        case kErrTimeout: meaning = "no reply within the time-out"; break;
-        case kErrNoTerminal: meaning = "no terminal"; break;
-        case 0x2000E: meaning = "the terminal refused the command"; break;
-        case 0x2000F: meaning = "damaged reply"; break;
-        case kErrMemoryAddress: meaning = "memory address beyond 0x1FFFF"; break;
-        default: break;
+        case 0x2000B:
+            meaning = "request too long";
+            break;
+        case kErrTimeout:
+            meaning = "no reply within the time-out";
+            break;
+        case kErrNoTerminal:
+            meaning = "no terminal";
+            break;
+        case 0x2000E:
+            meaning = "the terminal refused the command";
+            break;
+        case 0x2000F:
+            meaning = "damaged reply";
+            break;
+        case kErrMemoryAddress:
+            meaning = "memory address beyond 0x1FFFF";
+            break;
+        default:
+            break;
     }
     char code[16];
     std::snprintf(code, sizeof code, result < 0x100 ? "%u" : "0x%X", static_cast<unsigned>(result));

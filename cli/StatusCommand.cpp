@@ -5,6 +5,7 @@
 #include "TerminalCommands.h"
 #include "TerminalTime.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kolmaris::cli {

@@ -24,7 +24,7 @@ extern "C" void OnStopSignal(int)
 
 void InstallStopHandlers()
 {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     for (const int signal : {SIGINT, SIGTERM})

@@ -19,10 +19,14 @@ std::string TerminalConnection::PortName(int number) const
 std::string TerminalConnection::Refusal(const std::string& name) const
 {
     switch (port_.LastError()) {
-        case PortError::AccessDenied: return name + " is busy: another program holds it";
-        case PortError::NotFound: return name + " has no device";
-        case PortError::Other: return name + " cannot be opened";
-        case PortError::None: break;
+        case PortError::AccessDenied:
+            return name + " is busy: another program holds it";
+        case PortError::NotFound:
+            return name + " has no device";
+        case PortError::Other:
+            return name + " cannot be opened";
+        case PortError::None:
+            break;
     }
     return "no terminal answers on " + name;
 }

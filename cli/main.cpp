@@ -36,7 +36,9 @@ Exit RunOnTerminal(const CliOptions& options)
     StepLink& link = connection.Link();
     Exit exit = Exit::Ok;
     switch (options.command) {
-        case Command::Status: exit = RunStatus(link, connection.Where(), options.attempts, io); break;
+        case Command::Status:
+            exit = RunStatus(link, connection.Where(), options.attempts, io);
+            break;
         case Command::Download:
             DeferStop(true);
             exit = RunDownload(link, options.out, options.continues, io);
@@ -49,7 +51,8 @@ Exit RunOnTerminal(const CliOptions& options)
             DeferStop(true);
             exit = RunSpectra(link, options, io);
             break;
-        case Command::Ports: break;
+        case Command::Ports:
+            break;
     }
     if (options.stats)
         std::cout << connection.StatsText() << std::endl;
@@ -70,8 +73,9 @@ int main(int argc, char** argv)
         return Code(Exit::Ok);
     }
     if (!parsed.options) {
-        const std::string help =
-            parsed.command ? "kolmaris-cli " + std::string(CommandName(*parsed.command)) + " --help" : "kolmaris-cli --help";
+        const std::string help = parsed.command
+                                     ? "kolmaris-cli " + std::string(CommandName(*parsed.command)) + " --help"
+                                     : "kolmaris-cli --help";
         ReportError(std::cerr, parsed.error + " (see " + help + ")");
         return Code(Exit::Usage);
     }

@@ -131,22 +131,23 @@ TEST(CliCommandLine, RefusalsAreOneLineNamingTheProblem)
 TEST(CliCommandLine, HelpTextsDocumentEveryOptionAndTheExitStatus)
 {
     const std::string program = ProgramHelp("/run/user/7/kolmaris/ports");
-    for (const char* text : {"Usage: kolmaris-cli COMMAND [options]", "  ports ", "  status ", "  download ",
-                             "  records ", "  spectra ", "kolmaris-cli COMMAND --help",
-                             "here: /run/user/7/kolmaris/ports", "COM 33-64 /dev/ttyUSB0-31"})
+    for (const char* text :
+         {"Usage: kolmaris-cli COMMAND [options]", "  ports ", "  status ", "  download ", "  records ", "  spectra ",
+          "kolmaris-cli COMMAND --help", "here: /run/user/7/kolmaris/ports", "COM 33-64 /dev/ttyUSB0-31"})
         EXPECT_NE(program.find(text), std::string::npos) << text;
     EXPECT_NE(ProgramHelp({}).find("here: none: neither XDG_RUNTIME_DIR nor HOME is set"), std::string::npos);
 
-    for (const char* code : {"  0    done\n", "  2    bad command line\n", "  3    the port cannot be opened",
-                             "  4    an output file", "  5    recording into the terminal's memory", "  130  interrupted"})
+    for (const char* code :
+         {"  0    done\n", "  2    bad command line\n", "  3    the port cannot be opened", "  4    an output file",
+          "  5    recording into the terminal's memory", "  130  interrupted"})
         EXPECT_NE(program.find(code), std::string::npos) << code;
 
     const std::vector<std::pair<Command, std::vector<const char*>>> options{
         {Command::Ports, {"Usage: kolmaris-cli ports\n", " busy", "No ports found."}},
-        {Command::Status, {"Usage: kolmaris-cli status", "--port N", "--device PATH", "--timeout MS", "--attempts N",
-                           "--stats"}},
-        {Command::Download, {"Usage: kolmaris-cli download --out DIR", "--continue N", "RDN_n.tab", "SPC_n.tab",
-                             "TERM.tab", "DIA.tab"}},
+        {Command::Status,
+         {"Usage: kolmaris-cli status", "--port N", "--device PATH", "--timeout MS", "--attempts N", "--stats"}},
+        {Command::Download,
+         {"Usage: kolmaris-cli download --out DIR", "--continue N", "RDN_n.tab", "SPC_n.tab", "TERM.tab", "DIA.tab"}},
         {Command::Records, {"Usage: kolmaris-cli records --probe N --from A --to B --out FILE", "(1-4096)"}},
         {Command::Spectra, {"Usage: kolmaris-cli spectra --probe N --from A --to B --out FILE", "(1-512)"}},
     };

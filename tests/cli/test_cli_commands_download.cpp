@@ -128,8 +128,9 @@ TEST(CliDownload, ARunThatStopsForWantOfAnAnswerIsContinuedOrBegunAgainWithTheSa
     lostSwitch.port.Mute(0, 2);  // the switch-off of recording goes unanswered
     TempDir again;
     EXPECT_EQ(RunDownload(lostSwitch.link, again.path, 1, lostSwitch.io), Exit::Ok);
-    EXPECT_EQ(lostSwitch.Err(), "kolmaris-cli: the download could not begin: the terminal did not answer; trying "
-                                "again (1 of 1)\n");
+    EXPECT_EQ(lostSwitch.Err(),
+              "kolmaris-cli: the download could not begin: the terminal did not answer; trying "
+              "again (1 of 1)\n");
     EXPECT_EQ(Files(again.path), Files(clean.path));
 }
 
@@ -204,8 +205,9 @@ TEST(CliDownload, NothingReadLeavesTheDirectoryAlone)
     TempDir dir;
     std::ofstream(dir.path / "DIA.tab") << "yesterday's";
     EXPECT_EQ(RunDownload(sim.link, dir.path, 2, sim.io), Exit::RecordingOff) << "the switch-off may have arrived";
-    EXPECT_EQ(sim.Err(), "kolmaris-cli: recording into the terminal's memory could not be switched on again\n"
-                         "kolmaris-cli: the download could not begin: the terminal did not answer\n");
+    EXPECT_EQ(sim.Err(),
+              "kolmaris-cli: recording into the terminal's memory could not be switched on again\n"
+              "kolmaris-cli: the download could not begin: the terminal did not answer\n");
     EXPECT_EQ(Lines(sim.Out()).back(), "Nothing read; " + dir.path.string() + " left as it was");
     EXPECT_EQ(ReadFile(dir.path / "DIA.tab"), "yesterday's");
 }
@@ -223,7 +225,8 @@ TEST(CliDownload, FilesThatCannotBeWrittenAreNamed)
     const uint64_t frames = untouched.terminal.FramesReceived();
     std::ofstream(dir.path / "plain") << "";
     EXPECT_EQ(RunDownload(untouched.link, dir.path / "plain" / "sub", 0, untouched.io), Exit::Files);
-    EXPECT_EQ(untouched.Err(), "kolmaris-cli: cannot make the directory " + (dir.path / "plain" / "sub").string() + "\n");
+    EXPECT_EQ(untouched.Err(),
+              "kolmaris-cli: cannot make the directory " + (dir.path / "plain" / "sub").string() + "\n");
     EXPECT_EQ(untouched.terminal.FramesReceived(), frames) << "nothing asked of the terminal";
 }
 

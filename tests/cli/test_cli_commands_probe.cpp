@@ -16,7 +16,8 @@ using testing::ReadFile;
 using testing::TempDir;
 
 const char kRadonHeader[] =
-    "record\ttime\tradon[Bq/m3]\tsum1\tsum2\tsum3\tsum4\ttemperature[\xB0" "C]\thumidity[%]\tHV";
+    "record\ttime\tradon[Bq/m3]\tsum1\tsum2\tsum3\tsum4\ttemperature[\xB0"
+    "C]\thumidity[%]\tHV";
 
 Scenario WithRings(int records, int spectra)
 {
@@ -134,8 +135,9 @@ TEST(CliRecords, AFailedReadingKeepsTheOldFileAndStillContinuesAcquisition)
     const fs::path file = dir.path / "r.tab";
     std::ofstream(file) << "last week's";
     EXPECT_EQ(RunRecords(sim.link, Reading(Command::Records, 1, 1, 5, file), sim.io), Exit::Failed);
-    EXPECT_EQ(sim.Err(), "kolmaris-cli: reading radon records from probe 1 failed after 0 radon records: Action "
-                         "failed\n");
+    EXPECT_EQ(sim.Err(),
+              "kolmaris-cli: reading radon records from probe 1 failed after 0 radon records: Action "
+              "failed\n");
     EXPECT_EQ(sim.Out(), "Nothing read from probe 1; " + file.string() + " left as it was\n");
     EXPECT_EQ(ReadFile(file), "last week's");
     EXPECT_TRUE(sim.terminal.AcquisitionRunning());

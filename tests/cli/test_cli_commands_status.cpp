@@ -56,8 +56,8 @@ TEST(CliStatus, EveryValueTheElementsAndTheAlarmsOfTheMainWindow)
     ExpectMatches(lines[13], "   5  repeater, 3\\.\\d\\d V");
     const std::vector<std::string> alarms(lines.begin() + 14, lines.end());
     EXPECT_EQ(alarms, (std::vector<std::string>{"Alarms:", "  Element out of RF range!", "  Address: 2", "",
-                                                "  Low battery voltage!", "  Address: Term", "",
-                                                "  Relay failure!", "  Address: Term"}))
+                                                "  Low battery voltage!", "  Address: Term", "", "  Relay failure!",
+                                                "  Address: Term"}))
         << sim.Out();
 }
 
@@ -89,16 +89,18 @@ TEST(CliStatus, RefusedOrMissingAnswersShowAndFailTheRun)
     EXPECT_EQ(lines[4], "Temperature:  no answer");
     EXPECT_EQ(lines[5], "Pressure:     no answer");
     EXPECT_EQ(lines[6], "Humidity:     no answer");
-    EXPECT_EQ(refusing.Err(), "kolmaris-cli: the terminal did not answer every request; first: Temperature: the "
-                              "terminal refused the command (error 0x2000E)\n");
+    EXPECT_EQ(refusing.Err(),
+              "kolmaris-cli: the terminal did not answer every request; first: Temperature: the "
+              "terminal refused the command (error 0x2000E)\n");
 
     Scenario silent = Recent();
     silent.faults.stopAnsweringAfter = 0;
     CliSimulation dead(silent);
     EXPECT_EQ(RunStatus(dead.link, "COM 3", 3, dead.io), Exit::Failed);
     EXPECT_EQ(dead.Out(), "");
-    EXPECT_EQ(dead.Err(), "kolmaris-cli: the terminal on COM 3 does not answer: no reply within the time-out (error "
-                          "22)\n");
+    EXPECT_EQ(dead.Err(),
+              "kolmaris-cli: the terminal on COM 3 does not answer: no reply within the time-out (error "
+              "22)\n");
 }
 
 TEST(CliStatus, ABondingMapThatNeverComesIsNamed)
@@ -112,7 +114,8 @@ TEST(CliStatus, ABondingMapThatNeverComesIsNamed)
     EXPECT_EQ(lines[8], "Elements:     no answer");
     EXPECT_EQ(lines[9], "Alarms:       none");
     EXPECT_EQ(sim.Err().rfind("kolmaris-cli: the terminal did not answer every request; first: Bonding map: the "
-                              "answer came with error ", 0),
+                              "answer came with error ",
+                              0),
               0u)
         << sim.Err();
 }

@@ -166,12 +166,15 @@ TEST(CliTabFile, WritesAnewAndNamesTheFileThatFailed)
     const fs::path file = dir.path / "r.tab";
     std::ofstream(file) << "old contents that are longer";
     std::string error;
-    EXPECT_TRUE(WriteTabFile(file, [](std::ostream& out) { out << "a\tb\r\n"; }, error));
+    EXPECT_TRUE(WriteTabFile(
+        file, [](std::ostream& out) { out << "a\tb\r\n"; }, error));
     EXPECT_EQ(ReadFile(file), "a\tb\r\n");
 
-    EXPECT_FALSE(WriteTabFile(dir.path / "no" / "r.tab", [](std::ostream& out) { out << "x"; }, error));
+    EXPECT_FALSE(WriteTabFile(
+        dir.path / "no" / "r.tab", [](std::ostream& out) { out << "x"; }, error));
     EXPECT_EQ(error, "cannot create " + (dir.path / "no" / "r.tab").string() + ": No such file or directory");
-    EXPECT_FALSE(WriteTabFile("/dev/full", [](std::ostream& out) { out << std::string(70000, 'x'); }, error));
+    EXPECT_FALSE(WriteTabFile(
+        "/dev/full", [](std::ostream& out) { out << std::string(70000, 'x'); }, error));
     EXPECT_EQ(error, "cannot write /dev/full: No space left on device");
 }
 
