@@ -156,7 +156,8 @@ void TDatasWND::ReportEnd()
                 MessageIcon::Error);
     switch (download_.Outcome()) {
         case DownloadOutcome::Failed:
-            Message(QStringLiteral("Error!"), QString::fromLatin1(kBadDataText), MessageButtons::Ok, MessageIcon::Error);
+            Message(QStringLiteral("Error!"), QString::fromLatin1(kBadDataText), MessageButtons::Ok,
+                    MessageIcon::Error);
             break;
         case DownloadOutcome::Suspended:
             Message(QStringLiteral("Error!"), QString::fromLatin1(kContinueText), MessageButtons::Ok,

@@ -51,9 +51,12 @@ const char* TerminalDownload::ButtonCaption() const
 std::string TerminalDownload::EndText() const
 {
     switch (outcome_) {
-        case DownloadOutcome::Failed: return kBadDataText;
-        case DownloadOutcome::Suspended: return kContinueText;
-        default: return {};
+        case DownloadOutcome::Failed:
+            return kBadDataText;
+        case DownloadOutcome::Suspended:
+            return kContinueText;
+        default:
+            return {};
     }
 }
 
@@ -69,10 +72,15 @@ uint32_t TerminalDownload::Tick(StepLink& link, TDataStore& store)
     if (!running_)
         return 0;
     switch (readState_) {
-        case StepStart: return StartStep(link, store);
-        case StepRead: return ReadStep(link, store);
-        case StepRestore: return RestoreStep(link);
-        default: EndStep(); return 0;
+        case StepStart:
+            return StartStep(link, store);
+        case StepRead:
+            return ReadStep(link, store);
+        case StepRestore:
+            return RestoreStep(link);
+        default:
+            EndStep();
+            return 0;
     }
 }
 
@@ -117,9 +125,10 @@ uint32_t TerminalDownload::ReadStep(StepLink& link, TDataStore& store)
     std::array<uint8_t, 16> piece{};
     const int base = readAddress_ & ~0x0F;
     const int n = readAddress_ - base + 1;
-    const uint32_t result = readAddress_ < 0 ? kErrMemoryAddress
-                                             : ReadTerminalMemory(link, static_cast<uint32_t>(base),
-                                                                  std::span<uint8_t>(piece.data(), static_cast<std::size_t>(n)));
+    const uint32_t result = readAddress_ < 0
+                                ? kErrMemoryAddress
+                                : ReadTerminalMemory(link, static_cast<uint32_t>(base),
+                                                     std::span<uint8_t>(piece.data(), static_cast<std::size_t>(n)));
     if (result != 0) {
         if (attemptNo_ >= kTries - 1) {
             readFlags_ |= kReadFailed;

@@ -19,8 +19,8 @@ struct DownloadRun {
 };
 
 // Ticks until the machine stops; `interruptAtTick` >= 0 presses "Interrupt" before that tick.
-inline DownloadRun RunDownload(TerminalDownload& download, StepLink& link, TDataStore& store,
-                               int interruptAtTick = -1, int maxTicks = 200000)
+inline DownloadRun RunDownload(TerminalDownload& download, StepLink& link, TDataStore& store, int interruptAtTick = -1,
+                               int maxTicks = 200000)
 {
     DownloadRun run;
     while (download.Running() && run.ticks < maxTicks) {

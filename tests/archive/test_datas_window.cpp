@@ -151,7 +151,8 @@ private slots:
             w.DatasTMRTimer();
             sim.line.GetClock().SleepMs(10);
         }
-        QVERIFY(QRegularExpression(QStringLiteral("^[1-9][0-9]? % \\([0-9]+ B\\)$")).match(Text(w, "ProcLB")).hasMatch());
+        QVERIFY(
+            QRegularExpression(QStringLiteral("^[1-9][0-9]? % \\([0-9]+ B\\)$")).match(Text(w, "ProcLB")).hasMatch());
         QCOMPARE(Text(w, "ProcLB"), QString::fromStdString(w.Download().ProgressText()));
         QVERIFY(Text(w, "RecordCountLB").toInt() > 0);
         QVERIFY(Child<QProgressBar>(w, "ProcPB")->value() > 0);
@@ -289,9 +290,8 @@ private slots:
         Child<QComboBox>(w.window, "MeshRecCB")->setCurrentIndex(1);  // probe 5
         w.dialogs.saveAnswers = {path};
         Child<QPushButton>(w.window, "SaveRecordsBT")->click();
-        const QString header =
-            QStringLiteral("record\ttime\tradon[Bq/m3]\tsum1\tsum2\tsum3\tsum4\ttemperature[") + QChar(0xB0) +
-            QStringLiteral("C]\thumidity[%]\tHV\r\n");
+        const QString header = QStringLiteral("record\ttime\tradon[Bq/m3]\tsum1\tsum2\tsum3\tsum4\ttemperature[") +
+                               QChar(0xB0) + QStringLiteral("C]\thumidity[%]\tHV\r\n");
         const QString row = QStringLiteral("1\t10.03.2025 10:16\t771\t771\t771\t771\t771\t3\t3\t3\r\n");
         QCOMPARE(ReadFile(path), header + row);
         QCOMPARE(w.dialogs.Texts(), (std::vector<QString>{"Finished OK"}));
@@ -312,13 +312,14 @@ private slots:
         w.dialogs.saveAnswers = {path};
         w.dialogs.answers = {MessageResult::No};
         Child<QPushButton>(w.window, "SaveLocsBT")->click();
-        QVERIFY(ReadFile(path).startsWith(
-            QStringLiteral("record\ttime\tpressure[hPa]\ttemperature[") + QChar(0xB0) + QStringLiteral("C]\t")));
+        QVERIFY(ReadFile(path).startsWith(QStringLiteral("record\ttime\tpressure[hPa]\ttemperature[") + QChar(0xB0) +
+                                          QStringLiteral("C]\t")));
         QVERIFY(ReadFile(path).contains(QStringLiteral("2\t10.03.2025 10:00\t990\t20.0\t45.5\t12.34\r\n")));
         w.dialogs.saveAnswers = {path};
         w.dialogs.answers = {MessageResult::No};
         Child<QPushButton>(w.window, "SaveDiasBT")->click();
-        QVERIFY(ReadFile(path).startsWith(QStringLiteral("record\ttime\tmesh\toutput\tcomment\r\n1\t10.03.2025 10:00\t2\tFF\t")));
+        QVERIFY(ReadFile(path).startsWith(
+            QStringLiteral("record\ttime\tmesh\toutput\tcomment\r\n1\t10.03.2025 10:00\t2\tFF\t")));
         QCOMPARE(w.dialogs.Texts().back(), QStringLiteral("Finished OK"));
         QVERIFY(w.dialogs.saveFilters.size() == 4 && w.dialogs.saveFilters[0] == QStringLiteral("*.tab|"));
     }

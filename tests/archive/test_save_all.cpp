@@ -56,10 +56,10 @@ std::string Written(Write write)
 void Fill(TDataStore& store)
 {
     const uint32_t t = 794'916'000;
-    const Bytes stream = Backwards({Meteo(t), ElementEvent(2, 0xF8, (t + 30) & 0xFFF), Radon(0, t + 100, 1),
-                                    SpectrumData(0, 3), Radon(2, t + 200, 2), Radon(15, t + 250, 5),
-                                    SpectrumData(15, 9), Meteo(t + 900, 1000), Radon(0, t + 3700, 4),
-                                    TerminalEvent(12, (t + 3800) & 0xFFF)});
+    const Bytes stream =
+        Backwards({Meteo(t), ElementEvent(2, 0xF8, (t + 30) & 0xFFF), Radon(0, t + 100, 1), SpectrumData(0, 3),
+                   Radon(2, t + 200, 2), Radon(15, t + 250, 5), SpectrumData(15, 9), Meteo(t + 900, 1000),
+                   Radon(0, t + 3700, 4), TerminalEvent(12, (t + 3800) & 0xFFF)});
     ASSERT_EQ(FeedUntilResult(store, stream), 1u);
 }
 
@@ -85,7 +85,8 @@ TEST(SaveAll, WritesEveryKindWithDataAsTheSingleWritersDo)
     EXPECT_EQ(Read(dir.path / "TERM.tab"), Written([&](std::ostream& o) { WriteLocFile(o, false, store); }));
     EXPECT_EQ(Read(dir.path / "RDN_1.tab"), Written([&](std::ostream& o) { WriteRadonFile(o, false, store, 0, 0); }));
     EXPECT_EQ(Read(dir.path / "RDN_3.tab"), Written([&](std::ostream& o) { WriteRadonFile(o, false, store, 2, 0); }));
-    EXPECT_EQ(Read(dir.path / "SPC_1.tab"), Written([&](std::ostream& o) { WriteSpectrumFile(o, false, store, 0, 0); }));
+    EXPECT_EQ(Read(dir.path / "SPC_1.tab"),
+              Written([&](std::ostream& o) { WriteSpectrumFile(o, false, store, 0, 0); }));
     EXPECT_EQ(Read(dir.path / "SPC_16.tab"),
               Written([&](std::ostream& o) { WriteSpectrumFile(o, false, store, 15, 0); }));
     // Headers, numbers from 1 with the oldest first, times as labels.
@@ -125,7 +126,8 @@ TEST(SaveAll, FilesThatCannotBeWrittenAreNamedAndTheOthersStillWritten)
     TempDir dir;
     const SaveAllResult none = SaveAll(store, dir.path / "missing");
     EXPECT_FALSE(none.Ok());
-    EXPECT_EQ(none.failed, (Names{"DIA.tab", "TERM.tab", "RDN_1.tab", "RDN_3.tab", "RDN_16.tab", "SPC_1.tab", "SPC_16.tab"}));
+    EXPECT_EQ(none.failed,
+              (Names{"DIA.tab", "TERM.tab", "RDN_1.tab", "RDN_3.tab", "RDN_16.tab", "SPC_1.tab", "SPC_16.tab"}));
     EXPECT_EQ(none.written, Names{});
 
     // A directory in the place of RDN_3.tab; TERM.tab leads to a device that refuses every write.

@@ -18,8 +18,10 @@ using Payloads = std::vector<std::vector<uint8_t>>;
 std::vector<Bytes> SomeRecords()
 {
     const uint32_t t = 794'916'000;
-    return {Meteo(t, 990), ElementEvent(2, 0xFF, (t + 60) & 0xFFF), Radon(0, t + 100, 7), Radon(2, t + 200, 9),
-            Meteo(t + 900, 991), Radon(0, t + 3700, 8), SpectrumData(0, 40), TerminalEvent(12, (t + 3800) & 0xFFF)};
+    return {Meteo(t, 990),        ElementEvent(2, 0xFF, (t + 60) & 0xFFF),
+            Radon(0, t + 100, 7), Radon(2, t + 200, 9),
+            Meteo(t + 900, 991),  Radon(0, t + 3700, 8),
+            SpectrumData(0, 40),  TerminalEvent(12, (t + 3800) & 0xFFF)};
 }
 
 void ExpectSomeRecords(const TDataStore& store)
@@ -260,20 +262,36 @@ TEST(TerminalDownload, FailuresAroundTheReading)
     const Case cases[] = {
         // Switching recording off gets no answer: no reading, and recording is switched on in
         // case only the answer was lost.
-        {"off", [](ImageTerminal& t) { t.failRecordingOff = 1; }, DownloadOutcome::Failed, false,
-         {{0xBE, 0x2D}, {0xBE, 0x2C}}, 0},
+        {"off",
+         [](ImageTerminal& t) { t.failRecordingOff = 1; },
+         DownloadOutcome::Failed,
+         false,
+         {{0xBE, 0x2D}, {0xBE, 0x2C}},
+         0},
         // No pointer: recording goes on again, and the run starts over next time.
-        {"pointer", [](ImageTerminal& t) { t.failPointer = 1; }, DownloadOutcome::Failed, false,
-         {{0xBE, 0x2D}, {0x3E}, {0xBE, 0x2C}}, 0},
+        {"pointer",
+         [](ImageTerminal& t) { t.failPointer = 1; },
+         DownloadOutcome::Failed,
+         false,
+         {{0xBE, 0x2D}, {0x3E}, {0xBE, 0x2C}},
+         0},
         // The terminal reports no pointer: every piece fails the address check, nothing is sent.
-        {"empty", [](ImageTerminal& t) { t.pointer = -1; }, DownloadOutcome::Suspended, false,
-         {{0xBE, 0x2D}, {0x3E}, {0xBE, 0x2C}}, 0},
+        {"empty",
+         [](ImageTerminal& t) { t.pointer = -1; },
+         DownloadOutcome::Suspended,
+         false,
+         {{0xBE, 0x2D}, {0x3E}, {0xBE, 0x2C}},
+         0},
         // Recording on again fails four times, then succeeds.
         {"restore 4", [](ImageTerminal& t) { t.failRecordingOn = 4; }, DownloadOutcome::Completed, false,
          Payloads{{0xBE, 0x2D}, {0x3E}, {0xBE, 0x2C}, {0xBE, 0x2C}, {0xBE, 0x2C}, {0xBE, 0x2C}, {0xBE, 0x2C}}, 14},
         // A piece fails five times, then recording on again once: the attempts start anew.
-        {"piece", [](ImageTerminal& t) { t.failReads = 5; t.failRecordingOn = 1; }, DownloadOutcome::Suspended, false,
-         Payloads{{0xBE, 0x2D}, {0x3E}, {0xBE, 0x2C}, {0xBE, 0x2C}}, 5},
+        {"piece",
+         [](ImageTerminal& t) {
+             t.failReads = 5;
+             t.failRecordingOn = 1;
+         },
+         DownloadOutcome::Suspended, false, Payloads{{0xBE, 0x2D}, {0x3E}, {0xBE, 0x2C}, {0xBE, 0x2C}}, 5},
         // Five times: reported.
         {"restore 5", [](ImageTerminal& t) { t.failRecordingOn = 5; }, DownloadOutcome::Completed, true,
          Payloads{{0xBE, 0x2D}, {0x3E}, {0xBE, 0x2C}, {0xBE, 0x2C}, {0xBE, 0x2C}, {0xBE, 0x2C}, {0xBE, 0x2C}}, 14},
