@@ -57,15 +57,6 @@ TEST(DataStore, FramingFailuresAreStickyUntilClearAll)
     }
 }
 
-TEST(DataStore, SlotAbove15IsRefused)
-{
-    TDataStore store;
-    EXPECT_EQ(AddRadon(store, Radon(16, 5000)), 16u);
-    EXPECT_EQ(AddSpectrum(store, SpectrumData(200, 1)), 16u);
-    EXPECT_EQ(FeedUntilResult(store, Backwards({Radon(16, 5000)})), 16u);
-    EXPECT_EQ(store.TotalRadonRecords() + store.TotalSpectra(), 0);
-}
-
 TEST(DataStore, StreamRecordsKeepMemoryOrderNewestFirst)
 {
     TDataStore store;
@@ -169,9 +160,14 @@ TEST(DataStore, GettersRejectOutOfRangeArguments)
     EXPECT_EQ(store.SpectrumCount(16) + store.RadonRecordCount(-1), 0);
 }
 
-TEST(DataStore, RecordLimitReportsNoMemoryAndChangesNothing)
+TEST(DataStore, SlotAbove15OrRecordLimitIsRefusedAndChangesNothing)
 {
     TDataStore store(2);
+    EXPECT_EQ(AddRadon(store, Radon(16, 5000)), 16u);
+    EXPECT_EQ(AddSpectrum(store, SpectrumData(200, 1)), 16u);
+    EXPECT_EQ(FeedUntilResult(store, Backwards({Radon(16, 5000)})), 16u);
+    EXPECT_EQ(store.TotalRadonRecords() + store.TotalSpectra(), 0);
+
     EXPECT_EQ(AddRadon(store, Radon(3, 100)), 0u);
     EXPECT_EQ(AddRadon(store, Radon(3, 100)), 0u);
     EXPECT_EQ(AddRadon(store, Radon(3, 100)), 128u);

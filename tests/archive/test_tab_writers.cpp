@@ -32,10 +32,10 @@ std::string Row(const std::string& label, int first, int last)
     return row + '\t' + std::to_string(last) + "\r\n";
 }
 
-// Three radon records of slot 0, added newest first as a probe reading delivers them.
-TDataStore ThreeRadonRecords()
+TEST(TabWriters, RadonFileOldestFirstAppendedWithOffsetOrEmpty)
 {
-    // Time, then radon, temperature, compressed flag and humidity, sums 1-4, HV.
+    // Three radon records of slot 0, added newest first as a probe reading delivers them: time, then
+    // radon, temperature, compressed flag and humidity, sums 1-4, HV.
     const std::pair<std::uint32_t, Bytes> records[] = {
         {kT0 + 7200, {0x01, 0x23, 0x7F, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 255}},
         {kT0 + 3600, {0x80, 0x00, 21, 50, 0, 1, 0, 2, 0, 3, 0, 4, 0}},
@@ -44,14 +44,8 @@ TDataStore ThreeRadonRecords()
     for (const auto& [time, fields] : records) {
         Bytes r = Radon(0, time);
         std::copy(fields.begin(), fields.end(), r.begin() + 5);
-        EXPECT_EQ(AddRadon(store, r), 0u);
+        ASSERT_EQ(AddRadon(store, r), 0u);
     }
-    return store;
-}
-
-TEST(TabWriters, RadonFileOldestFirstAndAppendedWithOffset)
-{
-    const TDataStore store = ThreeRadonRecords();
     std::ostringstream out;
     WriteRadonFile(out, false, store, 0, 0);
     EXPECT_EQ(out.str(),
@@ -60,24 +54,20 @@ TEST(TabWriters, RadonFileOldestFirstAndAppendedWithOffset)
               "3\t05.12.2026 14:01\t32768\t32784\t2146959360\t65536\t0\t-5\t45\t200\r\n"
               "2\t05.12.2026 15:00\t32768\t1\t2\t3\t4\t21\t50\t0\r\n"
               "1\t05.12.2026 16:00\t291\t0\t0\t0\t0\t127\t0\t255\r\n");
-    std::ostringstream appended;
+    std::ostringstream appended, empty;
     WriteRadonFile(appended, true, store, 0, 99);
     EXPECT_EQ(appended.str(),
               "102\t05.12.2026 14:01\t32768\t32784\t2146959360\t65536\t0\t-5\t45\t200\r\n"
               "101\t05.12.2026 15:00\t32768\t1\t2\t3\t4\t21\t50\t0\r\n"
               "100\t05.12.2026 16:00\t291\t0\t0\t0\t0\t127\t0\t255\r\n");
-}
 
-TEST(TabWriters, EmptyKindWritesOnlyTheHeader)
-{
-    const TDataStore store;
-    std::ostringstream out;
-    WriteRadonFile(out, true, store, 3, 0);
-    WriteLocFile(out, true, store);
-    EXPECT_EQ(out.str(), "");
-    WriteDiaFile(out, false, store);
-    WriteRadonFile(out, false, store, 16, 0);
-    EXPECT_EQ(out.str(),
+    // A kind without records: only the header, or nothing when appending.
+    WriteRadonFile(empty, true, store, 3, 0);
+    WriteLocFile(empty, true, store);
+    EXPECT_EQ(empty.str(), "");
+    WriteDiaFile(empty, false, store);
+    WriteRadonFile(empty, false, store, 16, 0);
+    EXPECT_EQ(empty.str(),
               "record\ttime\tmesh\toutput\tcomment\r\n"
               "record\ttime\tradon[Bq/m3]\tsum1\tsum2\tsum3\tsum4\ttemperature[\xB0"
               "C]\thumidity[%]\tHV\r\n");
@@ -113,22 +103,16 @@ TEST(TabWriters, SpectrumFileByTimeNewestFirstOrByBlock)
     EXPECT_EQ(appended.str(), Row("5", 10, 10) + Row("6", 20, 20) + Row("7", 30, 30));
 }
 
-// Memory oldest first: meteo 14:00, element 3 event, terminal type 9, element 5 event,
-// acquisition start 14:50, meteo 15:00.
-TDataStore MeteoAndEvents()
+TEST(TabWriters, MeteoAndDiagnosticFiles)
 {
+    // Memory oldest first: meteo 14:00, element 3 event, terminal type 9, element 5 event,
+    // acquisition start 14:50, meteo 15:00.
     TDataStore store;
-    EXPECT_EQ(FeedUntilResult(
+    ASSERT_EQ(FeedUntilResult(
                   store, Backwards({Meteo(kT0, 1013, 2700, 455, 1234), ElementEvent(3, 0x05, (kT0 + 64) & 0xFFF),
                                     TerminalEvent(9, (kT0 + 120) & 0xFFF), ElementEvent(5, 0x0A, (kT0 + 200) & 0xFFF),
                                     TerminalEvent(15, (kT0 + 3000) & 0xFFF), Meteo(kT0 + 3600, 987, 2732, 1000, 5)})),
               1u);
-    return store;
-}
-
-TEST(TabWriters, MeteoAndDiagnosticFiles)
-{
-    const TDataStore store = MeteoAndEvents();
     std::ostringstream meteo, dia;
     WriteLocFile(meteo, false, store);
     EXPECT_EQ(meteo.str(),

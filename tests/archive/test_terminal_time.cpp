@@ -15,6 +15,8 @@ TEST(TerminalTime, FormatsCalendarBoundariesAndClampsBeyond2099)
     EXPECT_EQ(FormatTime(0, true, false), "01.01.2000 00:00");
     EXPECT_EQ(FormatTime(0, false, false), "01.01.00 00:00");
     EXPECT_EQ(FormatTime(31622399, true, true), "31.12.2000 23:59:59");
+    EXPECT_EQ(FormatTime(31622400, true, false), "01.01.2001 00:00");
+    EXPECT_EQ(FormatTime(631152000, true, false), "01.01.2020 00:00");
     EXPECT_EQ(FormatTime(5097600, true, false), "29.02.2000 00:00");
     EXPECT_EQ(FormatTime(5097600 + 86400, true, false), "01.03.2000 00:00");
     EXPECT_EQ(FormatTime(762525296, true, true), "29.02.2024 12:34:56");
@@ -28,18 +30,21 @@ TEST(TerminalTime, FormatsCalendarBoundariesAndClampsBeyond2099)
 TEST(TerminalTime, FieldsToTimeChecksInFixedOrderAndRollsDaysOver)
 {
     // Year 3, month 2, day 1, hour 4, minute 5, second 6, checked in this order; the time is cleared first.
-    const std::pair<TimeFields, int> failures[] = {
-        {{100, 13, 40, 24, 60, 60}, 3}, {{-1, 1, 1, 0, 0, 0}, 3},     {{0, 13, 40, 24, 60, 60}, 2},
-        {{0, 0, 1, 0, 0, 0}, 2},        {{0, 12, 32, 24, 60, 60}, 1}, {{0, 12, 0, 0, 0, 0}, 1},
-        {{0, 12, 31, 24, 60, 60}, 4},   {{0, 12, 31, 23, 60, 60}, 5}, {{0, 12, 31, 23, 59, -1}, 6}};
+    const std::pair<TimeFields, int> failures[] = {{{100, 13, 40, 24, 60, 60}, 3}, {{-1, 1, 1, 0, 0, 0}, 3},
+                                                   {{0, 13, 40, 24, 60, 60}, 2},   {{0, 0, 1, 0, 0, 0}, 2},
+                                                   {{0, 12, 32, 24, 60, 60}, 1},   {{0, 12, 0, 0, 0, 0}, 1},
+                                                   {{0, 12, 31, 24, 60, 60}, 4},   {{0, 12, 31, 23, 60, 60}, 5},
+                                                   {{0, 12, 31, 23, 59, -1}, 6},   {{5, 6, 7, 8, 9, 60}, 6}};
     for (const auto& [fields, result] : failures) {
         TerminalTime t = 12345;
         EXPECT_EQ(FieldsToTime(fields, t), result) << fields.year << " " << fields.month << " " << fields.day;
         EXPECT_EQ(t, 0u);
     }
-    // The day is not checked against the month: 31 February 2001 is 3 March, in 2000 2 March.
+    // The day is not checked against the month: 31 February 2001 is 3 March, in 2000 2 March (the last two).
     const std::pair<TimeFields, TerminalTime> values[] = {
-        {{26, 12, 5, 14, 1, 59}, 849794519}, {{1, 2, 31, 0, 0, 0}, 36892800}, {{0, 2, 31, 0, 0, 0}, 5270400}};
+        {{0, 1, 1, 0, 0, 0}, 0},         {{0, 3, 1, 0, 0, 0}, 5184000},
+        {{1, 3, 1, 0, 0, 0}, 36720000},  {{26, 12, 5, 14, 1, 59}, 849794519},
+        {{1, 2, 31, 0, 0, 0}, 36892800}, {{0, 2, 31, 0, 0, 0}, 5270400}};
     for (const auto& [fields, time] : values) {
         TerminalTime t = 1;
         EXPECT_EQ(FieldsToTime(fields, t), 0);

@@ -13,14 +13,14 @@ using Bytes = std::vector<uint8_t>;
 namespace {
 
 // Kind 0xC3 (probe, 3 failed contacts), A 0x1234, B 0xABCD, radon 0x8801, -5 degrees,
-// humidity 45 with the large-value flag, C 0x0102, long-term radon 0x0150, 3.6 V,
+// humidity 45 with the large-value flag, C 0x0102, long-term radon 0x8802, 3.6 V,
 // byte 18 = 0x06 (automatic, relay demanded on but off), flag D set.
 const Bytes kStatusReply{0x3D, 0xC3, 0x12, 0x34, 0xAB, 0xCD, 0x88, 0x01, 0xFB, 0xAD,
-                         0x01, 0x02, 0x01, 0x50, 0xEE, 0xEE, 0x0E, 0x10, 0x06, 0x80};
+                         0x01, 0x02, 0x88, 0x02, 0xEE, 0xEE, 0x0E, 0x10, 0x06, 0x80};
 
 }  // namespace
 
-TEST(ElementStatus, NormaliseFlagsReportsRelayStateAndFailure)
+TEST(ElementStatus, FlagsKindAndCompressedRadon)
 {
     // Raw bits: 0 manual on, 1 automatic, 2 automatic demand, 3 relay on. Normalised: bit 4 relay
     // on, bit 3 failure (the relay differs from what the mode demands).
@@ -39,10 +39,7 @@ TEST(ElementStatus, NormaliseFlagsReportsRelayStateAndFailure)
     EXPECT_EQ(RelayModeFromFlags(0x03), 2);
     EXPECT_EQ(RelayModeFromFlags(0x19), 1);
     EXPECT_EQ(RelayModeFromFlags(0xFC), 0);
-}
 
-TEST(ElementStatus, ExpandRadonAndKindFields)
-{
     EXPECT_EQ(ExpandRadon(0x7FFF), 0x7FFFu);
     EXPECT_EQ(ExpandRadon(0x8000), 0x8000u);
     EXPECT_EQ(ExpandRadon(0x8801), 0x10020u);
@@ -58,7 +55,7 @@ TEST(ElementStatus, DecodesFullReplyAndRefusesAShortOne)
     ElementStatus s;
     ASSERT_EQ(DecodeElementStatus(kStatusReply, s), 0u);
     EXPECT_EQ(std::tie(s.kind, s.valueA, s.valueB, s.radon, s.radonLongTerm, s.valueC),
-              std::make_tuple(0xC3, 0x1234u, 0xABCDu, 0x10020u, 0x150u, 0x0102u));
+              std::make_tuple(0xC3, 0x1234u, 0xABCDu, 0x10020u, 0x10040u, 0x0102u));
     EXPECT_EQ(std::tie(s.temperature, s.humidity, s.largeValues, s.hvCheck, s.statusFlags, s.flagD),
               std::make_tuple(-5, 45u, 1, 0x06, 0x0E, 1));
     EXPECT_FLOAT_EQ(s.voltage, 3.6f);
@@ -67,7 +64,7 @@ TEST(ElementStatus, DecodesFullReplyAndRefusesAShortOne)
     plain[9] = 45;  // flag clear: radon as sent
     plain[19] = 0x7F;
     ASSERT_EQ(DecodeElementStatus(plain, s), 0u);
-    EXPECT_EQ(std::tie(s.radon, s.largeValues, s.flagD), std::make_tuple(0x8801u, 0, 0));
+    EXPECT_EQ(std::tie(s.radon, s.radonLongTerm, s.largeValues, s.flagD), std::make_tuple(0x8801u, 0x8802u, 0, 0));
 
     // 19 bytes, one short of a status, or none: the status is left alone.
     EXPECT_EQ(DecodeElementStatus(std::span(kStatusReply).first(19), s), 0x2000Fu);

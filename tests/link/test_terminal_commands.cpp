@@ -98,6 +98,9 @@ TEST(TerminalCommands, ReadersDecodeTheirReplies)
     t.Always({0x39, 0x03, 0xF5, 0x0B, 0xA6, 0x01, 0xC2});  // tenths of a kelvin and of a percent
     ASSERT_EQ(ReadTerminalEnvironment(t.link, pressure, temperature, humidity), 0u);
     EXPECT_EQ(std::tie(pressure, temperature, humidity), std::make_tuple(1013u, 25.0f, 45.0f));
+    t.Always({0x39, 0x03, 0xF5, 0x0A, 0xAC, 0x00, 0x00});  // 2732: 0 degrees
+    ASSERT_EQ(ReadTerminalEnvironment(t.link, pressure, temperature, humidity), 0u);
+    EXPECT_EQ(temperature, 0.0f);
     t.Always({0x38, 0x04, 0xB0});
     ASSERT_EQ(ReadTerminalVoltage(t.link, volts), 0u);
     EXPECT_EQ(volts, 12.0f);
@@ -125,8 +128,9 @@ TEST(TerminalCommands, ReadersDecodeTheirReplies)
     t.Always({0x3A, 0x12, 0x34, 0x56, 0x78});
     ASSERT_EQ(ReadTerminalTime(t.link, time), 0u);
     EXPECT_EQ(time, 0x12345678u);
-    EXPECT_EQ(t.Payloads(),
-              (std::vector<Bytes>{{0x3F}, {0x3F}, {0x39}, {0x38}, {0x3C}, {0x3C}, {0x3E}, {0x3E}, {0x3B}, {0x3A}}));
+    EXPECT_EQ(
+        t.Payloads(),
+        (std::vector<Bytes>{{0x3F}, {0x3F}, {0x39}, {0x39}, {0x38}, {0x3C}, {0x3C}, {0x3E}, {0x3E}, {0x3B}, {0x3A}}));
 }
 
 TEST(TerminalCommands, ShortReplyOrTimeoutLeavesOutputsAlone)

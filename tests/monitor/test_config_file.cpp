@@ -48,8 +48,8 @@ TEST_F(ConfigFileTest, SavesThreeLinesThatLoadBack)
     EXPECT_EQ(Fields(loaded), std::make_tuple(17, 60000u, 15));
 
     // Only the port's low byte is written.
-    ASSERT_EQ(SaveConfig(file_, LinkSettings{511, 200, 3}), SaveResult::Saved);
-    EXPECT_EQ(Read(), "COM: 255\nTimeOut: 200\nAttemptCount: 3\n");
+    ASSERT_EQ(SaveConfig(file_, LinkSettings{260, 200, 3}), SaveResult::Saved);
+    EXPECT_EQ(Read(), "COM: 4\nTimeOut: 200\nAttemptCount: 3\n");
     EXPECT_EQ(SaveConfig(dir_ / "no" / "Kolmaris_V2.cfg", LinkSettings{}), SaveResult::CannotCreate);
 }
 
