@@ -1,13 +1,16 @@
 #pragma once
-// What the probe reading machines share: the send and poll moves with their counters, the
-// pointers in a probe's current-data answer, and the texts of a step that repeats.
+// What the probe reading machines share: the step table's frame (acquisition wait, clearing the
+// slot, the pointers, the items, the pointer check), the send and poll moves with their counters,
+// the end of a reading with its status text, and the warnings. A machine supplies the items
+// (records, spectrum parts), the pointer it reads and its texts.
 
+#include "DataStore.h"
 #include "RelayedRequests.h"
-#include "TerminalCommands.h"
+#include "StepLink.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace kolmaris {
 
@@ -22,82 +25,109 @@ struct ProbeReadCounters {
     uint8_t lastErrorCode = 0;  // the answer error, or data byte 1 of an answer of the wrong length
 };
 
-enum class SendOutcome { Sent, Again, Failed };
-
-// A send step with the result of its request.
-inline SendOutcome JudgeSend(uint32_t result, ProbeReadCounters& c)
-{
-    if (result == 0) {
-        c.attemptNo = 0;
-        return SendOutcome::Sent;
-    }
-    return ++c.attemptNo >= c.limit ? SendOutcome::Failed : SendOutcome::Again;
-}
-
-enum class PollOutcome {
-    Wait,    // failed poll below the limit, or the answer is not complete: poll again
-    Good,    // complete, no answer error, the expected length
-    Resend,  // bad answer below the limit: back to the send step
-    Failed,  // a limit was reached
-};
-
-// A poll step: polls once and judges the answer against `expectedLength`.
-inline PollOutcome PollProbeAnswer(StepLink& link, RelayedAnswer& answer, uint8_t expectedLength,
-                                   ProbeReadCounters& c)
-{
-    answer = RelayedAnswer{};
-    if (PollRelayedReply(link, answer) != 0)
-        return ++c.attemptNo >= c.limit ? PollOutcome::Failed : PollOutcome::Wait;
-    c.attemptNo = 0;
-    if (answer.error == 0 && !answer.complete)
-        return PollOutcome::Wait;
-    if (answer.error == 0 && answer.length == expectedLength) {
-        c.errorCount = 0;
-        return PollOutcome::Good;
-    }
-    c.lastErrorCode = answer.error != 0 ? answer.error : answer.data[1];
-    return ++c.errorCount >= c.limit ? PollOutcome::Failed : PollOutcome::Resend;
-}
-
-enum class AcquisitionWait { Stopped, Running, Failed };
-
-// Step 0 of a reading: reads the acquisition state; while it runs (or the state cannot be read)
-// sends the stop again. Failed reads in a row count against the limit.
-inline AcquisitionWait WaitAcquisitionStop(StepLink& link, ProbeReadCounters& c)
-{
-    uint8_t state = 0;
-    uint32_t countdown = 0;
-    uint32_t queryPeriod = 0;
-    uint16_t cycles = 0;
-    if (ReadAcquisitionState(link, state, countdown, queryPeriod, cycles) == 0) {
-        c.attemptNo = 0;
-        if ((state & 0x01) == 0)
-            return AcquisitionWait::Stopped;
-    } else if (++c.attemptNo >= c.limit) {
-        return AcquisitionWait::Failed;
-    }
-    SetAcquisition(link, kAcquisitionStop);
-    return AcquisitionWait::Running;
-}
-
-// P: data byte 13 (bits 7-0) and bits 0-4 of data byte 18 (bits 12-8).
-inline int RecordPointerOf(const RelayedAnswer& a)
-{
-    return a.data[13] | (a.data[18] & 0x1F) << 8;
-}
-
-// S: data byte 14 (bits 7-0) and bits 5-6 of data byte 18 (bits 9-8).
-inline int SpectrumPointerOf(const RelayedAnswer& a)
-{
-    return a.data[14] | (a.data[18] >> 5 & 0x03) << 8;
-}
-
 // A progress text: `format` holds one "%0.0f" for the percentage.
-inline std::string PercentText(const char* format, double percent)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, percent);
-    return buffer;
-}
+std::string PercentText(const char* format, double percent);
+
+// Steps: 0 waits for the acquisition stop, 1 clears the slot, 2/3 read the pointers, 4/5 read the
+// items, 6/7 read the pointers again; 20 is the end.
+class ProbeReader {
+public:
+    // Begins a reading of items `first` to `last` of the probe at MESH address `meshAddress`
+    // (1..16). Failed transactions and bad answers are each allowed `attemptCount` times in a
+    // row. With `waitForAcquisitionStop` the reading first waits until the terminal reports its
+    // data acquisition stopped (the caller has sent SetAcquisition 0 already). False, nothing
+    // started, for a range or an address outside those bounds.
+    bool Start(uint8_t meshAddress, int first, int last, int attemptCount, bool waitForAcquisitionStop);
+    // Ends a reading at once, without a report.
+    void Stop() { running_ = false; }
+
+    // One step of the reading. True while the reading goes on; false once it has ended (or was
+    // not running). The tick that ends it sets the final status text and results.
+    bool Tick(StepLink& link, TDataStore& store);
+
+    bool Running() const { return running_; }
+    int Step() const { return step_; }
+    const std::string& StatusText() const { return status_; }
+
+    // Results, valid once the reading has ended (and kept until the next Start).
+    bool Failed() const { return failed_; }
+    bool LessRecords() const { return lessRecords_; }
+    bool NotAvailable() const { return notAvailable_; }
+    bool BufferChanged() const { return bufferChanged_; }
+    // The warnings of a reading that did not fail, in the order they are reported.
+    std::vector<std::string> Warnings() const;
+    StoreError StoreResult() const { return storeResult_; }
+
+    uint8_t MeshAddress() const { return meshAddress_; }
+    int Slot() const { return meshAddress_ - 1; }
+    // The first item number.
+    int First() const { return first_; }
+    // The last item number; lowered when the probe holds fewer items.
+    int Last() const { return last_; }
+
+    // Reading state, for the curious and for tests.
+    int StartPointer() const { return startPointer_; }
+    int RingIndex() const { return ringIndex_; }
+    int RemainingCount() const { return remainingCount_; }
+    int ErrorCount() const { return errors_.errorCount; }
+    uint8_t LastErrorCode() const { return errors_.lastErrorCode; }
+    int AttemptNo() const { return errors_.attemptNo; }
+
+protected:
+    struct Texts {
+        const char* waiting;          // step 0
+        const char* memoryError;      // "Action failed" and this, then the store result
+        const char* lessRecords;      // the warnings
+        const char* bufferChanged;
+        bool errorCodeInStepText;     // " #n >code" rather than " #n"
+    };
+    ProbeReader(int ringSize, const Texts& texts) : ringSize_(ringSize), texts_(texts) {}
+    virtual ~ProbeReader() = default;
+
+    static bool InRange(int first, int last, int ringSize) { return first >= 1 && last <= ringSize && first <= last; }
+
+    // The step table's hooks.
+    virtual void AcquisitionStopped() = 0;                 // step 0 saw the stop
+    virtual void BeginReading(TDataStore& store) = 0;      // step 1: clear the slot
+    virtual void Pointers(const RelayedAnswer& answer) = 0;  // step 3: good pointers answer
+    virtual double Percent() const = 0;                    // step 4: progress
+    virtual const char* ProgressFormat() const = 0;
+    virtual uint32_t RequestItem(StepLink& link) = 0;      // step 4: the send
+    virtual uint8_t ItemAnswerLength() const = 0;
+    virtual void Item(const RelayedAnswer& answer, TDataStore& store) = 0;  // step 5: good answer
+    virtual int PointerOf(const RelayedAnswer& answer) const = 0;          // step 7: compared
+
+    // Ends the reading: step 20 and the final status text.
+    void End();
+    // Ends the reading as failed by the store's `result`.
+    void StoreFailed(StoreError result);
+
+    int step_ = 0;
+    int first_ = 0;
+    int last_ = 0;
+    bool lessRecords_ = false;
+    bool notAvailable_ = false;
+    int itemsRead_ = 0;
+    int ringIndex_ = 0;
+    int startPointer_ = 0;
+    int remainingCount_ = 0;
+
+private:
+    std::string StepText(const char* text) const;
+    void Send(uint32_t result, int next);
+    bool Poll(StepLink& link, RelayedAnswer& answer, uint8_t length, int sendStep);
+    void WaitAcquisitionStop(StepLink& link);
+    void CheckPointer(StepLink& link);
+
+    int ringSize_;
+    Texts texts_;
+    bool running_ = false;
+    std::string status_;
+    uint8_t meshAddress_ = 0;
+    ProbeReadCounters errors_;
+    bool failed_ = false;
+    bool bufferChanged_ = false;
+    StoreError storeResult_ = kStoreDone;
+};
 
 }  // namespace kolmaris

@@ -17,8 +17,6 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <string>
-#include <vector>
 
 namespace kolmaris {
 
@@ -26,8 +24,10 @@ inline constexpr int kProbeSpectrumRing = 512;
 inline constexpr int kSpectrumParts = 6;
 inline constexpr int kChannelsPerPart = 16;
 
-class ProbeSpectrumReader {
+class ProbeSpectrumReader : public ProbeReader {
 public:
+    ProbeSpectrumReader();
+
     struct Events {
         // Step 0 saw the terminal's acquisition stopped (the caller clears its running flag).
         std::function<void()> acquisitionStopped;
@@ -39,74 +39,26 @@ public:
     Events events;
 
     // True when 1 <= first <= last <= 512.
-    static bool ValidRange(int first, int last);
+    static bool ValidRange(int first, int last) { return InRange(first, last, kProbeSpectrumRing); }
 
-    // Begins a reading of buffers `first` to `last` of the probe at MESH address
-    // `meshAddress` (1..16). Failed transactions and bad answers are each allowed `attemptCount`
-    // times in a row. With `waitForAcquisitionStop` the reading first waits until the terminal
-    // reports its data acquisition stopped (the caller has sent SetAcquisition 0 already).
-    // False, nothing started, for a range or an address outside those bounds.
-    bool Start(uint8_t meshAddress, int first, int last, int attemptCount, bool waitForAcquisitionStop);
-    // Ends a reading at once, without a report.
-    void Stop();
-
-    // One step of the reading. True while the reading goes on; false once it has ended (or was
-    // not running). The tick that ends it sets the final status text and results.
-    bool Tick(StepLink& link, TDataStore& store);
-
-    bool Running() const { return running_; }
-    int Step() const { return step_; }
-    // "Reading current pointers..", "Data recording (done: 8%)", "Finished...", ...
-    const std::string& StatusText() const { return status_; }
-
-    // Results, valid once the reading has ended (and kept until the next Start).
-    bool Failed() const { return failed_; }
-    bool LessRecords() const { return lessRecords_; }
-    bool NotAvailable() const { return notAvailable_; }
-    bool BufferChanged() const { return bufferChanged_; }
-    // The warnings of a reading that did not fail, in the order they are reported.
-    std::vector<std::string> Warnings() const;
-    StoreError StoreResult() const { return storeResult_; }
-    int SpectraRead() const { return spectraRead_; }
-
-    uint8_t MeshAddress() const { return meshAddress_; }
-    int Slot() const { return meshAddress_ - 1; }
-    // The first buffer number: the first block of the saved file.
-    int First() const { return first_; }
-    // The last buffer number; lowered when the probe holds fewer buffers.
-    int Last() const { return last_; }
-
-    // Reading state, for the curious and for tests.
-    int StartPointer() const { return startPointer_; }
-    int RingIndex() const { return ringIndex_; }
-    int RemainingCount() const { return remainingCount_; }
+    // Whole buffers added to the store. StatusText() shows "Reading current pointers..", "Data
+    // recording (done: 8%)", "Finished...", ...; First() is the first block of the saved file;
+    // Last() is lowered when the probe holds fewer buffers.
+    int SpectraRead() const { return itemsRead_; }
+    // The part (0..5) of the buffer being read.
     int PartNo() const { return partNo_; }
-    int ErrorCount() const { return errors_.errorCount; }
-    int AttemptNo() const { return errors_.attemptNo; }
 
 private:
-    void Pointers(const RelayedAnswer& answer);
-    void Part(const RelayedAnswer& answer, TDataStore& store);
-    void End();
-    std::string StepText(const char* text) const;
+    void AcquisitionStopped() override;
+    void BeginReading(TDataStore& store) override;
+    void Pointers(const RelayedAnswer& answer) override;
+    double Percent() const override;
+    const char* ProgressFormat() const override { return "Data recording (done: %0.0f%%)"; }
+    uint32_t RequestItem(StepLink& link) override;
+    uint8_t ItemAnswerLength() const override { return 17; }
+    void Item(const RelayedAnswer& answer, TDataStore& store) override;
+    int PointerOf(const RelayedAnswer& answer) const override;
 
-    bool running_ = false;
-    int step_ = 0;
-    std::string status_;
-    uint8_t meshAddress_ = 0;
-    int first_ = 0;
-    int last_ = 0;
-
-    ProbeReadCounters errors_;
-    bool failed_ = false;
-    bool lessRecords_ = false;
-    bool notAvailable_ = false;
-    bool bufferChanged_ = false;
-    StoreError storeResult_ = kStoreDone;
-    int spectraRead_ = 0;
-    int ringIndex_ = 0;
-    int startPointer_ = 0;
-    int remainingCount_ = 0;
     int partNo_ = 0;
     std::array<uint8_t, kSpectrumMemorySize> spectrum_{};
 };
