@@ -38,6 +38,8 @@ public:
     // data acquisition stopped (the caller has sent SetAcquisition 0 already). False, nothing
     // started, for a range or an address outside those bounds.
     bool Start(uint8_t meshAddress, int first, int last, int attemptCount, bool waitForAcquisitionStop);
+    // True when `first` to `last` lie within the probe's ring.
+    bool RangeFits(int first, int last) const { return InRange(first, last, ringSize_); }
     // Ends a reading at once, without a report.
     void Stop() { running_ = false; }
 

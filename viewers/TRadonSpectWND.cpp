@@ -5,7 +5,6 @@
 #include "Session.h"
 #include "TabFileDialog.h"
 #include "TabWriters.h"
-#include "TerminalCommands.h"
 #include "TerminalTime.h"
 #include "ui_TRadonSpectWND.h"
 
@@ -27,6 +26,10 @@ constexpr int kMinimumScale = 20;
 constexpr int kAxisWidth = 2;
 constexpr int kBarOffset = 3;
 constexpr int kBarWidth = 4;
+
+const ProbeReadingWindow::AcquisitionStopTexts kAcquisitionStopTexts{
+    QStringLiteral("Data acqusition must be stopped! Continue?"),
+    QStringLiteral("Data acquisition cannot be stopped!"), MessageIcon::Information};
 
 int ComboNumber(const QComboBox& box)
 {
@@ -77,7 +80,7 @@ void DrawSpectrumGraph(QPainter& painter, int left, int top, int right, int bott
 }
 
 TRadonSpectWND::TRadonSpectWND(Session& session, TDataStore& store, QWidget* parent)
-    : ToolWindow(session, parent),
+    : ProbeReadingWindow(session, parent),
       ui_(std::make_unique<Ui::TRadonSpectWND>()),
       store_(store),
       SpectrumTimer_(new QTimer(this))
@@ -198,37 +201,17 @@ void TRadonSpectWND::LoadSpectBTClick()
 void TRadonSpectWND::StartReading()
 {
     const int address = ComboNumber(*ui_->MeshAdrCB);
-    const int first = ComboNumber(*ui_->SpectRecordStartCB);
-    const int last = ComboNumber(*ui_->SpectRecordStopCB);
-    if (!ProbeSpectrumReader::ValidRange(first, last)) {
-        Message(QStringLiteral("Error!"), QStringLiteral("Wrong range of records to be read!"), MessageButtons::Ok,
-                MessageIcon::Exclamation);
+    if (!StartProbeReading(reader_, address, ComboNumber(*ui_->SpectRecordStartCB),
+                           ComboNumber(*ui_->SpectRecordStopCB), kAcquisitionStopTexts))
         return;
-    }
-    if (address < 1 || address > kProbeSlots)
-        return;
-    bool& running = session_.model.AcquisitionRunning;
-    if (running) {
-        if (Message(QStringLiteral("Warning"), QStringLiteral("Data acqusition must be stopped! Continue?"),
-                    MessageButtons::OkCancel, MessageIcon::Exclamation) != MessageResult::Ok)
-            return;
-        if (SetAcquisition(session_.link, kAcquisitionStop) != 0) {
-            Message(QStringLiteral("Error!"), QStringLiteral("Data acquisition cannot be stopped!"), MessageButtons::Ok,
-                    MessageIcon::Information);
-            return;
-        }
-    }
     meshAddress_ = address;
-    reader_.Start(static_cast<uint8_t>(address), first, last, session_.settings.attemptCount, running);
     ui_->LoadSpectBT->setText(QStringLiteral("Stop"));
     SpectrumTimer_->start();
 }
 
 void TRadonSpectWND::SpectrumTimerTimer()
 {
-    const bool going = reader_.Tick(session_.link, store_);
-    ui_->TextLB->setText(QString::fromStdString(reader_.StatusText()));
-    if (!going)
+    if (!TickProbeReading(reader_, store_, *ui_->TextLB))
         EndReading();
 }
 
@@ -236,8 +219,7 @@ void TRadonSpectWND::EndReading()
 {
     SpectrumTimer_->stop();
     ui_->LoadSpectBT->setText(QStringLiteral("Read"));
-    if (reader_.Failed()) {
-        Message(QStringLiteral("Error!"), QStringLiteral("Action failed"), MessageButtons::Ok, MessageIcon::Error);
+    if (ReadingFailed(reader_)) {
         FillList(*ui_->ChooseRecordCB, {});
         return;
     }
@@ -249,9 +231,7 @@ void TRadonSpectWND::EndReading()
     if (!buffers.isEmpty())
         ChooseRecordCBChange();
     ui_->SaveSpectBT->setEnabled(true);
-    for (const std::string& warning : reader_.Warnings())
-        Message(QStringLiteral("Warning"), QString::fromStdString(warning), MessageButtons::Ok,
-                MessageIcon::Exclamation);
+    ShowWarnings(reader_);
 }
 
 void TRadonSpectWND::ChooseRecordCBChange()

@@ -6,7 +6,7 @@
 
 #include "DataStore.h"
 #include "ProbeSpectrumReader.h"
-#include "ToolWindow.h"
+#include "ProbeReadingWindow.h"
 
 #include <memory>
 
@@ -27,7 +27,7 @@ int GraphScale(const SpectrumChannels& counts);
 // corners included: white ground, black axes, a blue bar per channel with a count.
 void DrawSpectrumGraph(QPainter& painter, int left, int top, int right, int bottom, const SpectrumChannels& counts);
 
-class TRadonSpectWND : public ToolWindow {
+class TRadonSpectWND : public ProbeReadingWindow {
     Q_OBJECT
 public:
     TRadonSpectWND(Session& session, TDataStore& store, QWidget* parent = nullptr);

@@ -6,7 +6,6 @@
 #include "Session.h"
 #include "TabFileDialog.h"
 #include "TabWriters.h"
-#include "TerminalCommands.h"
 #include "TerminalTime.h"
 #include "ui_TRecordsWND.h"
 
@@ -24,6 +23,10 @@ namespace {
 constexpr int kRecordsTimerMs = 200;
 constexpr int kAutoUpdateMs = 100;
 constexpr int kStartStep = 100;  // the first-record list: 1, 100, 200, ... 4000, 4096
+
+const ProbeReadingWindow::AcquisitionStopTexts kAcquisitionStopTexts{
+    QStringLiteral("Measurement is required to be interrupted! Continue?"),
+    QStringLiteral("Measurement cannot be interrupted!"), MessageIcon::Error};
 
 // Widest text of each column, so that a title stands above its column.
 constexpr std::array<const char*, 10> kColumnSamples{
@@ -51,7 +54,7 @@ void FillList(QComboBox& box, const QStringList& items)
 }  // namespace
 
 TRecordsWND::TRecordsWND(Session& session, TDataStore& store, QWidget* parent)
-    : ToolWindow(session, parent),
+    : ProbeReadingWindow(session, parent),
       ui_(std::make_unique<Ui::TRecordsWND>()),
       store_(store),
       RecordsTimer_(new QTimer(this)),
@@ -215,37 +218,17 @@ void TRecordsWND::LoadRecordsBTClick()
 void TRecordsWND::StartReading()
 {
     const int address = ComboNumber(*ui_->MeshAdrCB);
-    const int first = ComboNumber(*ui_->RecordStartCB);
-    const int last = ComboNumber(*ui_->RecordStopCB);
-    if (!ProbeRecordReader::ValidRange(first, last)) {
-        Message(QStringLiteral("Error!"), QStringLiteral("Wrong range of records to be read!"), MessageButtons::Ok,
-                MessageIcon::Exclamation);
+    if (!StartProbeReading(reader_, address, ComboNumber(*ui_->RecordStartCB), ComboNumber(*ui_->RecordStopCB),
+                           kAcquisitionStopTexts))
         return;
-    }
-    if (address < 1 || address > kProbeSlots)
-        return;
-    bool& running = session_.model.AcquisitionRunning;
-    if (running) {
-        if (Message(QStringLiteral("Warning"), QStringLiteral("Measurement is required to be interrupted! Continue?"),
-                    MessageButtons::OkCancel, MessageIcon::Exclamation) != MessageResult::Ok)
-            return;
-        if (SetAcquisition(session_.link, kAcquisitionStop) != 0) {
-            Message(QStringLiteral("Error!"), QStringLiteral("Measurement cannot be interrupted!"), MessageButtons::Ok,
-                    MessageIcon::Error);
-            return;
-        }
-    }
     meshAddress_ = address;
-    reader_.Start(static_cast<uint8_t>(address), first, last, session_.settings.attemptCount, running);
     ui_->LoadRecordsBT->setText(QStringLiteral("Stop"));
     RecordsTimer_->start();
 }
 
 void TRecordsWND::RecordsTimerTimer()
 {
-    const bool going = reader_.Tick(session_.link, store_);
-    ui_->TextLB->setText(QString::fromStdString(reader_.StatusText()));
-    if (!going)
+    if (!TickProbeReading(reader_, store_, *ui_->TextLB))
         EndReading();
 }
 
@@ -253,16 +236,13 @@ void TRecordsWND::EndReading()
 {
     RecordsTimer_->stop();
     ui_->LoadRecordsBT->setText(QStringLiteral("Read"));
-    if (reader_.Failed()) {
-        Message(QStringLiteral("Error!"), QStringLiteral("Action failed"), MessageButtons::Ok, MessageIcon::Error);
+    if (ReadingFailed(reader_)) {
         if (reader_.RecordsRead() > 0)
             ui_->SaveRecordsBT->setEnabled(true);
         return;
     }
     ui_->SaveRecordsBT->setEnabled(true);
-    for (const std::string& warning : reader_.Warnings())
-        Message(QStringLiteral("Warning"), QString::fromStdString(warning), MessageButtons::Ok,
-                MessageIcon::Exclamation);
+    ShowWarnings(reader_);
 }
 
 void TRecordsWND::SaveRecordsBTClick()

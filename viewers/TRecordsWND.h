@@ -7,7 +7,7 @@
 #include "DataStore.h"
 #include "GrowingTable.h"
 #include "ProbeRecordReader.h"
-#include "ToolWindow.h"
+#include "ProbeReadingWindow.h"
 
 #include <memory>
 
@@ -20,7 +20,7 @@ class TRecordsWND;
 
 namespace kolmaris {
 
-class TRecordsWND : public ToolWindow {
+class TRecordsWND : public ProbeReadingWindow {
     Q_OBJECT
 public:
     TRecordsWND(Session& session, TDataStore& store, QWidget* parent = nullptr);
