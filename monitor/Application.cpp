@@ -1,9 +1,14 @@
 #include "Application.h"
 
 #include "TAboutWND.h"
+#include "TDatasWND.h"
 #include "TDebugWND.h"
+#include "TDiasWND.h"
+#include "TLocsWND.h"
 #include "TMainWND.h"
 #include "TPripojeniWND.h"
+#include "TRadonSpectWND.h"
+#include "TRecordsWND.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -27,6 +32,13 @@ Application::Application()
     windows_.link = new TPripojeniWND(session_, mainWindow_.get());
     windows_.about = new TAboutWND(session_, mainWindow_.get());
     windows_.debug = new TDebugWND(mainWindow_.get());
+    // The terminal data window owns the one data store; the viewers show what it holds.
+    windows_.datas = new TDatasWND(session_, mainWindow_.get());
+    TDataStore& store = windows_.datas->Store();
+    windows_.records = new TRecordsWND(session_, store, mainWindow_.get());
+    windows_.spectra = new TRadonSpectWND(session_, store, mainWindow_.get());
+    windows_.datas->SetViewers({windows_.records, windows_.spectra, new TLocsWND(session_, store, mainWindow_.get()),
+                                new TDiasWND(session_, store, mainWindow_.get())});
     mainWindow_->SetToolWindows(windows_);
 }
 

@@ -7,7 +7,10 @@
 #include "ConfigFile.h"
 #include "Session.h"
 #include "TAboutWND.h"
+#include "TDatasWND.h"
 #include "TPripojeniWND.h"
+#include "TRadonSpectWND.h"
+#include "TRecordsWND.h"
 #include "TerminalCommands.h"
 
 #include <QCloseEvent>
@@ -49,6 +52,9 @@ TMainWND::TMainWND(Session& session, QWidget* parent)
     connect(ui_->Konec, &QAction::triggered, this, &TMainWND::KonecClick);
     connect(ui_->PripojeniMnu, &QAction::triggered, this, &TMainWND::PripojeniMnuClick);
     connect(ui_->AboutMnu, &QAction::triggered, this, &TMainWND::AboutMnuClick);
+    connect(ui_->DataMnu, &QAction::triggered, this, &TMainWND::DataMnuClick);
+    connect(ui_->RecordsMnu, &QAction::triggered, this, &TMainWND::RecordsMnuClick);
+    connect(ui_->SpectrumMnu, &QAction::triggered, this, &TMainWND::SpectrumMnuClick);
 
     SetUpLook();
     ManagePanels();
@@ -168,6 +174,33 @@ void TMainWND::AboutMnuClick()
 {
     if (tools_.about)
         tools_.about->exec();
+}
+
+void TMainWND::DataMnuClick()
+{
+    if (tools_.datas)
+        tools_.datas->exec();
+}
+
+// The probe viewers close first if still open, prepare themselves for the probe, then show.
+void TMainWND::RecordsMnuClick()
+{
+    if (!tools_.records)
+        return;
+    if (tools_.records->isVisible())
+        tools_.records->close();
+    tools_.records->PrepareFromDetector();
+    tools_.records->exec();
+}
+
+void TMainWND::SpectrumMnuClick()
+{
+    if (!tools_.spectra)
+        return;
+    if (tools_.spectra->isVisible())
+        tools_.spectra->close();
+    tools_.spectra->PrepareFromDetector();
+    tools_.spectra->exec();
 }
 
 bool TMainWND::ShowsLiveValues() const

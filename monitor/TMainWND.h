@@ -66,6 +66,9 @@ public slots:
     void KonecClick();
     void PripojeniMnuClick();
     void AboutMnuClick();
+    void DataMnuClick();
+    void RecordsMnuClick();
+    void SpectrumMnuClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

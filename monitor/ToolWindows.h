@@ -5,13 +5,19 @@
 namespace kolmaris {
 
 class TAboutWND;
+class TDatasWND;
 class TDebugWND;
 class TPripojeniWND;
+class TRadonSpectWND;
+class TRecordsWND;
 
 struct ToolWindows {
     TPripojeniWND* link = nullptr;
     TAboutWND* about = nullptr;
     TDebugWND* debug = nullptr;
+    TDatasWND* datas = nullptr;
+    TRecordsWND* records = nullptr;
+    TRadonSpectWND* spectra = nullptr;
 };
 
 }  // namespace kolmaris

@@ -2,21 +2,31 @@
 # Installs what is missing, builds, starts the simulated terminal (default scenario) and opens
 # Kolmaris, which finds it by automatic port detection. Closing Kolmaris stops the simulator.
 # Without a display both run under Xvfb for a short while instead: a screenshot of the connected
-# main window is saved as a PNG and its path and contents are printed.
+# main window is saved as a PNG and its path and contents are printed; then kolmaris-cli downloads
+# the simulated terminal's whole data memory into kolmaris-data/.
 #   scripts/run.sh [--scenario FILE]    (FILE: a scenario for the simulator, see terminal-sim/scenarios)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target kolmaris kolmaris-terminal-sim
+cmake --build build -j"$(nproc)" --target kolmaris kolmaris-terminal-sim kolmaris-cli
 
 kolmaris=$root/build/monitor/kolmaris
 sim=$root/build/terminal-sim/app/kolmaris-terminal-sim
 
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
   echo "No display: running under Xvfb and taking a screenshot."
-  exec bash scripts/screenshot-main-window.sh --build "$root/build" "$root/kolmaris-main-window.png"
+  bash scripts/screenshot-main-window.sh --build "$root/build" "$root/kolmaris-main-window.png"
+  echo "Downloading the simulated terminal's data memory with kolmaris-cli:"
+  export XDG_RUNTIME_DIR=$(mktemp -d)  # a port directory of its own: only this simulator is found
+  "$sim" "$@" >"$XDG_RUNTIME_DIR/sim.log" 2>&1 &
+  sim_pid=$!
+  trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; rm -rf "$XDG_RUNTIME_DIR"' EXIT
+  for _ in $(seq 100); do grep -q " on COM " "$XDG_RUNTIME_DIR/sim.log" && break; sleep 0.1; done
+  head -n 1 "$XDG_RUNTIME_DIR/sim.log"
+  "$root/build/cli/kolmaris-cli" download --out "$root/kolmaris-data"
+  exit
 fi
 
 log=$(mktemp)

@@ -17,17 +17,17 @@ using Clock = std::chrono::steady_clock;
 // reads loses the rest.
 constexpr std::size_t kMaxUnsent = 64 * 1024;
 
-// Until the next paced byte arrives, but never longer than the poll period.
-int PollTimeoutMs(const PacedLine& toTerminal, const PacedLine& fromTerminal, Clock::time_point now)
+// Until the next paced byte arrives (to the nanosecond, so paced bytes are not held back to
+// whole milliseconds), but never longer than the poll period.
+timespec PollTimeout(const PacedLine& toTerminal, const PacedLine& fromTerminal, Clock::time_point now)
 {
-    auto timeout = std::chrono::milliseconds(kServePollMs);
+    std::chrono::nanoseconds timeout = std::chrono::milliseconds(kServePollMs);
     for (const PacedLine* line : {&toTerminal, &fromTerminal}) {
-        if (const auto next = line->NextArrival()) {
-            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - now);
-            timeout = std::clamp(wait, std::chrono::milliseconds(0), timeout);
-        }
+        if (const auto next = line->NextArrival())
+            timeout = std::clamp<std::chrono::nanoseconds>(*next - now, std::chrono::nanoseconds(0), timeout);
     }
-    return static_cast<int>(timeout.count());
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout);
+    return {static_cast<time_t>(seconds.count()), static_cast<long>((timeout - seconds).count())};
 }
 
 }  // namespace
@@ -43,7 +43,8 @@ bool Serve(SimulatedTerminal& terminal, PtyServer& pty, bool baudPacing, const v
 
     while (stop == 0) {
         pollfd fd{pty.MasterFd(), short(POLLIN | (unsent.empty() ? 0 : POLLOUT)), 0};
-        const int ready = poll(&fd, 1, PollTimeoutMs(toTerminal, fromTerminal, Clock::now()));
+        const timespec timeout = PollTimeout(toTerminal, fromTerminal, Clock::now());
+        const int ready = ppoll(&fd, 1, &timeout, nullptr);
         if (ready < 0 && errno != EINTR) {
             error = std::string("cannot wait for the pseudo-terminal: ") + std::strerror(errno);
             return false;

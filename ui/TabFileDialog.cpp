@@ -1,0 +1,65 @@
+#include "TabFileDialog.h"
+
+#include <QFile>
+
+namespace kolmaris {
+namespace {
+
+constexpr char kKeepOldDataQuestion[] =
+    "File exists.\nDo you want to keep old data?\n\nYES - new data will be appended to old ones\n"
+    " NO - old data will be overwritten\nCANCEL - choose another file name";
+
+}  // namespace
+
+std::unique_ptr<TabFile> OpenTabFile(Dialogs& dialogs, QWidget* parent, const QString& defaultSuffix)
+{
+    for (;;) {
+        const auto path = dialogs.SaveFileName(parent, QStringLiteral("*.tab"), defaultSuffix);
+        if (!path)
+            return nullptr;
+        auto file = std::make_unique<TabFile>();
+        file->path = *path;
+        if (QFile::exists(*path)) {
+            const auto answer = dialogs.Message(parent, QStringLiteral("Query"), QString::fromLatin1(kKeepOldDataQuestion),
+                                                MessageButtons::YesNoCancel, MessageIcon::Question);
+            if (answer == MessageResult::Cancel)
+                continue;
+            file->append = answer == MessageResult::Yes;
+        }
+        const auto mode = std::ios::binary | (file->append ? std::ios::app : std::ios::trunc);
+        for (;;) {
+            file->out.open(QFile::encodeName(*path).toStdString(), std::ios::out | mode);
+            if (file->out.is_open())
+                return file;
+            if (dialogs.Message(parent, QStringLiteral("Error!"), QStringLiteral("File opening failed! Try again?"),
+                                MessageButtons::RetryCancel, MessageIcon::Error) != MessageResult::Retry)
+                return nullptr;
+        }
+    }
+}
+
+void CloseTabFile(Dialogs& dialogs, QWidget* parent, TabFile& file)
+{
+    // A write error anywhere leaves the stream failed; closing flushes and may fail too.
+    const bool written = file.out.good();
+    file.out.close();
+    if (written && !file.out.fail())
+        dialogs.Message(parent, QStringLiteral("Message"), QStringLiteral("Finished OK"), MessageButtons::Ok,
+                        MessageIcon::Information);
+    else
+        dialogs.Message(parent, QStringLiteral("Error!"), QStringLiteral("File closing failed!"), MessageButtons::Ok,
+                        MessageIcon::Error);
+}
+
+bool SaveTabFile(Dialogs& dialogs, QWidget* parent, const std::function<void(std::ostream&, bool)>& write,
+                 const QString& defaultSuffix)
+{
+    const auto file = OpenTabFile(dialogs, parent, defaultSuffix);
+    if (!file)
+        return false;
+    write(file->out, file->append);
+    CloseTabFile(dialogs, parent, *file);
+    return true;
+}
+
+}  // namespace kolmaris
