@@ -1,11 +1,27 @@
 #include "ProbeReadingWindow.h"
 
+#include "DecimalInput.h"
 #include "Session.h"
 #include "TerminalCommands.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QSignalBlocker>
 
 namespace kolmaris {
+
+int ProbeReadingWindow::ComboNumber(const QComboBox& box)
+{
+    return ReadDecimal(box.currentText().toStdString());
+}
+
+void ProbeReadingWindow::FillList(QComboBox& box, const QStringList& items)
+{
+    const QSignalBlocker quiet(&box);
+    box.clear();
+    box.addItems(items);
+    box.setCurrentIndex(items.isEmpty() ? -1 : 0);
+}
 
 bool ProbeReadingWindow::StartProbeReading(ProbeReader& reader, int address, int first, int last,
                                            const AcquisitionStopTexts& stop)

@@ -7,6 +7,7 @@
 #include "ProbeReading.h"
 #include "ToolWindow.h"
 
+class QComboBox;
 class QLabel;
 
 namespace kolmaris {
@@ -23,6 +24,11 @@ public:
     };
 
 protected:
+    // The number a list shows, read as typed decimal input.
+    static int ComboNumber(const QComboBox& box);
+    // Replaces a list's items without running its change handler; the first selected.
+    static void FillList(QComboBox& box, const QStringList& items);
+
     // Starts `reader` on the probe at `address` for items `first` to `last`. A range outside the
     // ring shows "Wrong range of records to be read!"; an address outside 1..16 is ignored. While
     // the acquisition runs the user is asked and the stop sent; the reading then waits for it.

@@ -1,6 +1,5 @@
 #include "TRadonSpectWND.h"
 
-#include "DecimalInput.h"
 #include "ElementStatus.h"
 #include "Session.h"
 #include "TabFileDialog.h"
@@ -11,7 +10,6 @@
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QSignalBlocker>
 #include <QTimer>
 
 #include <algorithm>
@@ -30,20 +28,6 @@ constexpr int kBarWidth = 4;
 const ProbeReadingWindow::AcquisitionStopTexts kAcquisitionStopTexts{
     QStringLiteral("Data acqusition must be stopped! Continue?"),
     QStringLiteral("Data acquisition cannot be stopped!"), MessageIcon::Information};
-
-int ComboNumber(const QComboBox& box)
-{
-    return ReadDecimal(box.currentText().toStdString());
-}
-
-// Replaces a list's items without running its change handler; the first selected.
-void FillList(QComboBox& box, const QStringList& items)
-{
-    const QSignalBlocker quiet(&box);
-    box.clear();
-    box.addItems(items);
-    box.setCurrentIndex(items.isEmpty() ? -1 : 0);
-}
 
 // The rectangle from (x1, y1) up to, not including, (x2, y2).
 QRect Span(int x1, int y1, int x2, int y2)

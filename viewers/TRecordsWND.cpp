@@ -1,7 +1,6 @@
 #include "TRecordsWND.h"
 
 #include "CountFormat.h"
-#include "DecimalInput.h"
 #include "ElementStatus.h"
 #include "Session.h"
 #include "TabFileDialog.h"
@@ -10,7 +9,6 @@
 #include "ui_TRecordsWND.h"
 
 #include <QLineEdit>
-#include <QSignalBlocker>
 #include <QTimer>
 
 #include <algorithm>
@@ -35,20 +33,6 @@ constexpr std::array<const char*, 10> kColumnSamples{
 QString CountText(const RadonRecord& r, std::span<const uint8_t, 2> bytes)
 {
     return QString::fromStdString(FormatCountBE(bytes, r[RadonOffset::Flags], true));
-}
-
-int ComboNumber(const QComboBox& box)
-{
-    return ReadDecimal(box.currentText().toStdString());
-}
-
-// Replaces a list's items without running its change handler; the first selected.
-void FillList(QComboBox& box, const QStringList& items)
-{
-    const QSignalBlocker quiet(&box);
-    box.clear();
-    box.addItems(items);
-    box.setCurrentIndex(items.isEmpty() ? -1 : 0);
 }
 
 }  // namespace
