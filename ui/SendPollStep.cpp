@@ -7,6 +7,7 @@ void SendPollStep::Start(int step)
     Step = step;
     AttemptNo = 0;
     RepeatNo = 0;
+    IncompleteNo = 0;
 }
 
 bool SendPollStep::Send(uint32_t result, int next, int failTarget)
@@ -16,6 +17,7 @@ bool SendPollStep::Send(uint32_t result, int next, int failTarget)
         return false;
     }
     AttemptNo = 0;
+    IncompleteNo = 0;
     Step = next;
     return true;
 }
@@ -37,9 +39,15 @@ StepAnswer SendPollStep::PollOnly(StepLink& link, RelayedAnswer& answer, int fai
         return StepAnswer::Failed;
     }
     AttemptNo = 0;
-    if (answer.error != 0)
-        return StepAnswer::Error;
-    return answer.complete ? StepAnswer::Complete : StepAnswer::Incomplete;
+    if (answer.error == 0 && !answer.complete) {
+        if (++IncompleteNo < kMaxCompositePolls)
+            return StepAnswer::Incomplete;
+        IncompleteNo = 0;
+        Failed(failTarget);
+        return StepAnswer::Failed;
+    }
+    IncompleteNo = 0;
+    return answer.error != 0 ? StepAnswer::Error : StepAnswer::Complete;
 }
 
 StepAnswer SendPollStep::Poll(StepLink& link, RelayedAnswer& answer, int sendStep, int failTarget)

@@ -23,7 +23,7 @@ namespace kolmaris {
 enum class StepAnswer {
     Failed,      // the poll failed: counted in AttemptNo like a failed send
     Error,       // complete with an answer error
-    Incomplete,  // not complete yet: poll again next tick, without limit
+    Incomplete,  // not complete yet: poll again next tick (up to kMaxCompositePolls in a row)
     Complete,    // complete and valid: the step judges it
 };
 
@@ -37,6 +37,8 @@ public:
     int Step = 0;
     int AttemptNo = 0;
     int RepeatNo = 0;
+    // Polls in a row that found the answer not yet complete.
+    int IncompleteNo = 0;
 
     int Limit() const { return settings_ ? settings_->attemptCount : fixedLimit_; }
 
@@ -53,7 +55,9 @@ public:
     bool Failed(int failTarget);
 
     // A poll step: polls once. A failed poll counts like a failed send. Otherwise AttemptNo = 0
-    // and an answer error sends again (Step = `sendStep`); an incomplete answer stays.
+    // and an answer error sends again (Step = `sendStep`); an incomplete answer stays, but the
+    // kMaxCompositePolls-th incomplete answer in a row counts as a failed poll, so a silent
+    // radio cannot hold a window forever.
     StepAnswer Poll(StepLink& link, RelayedAnswer& answer, int sendStep, int failTarget);
 
     // The same, but an answer error is left to the step (it does not move).

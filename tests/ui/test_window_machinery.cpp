@@ -273,6 +273,18 @@ void TestWindowMachinery::pollStepClassifiesAnswers()
     QVERIFY(steps.PollOnly(s->link, answer, 6) == StepAnswer::Incomplete);
     QCOMPARE(steps.AttemptNo, 0);
 
+    // An answer that never completes counts as a failed poll at the hundredth incomplete poll.
+    Scenario endless = QuietDefaultScenario();
+    endless.faults.pollsBeforeCompletion = 1000;
+    auto e = Connected(endless);
+    SendPollStep bounded(1);
+    bounded.Start(2);
+    QVERIFY(bounded.Send(RequestBondingMap(e->link, Network::Local, 0), 3, 6));
+    for (int i = 1; i < 100; ++i)
+        QVERIFY(bounded.Poll(e->link, answer, 2, 6) == StepAnswer::Incomplete);
+    QVERIFY(bounded.Poll(e->link, answer, 2, 6) == StepAnswer::Failed);
+    QCOMPARE(bounded.Step, 6);
+
     // Failed polls count like failed sends.
     Scenario silent = QuietDefaultScenario();
     silent.faults.stopAnsweringAfter = 0;
