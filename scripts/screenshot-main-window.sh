@@ -2,8 +2,9 @@
 # Takes a screenshot of the main window connected to the simulated terminal (default scenario)
 # on a virtual X display (Xvfb), then prints the PNG's path and what the window shows.
 #
-#   scripts/screenshot-main-window.sh [--build DIR] [OUTPUT.png]
+#   scripts/screenshot-main-window.sh [--build DIR] [--scenario FILE] [--open ENTRY] [OUTPUT.png]
 #
+# --open pictures the window of a menu entry (its object name, e.g. AddBondMnu) instead.
 # DIR is the build directory (default: build/, built here when the programs are missing);
 # OUTPUT.png defaults to kolmaris-main-window.png in the current directory. The environment
 # variables KOLMARIS and KOLMARIS_TERMINAL_SIM name other copies of the two programs.
@@ -11,10 +12,14 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build
 out=$PWD/kolmaris-main-window.png
+sim_args=()
+open_args=()
 while (($#)); do
   case $1 in
     --build) build=$(cd "$2" && pwd); shift 2 ;;
-    -h | --help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --scenario) sim_args=(--scenario "$(realpath "$2")"); shift 2 ;;
+    --open) open_args=(--open "$2"); shift 2 ;;
+    -h | --help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) out=$(realpath -m "$1"); shift ;;
   esac
 done
@@ -38,19 +43,19 @@ printf 'COM: 0\nTimeOut: 200\nAttemptCount: 3\n' >"$work/Kolmaris_V2.cfg"
 # A port directory of its own, so only this simulator is found.
 export XDG_RUNTIME_DIR=$work/run
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-export SIM=$sim WORK=$work OUT=$out
+export SIM=$sim WORK=$work OUT=$out SIM_ARGS="${sim_args[*]}" OPEN_ARGS="${open_args[*]}"
 
 # Inside the virtual display: the simulator, then the program until its picture is saved.
 status=0
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  "$SIM" >"$WORK/sim.log" 2>&1 &
+  "$SIM" $SIM_ARGS >"$WORK/sim.log" 2>&1 &
   sim_pid=$!
   for _ in $(seq 100); do
     grep -q "on COM" "$WORK/sim.log" && break
     sleep 0.1
   done
   status=0
-  timeout 60 "$WORK/kolmaris" --screenshot "$OUT" >"$WORK/shot.log" 2>"$WORK/kolmaris.log" || status=$?
+  timeout 60 "$WORK/kolmaris" --screenshot "$OUT" $OPEN_ARGS >"$WORK/shot.log" 2>"$WORK/kolmaris.log" || status=$?
   kill "$sim_pid" 2>/dev/null || true
   wait "$sim_pid" 2>/dev/null || true
   exit $status
