@@ -1,6 +1,8 @@
 #include "Application.h"
 
 #include "TAboutWND.h"
+#include "TActivateSensorWND.h"
+#include "TConfigureMeasurementWND.h"
 #include "TDatasWND.h"
 #include "TDebugWND.h"
 #include "TDiasWND.h"
@@ -39,6 +41,8 @@ Application::Application()
     windows_.spectra = new TRadonSpectWND(session_, store, mainWindow_.get());
     windows_.datas->SetViewers({windows_.records, windows_.spectra, new TLocsWND(session_, store, mainWindow_.get()),
                                 new TDiasWND(session_, store, mainWindow_.get())});
+    windows_.measureConfig = new TConfigureMeasurementWND(session_, mainWindow_.get());
+    windows_.activateSensor = new TActivateSensorWND(session_, mainWindow_.get());
     mainWindow_->SetToolWindows(windows_);
 }
 

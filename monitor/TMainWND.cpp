@@ -7,6 +7,8 @@
 #include "ConfigFile.h"
 #include "Session.h"
 #include "TAboutWND.h"
+#include "TActivateSensorWND.h"
+#include "TConfigureMeasurementWND.h"
 #include "TDatasWND.h"
 #include "TPripojeniWND.h"
 #include "TRadonSpectWND.h"
@@ -55,6 +57,8 @@ TMainWND::TMainWND(Session& session, QWidget* parent)
     connect(ui_->DataMnu, &QAction::triggered, this, &TMainWND::DataMnuClick);
     connect(ui_->RecordsMnu, &QAction::triggered, this, &TMainWND::RecordsMnuClick);
     connect(ui_->SpectrumMnu, &QAction::triggered, this, &TMainWND::SpectrumMnuClick);
+    connect(ui_->MeasureConfigMnu, &QAction::triggered, this, &TMainWND::MeasureConfigMnuClick);
+    connect(ui_->ActivateSensorMnu, &QAction::triggered, this, &TMainWND::ActivateSensorMnuClick);
 
     SetUpLook();
     ManagePanels();
@@ -201,6 +205,18 @@ void TMainWND::SpectrumMnuClick()
         tools_.spectra->close();
     tools_.spectra->PrepareFromDetector();
     tools_.spectra->exec();
+}
+
+void TMainWND::MeasureConfigMnuClick()
+{
+    if (tools_.measureConfig && StopAcquisitionFor(kCannotStopText))
+        tools_.measureConfig->exec();
+}
+
+void TMainWND::ActivateSensorMnuClick()
+{
+    if (tools_.activateSensor && StopAcquisitionFor(kCannotStopText))
+        tools_.activateSensor->exec();
 }
 
 bool TMainWND::ShowsLiveValues() const

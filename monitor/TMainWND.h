@@ -69,6 +69,8 @@ public slots:
     void DataMnuClick();
     void RecordsMnuClick();
     void SpectrumMnuClick();
+    void MeasureConfigMnuClick();
+    void ActivateSensorMnuClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

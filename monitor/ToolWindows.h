@@ -5,6 +5,8 @@
 namespace kolmaris {
 
 class TAboutWND;
+class TActivateSensorWND;
+class TConfigureMeasurementWND;
 class TDatasWND;
 class TDebugWND;
 class TPripojeniWND;
@@ -18,6 +20,8 @@ struct ToolWindows {
     TDatasWND* datas = nullptr;
     TRecordsWND* records = nullptr;
     TRadonSpectWND* spectra = nullptr;
+    TConfigureMeasurementWND* measureConfig = nullptr;
+    TActivateSensorWND* activateSensor = nullptr;
 };
 
 }  // namespace kolmaris
