@@ -13,12 +13,13 @@ namespace kolmaris::cli {
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, Command>, 5> kCommands{{
+constexpr std::array<std::pair<std::string_view, Command>, 6> kCommands{{
     {"ports", Command::Ports},
     {"status", Command::Status},
     {"download", Command::Download},
     {"records", Command::Records},
     {"spectra", Command::Spectra},
+    {"clock", Command::Clock},
 }};
 
 constexpr int kFirstMeshAddress = 1;
@@ -55,6 +56,8 @@ bool Accepts(Command command, std::string_view option)
     // The download's retries are its own: five tries of a piece.
     if (command == Command::Download)
         return option == "--out" || option == "--continue";
+    if (command == Command::Clock && (option == "--set" || option == "--if-off"))
+        return true;
     if (option == "--attempts")
         return TakesLink(command);
     return TakesProbe(command) && probe.contains(option);
@@ -165,6 +168,10 @@ private:
             return Text(options_.out, options_.command == Command::Download ? "a directory" : "a file name");
         if (arg == "--continue")
             return Number(options_.continues, 0, kMaxContinues);
+        if (arg == "--set")
+            return Flag(options_.set);
+        if (arg == "--if-off")
+            return Number(options_.ifOff, 0, kMaxClockOffset, "seconds");
         if (arg == "--probe")
             return Number(options_.probe, kFirstMeshAddress, kLastMeshAddress, "a MESH address");
         const int ring = options_.command == Command::Records ? kProbeRecordRing : kProbeSpectrumRing;
@@ -181,6 +188,8 @@ private:
         if (seen_.contains("--port") && seen_.contains("--device"))
             return Fail("--port and --device exclude each other");
         const std::string command = CommandName(options_.command);
+        if (seen_.contains("--if-off") && !options_.set)
+            return Fail("--if-off goes with --set");
         if (options_.command == Command::Download && options_.out.empty())
             return Fail("download needs --out DIR");
         if (!TakesProbe(options_.command))

@@ -8,12 +8,13 @@
 
 namespace kolmaris::cli {
 
-enum class Command { Ports, Status, Download, Records, Spectra };
+enum class Command { Ports, Status, Download, Records, Spectra, Clock };
 
 inline constexpr uint32_t kDefaultTimeoutMs = 200;
 inline constexpr int kDefaultAttempts = 3;
 inline constexpr int kDefaultContinues = 3;
 inline constexpr int kMaxContinues = 100;
+inline constexpr int kMaxClockOffset = 31622400;  // seconds in a leap year
 
 struct CliOptions {
     Command command = Command::Status;
@@ -33,6 +34,10 @@ struct CliOptions {
     int probe = 0;  // MESH address 1-16
     int from = 0;
     int to = 0;
+
+    // clock
+    bool set = false;  // --set: set the terminal's clock from the PC's
+    int ifOff = -1;    // --if-off SECONDS: only when it is off by more; -1: always
 };
 
 struct ParsedCommandLine {

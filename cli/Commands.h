@@ -39,4 +39,7 @@ Exit RunDownload(StepLink& link, const std::filesystem::path& directory, int con
 Exit RunRecords(StepLink& link, const CliOptions& options, CommandIo& io);
 Exit RunSpectra(StepLink& link, const CliOptions& options, CommandIo& io);
 
+// clock: the terminal's clock beside the PC's; with options.set it is set from the PC.
+Exit RunClock(StepLink& link, const CliOptions& options, CommandIo& io);
+
 }  // namespace kolmaris::cli

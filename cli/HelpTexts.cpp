@@ -104,6 +104,24 @@ std::string DownloadHelp()
            kLinkOptions + kStatsAndHelp + "\n" + kSettingsNote + "\n" + kExitStatus;
 }
 
+std::string ClockHelp()
+{
+    return std::string(
+               "Usage: kolmaris-cli clock [--port N | --device PATH] [--set [--if-off SECONDS]] [options]\n"
+               "\n"
+               "Prints the terminal's clock, the PC's clock on the terminal's scale (UTC+1, no\n"
+               "daylight saving time) and how many seconds the terminal is ahead of the PC\n"
+               "(negative: behind). With --set the terminal's clock is set from the PC's, as the\n"
+               "\"Copy PC time\" button of the system configuration window does, and the clocks are\n"
+               "printed again.\n"
+               "\n"
+               "Options:\n"
+               "  --set           set the terminal's clock from the PC's\n"
+               "  --if-off S      with --set: only when the clocks differ by more than S seconds\n"
+               "                  (0-31622400)\n") +
+           kLinkOptions + kAttemptsOption + kStatsAndHelp + "\n" + kSettingsNote + "\n" + kExitStatus;
+}
+
 std::string ProbeHelp(Command command)
 {
     const bool records = command == Command::Records;
@@ -144,8 +162,8 @@ std::string ProgramHelp(const std::filesystem::path& portDirectory)
            "\n"
            "Works with the terminal of a Kolmaris radon monitoring system on its serial line,\n"
            "without a window: lists the ports, shows the terminal's state, downloads its data\n"
-           "memory, and reads radon records and spectra from its probes over the radio. The\n"
-           "files are the \".tab\" files the program's windows save.\n"
+           "memory, reads radon records and spectra from its probes over the radio, and shows\n"
+           "or sets its clock. The files are the \".tab\" files the program's windows save.\n"
            "\n"
            "Commands:\n"
            "  ports      list the COM port numbers with their devices\n"
@@ -154,6 +172,7 @@ std::string ProgramHelp(const std::filesystem::path& portDirectory)
            "  download   download the terminal's whole data memory into .tab files\n"
            "  records    read radon records from a probe into a .tab file\n"
            "  spectra    read spectra from a probe into a .tab file\n"
+           "  clock      show the terminal's clock beside the PC's, or set it from the PC\n"
            "\n"
            "\"kolmaris-cli COMMAND --help\" shows a command's options.\n"
            "\n" +
@@ -172,6 +191,8 @@ std::string CommandHelp(Command command, const std::filesystem::path& portDirect
         case Command::Records:
         case Command::Spectra:
             return ProbeHelp(command);
+        case Command::Clock:
+            return ClockHelp();
     }
     return {};
 }

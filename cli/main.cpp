@@ -51,6 +51,9 @@ Exit RunOnTerminal(const CliOptions& options)
             DeferStop(true);
             exit = RunSpectra(link, options, io);
             break;
+        case Command::Clock:
+            exit = RunClock(link, options, io);
+            break;
         case Command::Ports:
             break;
     }
