@@ -117,7 +117,8 @@ std::string ClockHelp()
                "\n"
                "Options:\n"
                "  --set           set the terminal's clock from the PC's\n"
-               "  --if-off S      with --set: only when the clocks differ by more than S seconds\n"
+               "  --if-off SECONDS\n"
+               "                  with --set: only when the clocks differ by more than SECONDS\n"
                "                  (0-31622400)\n") +
            kLinkOptions + kAttemptsOption + kStatsAndHelp + "\n" + kSettingsNote + "\n" + kExitStatus;
 }
