@@ -38,6 +38,8 @@ int main(int argc, char** argv)
         QObject::connect(&application.MainWindow(), &kolmaris::TMainWND::ScreenshotTaken, &app,
                          [&](bool saved, bool live, const QString& summary) {
                              auto* entry = application.MainWindow().findChild<QAction*>(openEntry);
+                             if (entry)
+                                 entry->setVisible(true);  // a hidden entry's window is pictured too
                              if (openEntry.isEmpty() || !saved || !live || !entry || !entry->isEnabled()) {
                                  std::printf("%s\n%s\n", qPrintable(screenshot),
                                              entry || openEntry.isEmpty() ? qPrintable(summary) : "no such entry");
