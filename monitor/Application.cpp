@@ -4,11 +4,14 @@
 #include "TDatasWND.h"
 #include "TDebugWND.h"
 #include "TDiasWND.h"
+#include "TInitSensorWND.h"
 #include "TLocsWND.h"
 #include "TMainWND.h"
 #include "TPripojeniWND.h"
 #include "TRadonSpectWND.h"
 #include "TRecordsWND.h"
+#include "TSetParamFanWND.h"
+#include "TSetParamSensorWND.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -39,6 +42,9 @@ Application::Application()
     windows_.spectra = new TRadonSpectWND(session_, store, mainWindow_.get());
     windows_.datas->SetViewers({windows_.records, windows_.spectra, new TLocsWND(session_, store, mainWindow_.get()),
                                 new TDiasWND(session_, store, mainWindow_.get())});
+    windows_.initSensor = new TInitSensorWND(session_, mainWindow_.get());
+    windows_.sensorParams = new TSetParamSensorWND(session_, *windows_.initSensor, mainWindow_.get());
+    windows_.fanParams = new TSetParamFanWND(session_, mainWindow_.get());
     mainWindow_->SetToolWindows(windows_);
 }
 

@@ -62,6 +62,7 @@ public slots:
     void HideErrorsBTClick();
     void ShowErrorsLBClick();
     void ManagePanels();
+    void SetFanBTClick();
 
     void KonecClick();
     void PripojeniMnuClick();
@@ -69,6 +70,9 @@ public slots:
     void DataMnuClick();
     void RecordsMnuClick();
     void SpectrumMnuClick();
+    void InitSensorMnuClick();
+    void SensorParamsMnuClick();
+    void FanParamsMnuClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -7,9 +7,12 @@ namespace kolmaris {
 class TAboutWND;
 class TDatasWND;
 class TDebugWND;
+class TInitSensorWND;
 class TPripojeniWND;
 class TRadonSpectWND;
 class TRecordsWND;
+class TSetParamFanWND;
+class TSetParamSensorWND;
 
 struct ToolWindows {
     TPripojeniWND* link = nullptr;
@@ -18,6 +21,9 @@ struct ToolWindows {
     TDatasWND* datas = nullptr;
     TRecordsWND* records = nullptr;
     TRadonSpectWND* spectra = nullptr;
+    TInitSensorWND* initSensor = nullptr;
+    TSetParamSensorWND* sensorParams = nullptr;
+    TSetParamFanWND* fanParams = nullptr;
 };
 
 }  // namespace kolmaris
