@@ -4,6 +4,7 @@
 #include "StepCodec.h"
 #include "TInitSensorWND.h"
 #include "TSetParamFanWND.h"
+#include "TMainWND.h"
 #include "TSetParamSensorWND.h"
 
 #include <QCheckBox>
@@ -88,6 +89,7 @@ private slots:
     void ParametersRefused();
     void ParametersSavedReadBack();
     void ActuatorPresetThenSaveAuto();
+    void MainWindowPanelPresetsActuator();
 };
 
 namespace {
@@ -254,6 +256,31 @@ void ProbeActuatorWindowsTest::InitialisationControlValue()
             sent.emplace_back(p.begin(), p.begin() + std::min<std::size_t>(p.size(), 5));
     QCOMPARE(sent, expected);
     QCOMPARE(rig.LastMessage(), QString("Initialisation successfully finished"));
+}
+
+// The panel's Set button stops the acquisition and hands over its actuator and last known state.
+void ProbeActuatorWindowsTest::MainWindowPanelPresetsActuator()
+{
+    Rig rig;
+    TMainWND main(rig.sim.session);
+    auto* window = new TSetParamFanWND(rig.sim.session, &main);
+    ToolWindows tools;
+    tools.fanParams = window;
+    main.SetToolWindows(tools);
+    rig.Find<QComboBox>(&main, "FansCB")->addItem("4");
+    rig.sim.session.model.AcquisitionRunning = true;
+    rig.sim.session.model.ElementTable[4].status.statusFlags = 0x01;  // On
+    QString shown;
+    QTimer::singleShot(0, window, [&] {
+        shown = rig.Find<QComboBox>(window, "MeshAdrCB")->currentText() + " " +
+                QString::number(rig.Find<QRadioButton>(window, "FanOnRB")->isChecked()) + " " +
+                rig.Find<QLabel>(window, "CurrStateLB")->text();
+        window->reject();
+    });
+    QVERIFY(rig.Find<QPushButton>(&main, "SetFanBT")->isEnabled());
+    rig.Find<QPushButton>(&main, "SetFanBT")->click();
+    QCOMPARE(shown, QString("4 1 Off"));
+    QVERIFY(!rig.sim.terminal.AcquisitionRunning());
 }
 
 QTEST_MAIN(ProbeActuatorWindowsTest)
