@@ -145,8 +145,7 @@ void ProbeActuatorWindowsTest::ParametersBusy()
     rig.Run();
     QCOMPARE(int(rig.Sent({0x80, 1, 0x65}).size()), sends);
     QCOMPARE(rig.Find<QLabel>(&rig.window, "StatusLB")->text(), status);
-    QCOMPARE(rig.Edits(), busy < 3 ? QStringList({"12", "31", "64", "1850", "300", "128", "60"})
-                                   : QStringList({"", "", "", "", "", "", ""}));
+    QCOMPARE(rig.Edits().join(' '), QString(busy < 3 ? "12 31 64 1850 300 128 60" : "      "));
 }
 
 void ProbeActuatorWindowsTest::ParametersRefused_data()
@@ -277,7 +276,6 @@ void ProbeActuatorWindowsTest::MainWindowPanelPresetsActuator()
                 rig.Find<QLabel>(window, "CurrStateLB")->text();
         window->reject();
     });
-    QVERIFY(rig.Find<QPushButton>(&main, "SetFanBT")->isEnabled());
     rig.Find<QPushButton>(&main, "SetFanBT")->click();
     QCOMPARE(shown, QString("4 1 Off"));
     QVERIFY(!rig.sim.terminal.AcquisitionRunning());
