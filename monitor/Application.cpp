@@ -6,11 +6,14 @@
 #include "TDatasWND.h"
 #include "TDebugWND.h"
 #include "TDiasWND.h"
+#include "TInitSensorWND.h"
 #include "TLocsWND.h"
 #include "TMainWND.h"
 #include "TPripojeniWND.h"
 #include "TRadonSpectWND.h"
 #include "TRecordsWND.h"
+#include "TSetParamFanWND.h"
+#include "TSetParamSensorWND.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -43,6 +46,9 @@ Application::Application()
                                 new TDiasWND(session_, store, mainWindow_.get())});
     windows_.measureConfig = new TConfigureMeasurementWND(session_, mainWindow_.get());
     windows_.activateSensor = new TActivateSensorWND(session_, mainWindow_.get());
+    windows_.initSensor = new TInitSensorWND(session_, mainWindow_.get());
+    windows_.sensorParams = new TSetParamSensorWND(session_, *windows_.initSensor, mainWindow_.get());
+    windows_.fanParams = new TSetParamFanWND(session_, mainWindow_.get());
     mainWindow_->SetToolWindows(windows_);
 }
 

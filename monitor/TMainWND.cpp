@@ -10,9 +10,12 @@
 #include "TActivateSensorWND.h"
 #include "TConfigureMeasurementWND.h"
 #include "TDatasWND.h"
+#include "TInitSensorWND.h"
 #include "TPripojeniWND.h"
 #include "TRadonSpectWND.h"
 #include "TRecordsWND.h"
+#include "TSetParamFanWND.h"
+#include "TSetParamSensorWND.h"
 #include "TerminalCommands.h"
 
 #include <QCloseEvent>
@@ -59,6 +62,13 @@ TMainWND::TMainWND(Session& session, QWidget* parent)
     connect(ui_->SpectrumMnu, &QAction::triggered, this, &TMainWND::SpectrumMnuClick);
     connect(ui_->MeasureConfigMnu, &QAction::triggered, this, &TMainWND::MeasureConfigMnuClick);
     connect(ui_->ActivateSensorMnu, &QAction::triggered, this, &TMainWND::ActivateSensorMnuClick);
+    connect(ui_->InitSensorMnu, &QAction::triggered, this, &TMainWND::InitSensorMnuClick);
+    connect(ui_->SensorParamsMnu, &QAction::triggered, this, &TMainWND::SensorParamsMnuClick);
+    connect(ui_->FanParamsMnu, &QAction::triggered, this, &TMainWND::FanParamsMnuClick);
+    connect(ui_->SetFanBT, &QPushButton::clicked, this, &TMainWND::SetFanBTClick);
+    for (QAction* entry : {ui_->InitSensorMnu, ui_->SensorParamsMnu, ui_->FanParamsMnu})
+        entry->setEnabled(true);
+    ui_->SetFanBT->setEnabled(true);
 
     SetUpLook();
     ManagePanels();
@@ -217,6 +227,38 @@ void TMainWND::ActivateSensorMnuClick()
 {
     if (tools_.activateSensor && StopAcquisitionFor(kCannotStopText))
         tools_.activateSensor->exec();
+}
+
+void TMainWND::InitSensorMnuClick()
+{
+    if (tools_.initSensor && StopAcquisitionFor(kCannotStopText))
+        tools_.initSensor->exec();
+}
+
+void TMainWND::SensorParamsMnuClick()
+{
+    if (tools_.sensorParams && StopAcquisitionFor(kCannotStopText))
+        tools_.sensorParams->exec();
+}
+
+void TMainWND::FanParamsMnuClick()
+{
+    if (tools_.fanParams && StopAcquisitionFor(kCannotStopText))
+        tools_.fanParams->exec();
+}
+
+// Opens the actuator window on the actuator the panel shows, with its last known state.
+void TMainWND::SetFanBTClick()
+{
+    if (!tools_.fanParams || !StopAcquisitionFor(kCannotStopText))
+        return;
+    bool ok = false;
+    const int address = ui_->FansCB->currentText().toInt(&ok);
+    if (ok && address >= 1 && address < kTableSlots)
+        tools_.fanParams->SetPreset(static_cast<uint8_t>(address),
+                                    session_.model.ElementTable[address].status.statusFlags);
+    tools_.fanParams->exec();
+    FansCBChange();
 }
 
 bool TMainWND::ShowsLiveValues() const

@@ -62,6 +62,7 @@ public slots:
     void HideErrorsBTClick();
     void ShowErrorsLBClick();
     void ManagePanels();
+    void SetFanBTClick();
 
     void KonecClick();
     void PripojeniMnuClick();
@@ -71,6 +72,9 @@ public slots:
     void SpectrumMnuClick();
     void MeasureConfigMnuClick();
     void ActivateSensorMnuClick();
+    void InitSensorMnuClick();
+    void SensorParamsMnuClick();
+    void FanParamsMnuClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

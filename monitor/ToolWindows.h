@@ -9,9 +9,12 @@ class TActivateSensorWND;
 class TConfigureMeasurementWND;
 class TDatasWND;
 class TDebugWND;
+class TInitSensorWND;
 class TPripojeniWND;
 class TRadonSpectWND;
 class TRecordsWND;
+class TSetParamFanWND;
+class TSetParamSensorWND;
 
 struct ToolWindows {
     TPripojeniWND* link = nullptr;
@@ -22,6 +25,9 @@ struct ToolWindows {
     TRadonSpectWND* spectra = nullptr;
     TConfigureMeasurementWND* measureConfig = nullptr;
     TActivateSensorWND* activateSensor = nullptr;
+    TInitSensorWND* initSensor = nullptr;
+    TSetParamSensorWND* sensorParams = nullptr;
+    TSetParamFanWND* fanParams = nullptr;
 };
 
 }  // namespace kolmaris
