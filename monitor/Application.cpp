@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "TAboutWND.h"
+#include "TAddBondWND.h"
 #include "TDatasWND.h"
 #include "TDebugWND.h"
 #include "TDiasWND.h"
@@ -9,6 +10,8 @@
 #include "TPripojeniWND.h"
 #include "TRadonSpectWND.h"
 #include "TRecordsWND.h"
+#include "TRemoveBondWND.h"
+#include "TRssiBondWND.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -39,6 +42,9 @@ Application::Application()
     windows_.spectra = new TRadonSpectWND(session_, store, mainWindow_.get());
     windows_.datas->SetViewers({windows_.records, windows_.spectra, new TLocsWND(session_, store, mainWindow_.get()),
                                 new TDiasWND(session_, store, mainWindow_.get())});
+    windows_.addBond = new TAddBondWND(session_, mainWindow_.get());
+    windows_.removeBond = new TRemoveBondWND(session_, mainWindow_.get());
+    windows_.rssiBond = new TRssiBondWND(session_, mainWindow_.get());
     mainWindow_->SetToolWindows(windows_);
 }
 

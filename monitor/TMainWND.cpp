@@ -7,10 +7,13 @@
 #include "ConfigFile.h"
 #include "Session.h"
 #include "TAboutWND.h"
+#include "TAddBondWND.h"
 #include "TDatasWND.h"
 #include "TPripojeniWND.h"
 #include "TRadonSpectWND.h"
 #include "TRecordsWND.h"
+#include "TRemoveBondWND.h"
+#include "TRssiBondWND.h"
 #include "TerminalCommands.h"
 
 #include <QCloseEvent>
@@ -55,6 +58,9 @@ TMainWND::TMainWND(Session& session, QWidget* parent)
     connect(ui_->DataMnu, &QAction::triggered, this, &TMainWND::DataMnuClick);
     connect(ui_->RecordsMnu, &QAction::triggered, this, &TMainWND::RecordsMnuClick);
     connect(ui_->SpectrumMnu, &QAction::triggered, this, &TMainWND::SpectrumMnuClick);
+    connect(ui_->AddBondMnu, &QAction::triggered, this, &TMainWND::AddBondMnuClick);
+    connect(ui_->RemoveBondMnu, &QAction::triggered, this, &TMainWND::RemoveBondMnuClick);
+    connect(ui_->RssiBondMnu, &QAction::triggered, this, &TMainWND::RssiBondMnuClick);
 
     SetUpLook();
     ManagePanels();
@@ -201,6 +207,24 @@ void TMainWND::SpectrumMnuClick()
         tools_.spectra->close();
     tools_.spectra->PrepareFromDetector();
     tools_.spectra->exec();
+}
+
+void TMainWND::AddBondMnuClick()
+{
+    if (tools_.addBond && StopAcquisitionFor(kCannotStopTextAddBond))
+        tools_.addBond->exec();
+}
+
+void TMainWND::RemoveBondMnuClick()
+{
+    if (tools_.removeBond && StopAcquisitionFor(kCannotStopTextRemoveBond))
+        tools_.removeBond->exec();
+}
+
+void TMainWND::RssiBondMnuClick()
+{
+    if (tools_.rssiBond && StopAcquisitionFor(kCannotStopText))
+        tools_.rssiBond->exec();
 }
 
 bool TMainWND::ShowsLiveValues() const

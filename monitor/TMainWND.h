@@ -69,6 +69,9 @@ public slots:
     void DataMnuClick();
     void RecordsMnuClick();
     void SpectrumMnuClick();
+    void AddBondMnuClick();
+    void RemoveBondMnuClick();
+    void RssiBondMnuClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

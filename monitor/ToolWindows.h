@@ -5,11 +5,14 @@
 namespace kolmaris {
 
 class TAboutWND;
+class TAddBondWND;
 class TDatasWND;
 class TDebugWND;
 class TPripojeniWND;
 class TRadonSpectWND;
 class TRecordsWND;
+class TRemoveBondWND;
+class TRssiBondWND;
 
 struct ToolWindows {
     TPripojeniWND* link = nullptr;
@@ -18,6 +21,9 @@ struct ToolWindows {
     TDatasWND* datas = nullptr;
     TRecordsWND* records = nullptr;
     TRadonSpectWND* spectra = nullptr;
+    TAddBondWND* addBond = nullptr;
+    TRemoveBondWND* removeBond = nullptr;
+    TRssiBondWND* rssiBond = nullptr;
 };
 
 }  // namespace kolmaris
