@@ -108,6 +108,36 @@ private slots:
         QCOMPARE(address->findText(QStringLiteral("9")), -1);  // the show procedure ran again
     }
 
+    // The element's bond request is sent 3 times at most, a channel change AttemptCount + 1 times.
+    void refusalsEndTheRunAtTheirLimit_data()
+    {
+        QTest::addColumn<int>("address");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("refusals");
+        QTest::addColumn<bool>("bonded");
+        QTest::newRow("bond refused twice") << int(kNewcomerP2p) << 0 << 2 << true;
+        QTest::newRow("bond refused 3 times") << int(kNewcomerP2p) << 0 << 3 << false;
+        QTest::newRow("channel refused 3 times") << 6 << 0x88 << 3 << true;
+        QTest::newRow("channel refused 4 times") << 6 << 0x88 << 4 << false;
+    }
+    void refusalsEndTheRunAtTheirLimit()
+    {
+        QFETCH(int, address);
+        QFETCH(int, command);
+        QFETCH(int, refusals);
+        Scenario scenario = QuietDefaultScenario();
+        scenario.faults.answerFaults.push_back(
+            {AnswerFaultKind::Refused, static_cast<uint8_t>(address), command, refusals});
+        auto s = Connected(scenario);
+        TAddBondWND w(s->session);
+        w.show();
+        Search(w, 17, 17);
+        w.AddBondBTClick();
+        RunOut(w.AddBondTimer(), [&] { w.AddBondTimerTimer(); });
+        QTEST(s->dialogs.shown.back().icon == MessageIcon::Information, "bonded");
+        QTEST(s->session.model.ElementTable[6].p2pAddress == kNewcomerP2p, "bonded");
+    }
+
     void elementBondedElsewhereAsksFirst_data()
     {
         QTest::addColumn<bool>("yes");
