@@ -53,6 +53,12 @@ void TRemoveBondWND::FormShow()
         MeshAdrCBChange();
 }
 
+// A window closed during a run stops it where it is, as a failing step would.
+void TRemoveBondWND::FormHide()
+{
+    RemoveBondTimer_->stop();
+}
+
 uint8_t TRemoveBondWND::SelectedAddress() const
 {
     const int address = ReadDecimal(ui_->MeshAdrCB->currentText().toStdString());
