@@ -1,5 +1,6 @@
 // Add bond, Remove bond and RSSI against the in-memory simulated terminal, driving their timer
 // handlers directly.
+#include "ScenarioJson.h"
 #include "SimulatedSession.h"
 #include "TAddBondWND.h"
 #include "TRemoveBondWND.h"
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -31,6 +33,17 @@ std::unique_ptr<SimulatedSession> Connected(const Scenario& scenario = QuietDefa
     if (!s->Connect())
         qFatal("the simulated terminal did not answer the handshake");
     return s;
+}
+
+// A scenario file shipped with the simulator; empty: the default system.
+Scenario Shipped(const QString& file)
+{
+    if (file.isEmpty())
+        return QuietDefaultScenario();
+    ScenarioLoad load = LoadScenarioFile(std::filesystem::path(KOLMARIS_SCENARIO_DIR) / file.toStdString());
+    if (!load.scenario)
+        qFatal("%s", load.error.c_str());
+    return *load.scenario;
 }
 
 void RunOut(QTimer* timer, const std::function<void()>& tick)
@@ -84,9 +97,18 @@ private slots:
         QCOMPARE(s->terminal.Channel(), kHome);
     }
 
+    void bondsTheFoundElementAtTheChosenAddress_data()
+    {
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<int>("p2p");
+        QTest::newRow("default") << "" << int(kNewcomerP2p);
+        QTest::newRow("unbonded-element") << "unbonded-element.json" << 51;
+    }
     void bondsTheFoundElementAtTheChosenAddress()
     {
-        auto s = Connected();
+        QFETCH(QString, scenario);
+        QFETCH(int, p2p);
+        auto s = Connected(Shipped(scenario));
         TAddBondWND w(s->session);
         w.show();
         Search(w, 0, 61);
@@ -95,14 +117,14 @@ private slots:
         w.AddBondBTClick();
         RunOut(w.AddBondTimer(), [&] { w.AddBondTimerTimer(); });
 
-        const auto node = s->terminal.Node(kNewcomerP2p);
+        const auto node = s->terminal.Node(uint8_t(p2p));
         QCOMPARE(node->meshAddress, uint8_t(9));
         QCOMPARE(node->channel, kHome);
         QCOMPARE(node->storedChannel, kHome);
         QVERIFY(s->terminal.Bonded(9));
         QCOMPARE(s->terminal.Channel(), kHome);
         const ElementSlot& slot = s->session.model.ElementTable[9];
-        QCOMPARE(slot.p2pAddress, kNewcomerP2p);
+        QCOMPARE(int(slot.p2pAddress), p2p);
         QCOMPARE(slot.caption, s->terminal.GetScenario().elements.back().caption.substr(0, 15));
         QCOMPARE(s->dialogs.shown.back().caption, QStringLiteral("Message"));
         QCOMPARE(address->findText(QStringLiteral("9")), -1);  // the show procedure ran again
@@ -147,10 +169,7 @@ private slots:
     void elementBondedElsewhereAsksFirst()
     {
         QFETCH(bool, yes);
-        Scenario scenario = QuietDefaultScenario();
-        scenario.elements.back().channel = kHome;
-        scenario.elements.back().foreignMeshAddress = 7;
-        auto s = Connected(scenario);
+        auto s = Connected(Shipped("foreign-bond.json"));  // P2P address 44, bonded at 7 elsewhere
         TAddBondWND w(s->session);
         w.show();
         Search(w, kHome, kHome);
@@ -158,9 +177,9 @@ private slots:
         w.AddBondBTClick();
         QCOMPARE(s->dialogs.shown.back().caption, QStringLiteral("Warning"));
         RunOut(w.AddBondTimer(), [&] { w.AddBondTimerTimer(); });
-        const auto node = s->terminal.Node(kNewcomerP2p);
+        const auto node = s->terminal.Node(44);
         QCOMPARE(node->foreignMesh, uint8_t(yes ? 0 : 7));
-        QCOMPARE(node->meshAddress, uint8_t(yes ? 6 : 0));  // the first free address
+        QCOMPARE(node->meshAddress, uint8_t(yes ? 3 : 0));  // the first free address
     }
 
     void fullMeshLeavesNoAddress()
