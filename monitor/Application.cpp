@@ -3,6 +3,7 @@
 #include "TAboutWND.h"
 #include "TActivateSensorWND.h"
 #include "TConfigureMeasurementWND.h"
+#include "TAddBondWND.h"
 #include "TDatasWND.h"
 #include "TDebugWND.h"
 #include "TDiasWND.h"
@@ -14,6 +15,8 @@
 #include "TRecordsWND.h"
 #include "TSetParamFanWND.h"
 #include "TSetParamSensorWND.h"
+#include "TRemoveBondWND.h"
+#include "TRssiBondWND.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -49,6 +52,9 @@ Application::Application()
     windows_.initSensor = new TInitSensorWND(session_, mainWindow_.get());
     windows_.sensorParams = new TSetParamSensorWND(session_, *windows_.initSensor, mainWindow_.get());
     windows_.fanParams = new TSetParamFanWND(session_, mainWindow_.get());
+    windows_.addBond = new TAddBondWND(session_, mainWindow_.get());
+    windows_.removeBond = new TRemoveBondWND(session_, mainWindow_.get());
+    windows_.rssiBond = new TRssiBondWND(session_, mainWindow_.get());
     mainWindow_->SetToolWindows(windows_);
 }
 

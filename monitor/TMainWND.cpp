@@ -9,6 +9,7 @@
 #include "TAboutWND.h"
 #include "TActivateSensorWND.h"
 #include "TConfigureMeasurementWND.h"
+#include "TAddBondWND.h"
 #include "TDatasWND.h"
 #include "TInitSensorWND.h"
 #include "TPripojeniWND.h"
@@ -16,6 +17,8 @@
 #include "TRecordsWND.h"
 #include "TSetParamFanWND.h"
 #include "TSetParamSensorWND.h"
+#include "TRemoveBondWND.h"
+#include "TRssiBondWND.h"
 #include "TerminalCommands.h"
 
 #include <QCloseEvent>
@@ -69,6 +72,9 @@ TMainWND::TMainWND(Session& session, QWidget* parent)
     for (QAction* entry : {ui_->InitSensorMnu, ui_->SensorParamsMnu, ui_->FanParamsMnu})
         entry->setEnabled(true);
     ui_->SetFanBT->setEnabled(true);
+    connect(ui_->AddBondMnu, &QAction::triggered, this, &TMainWND::AddBondMnuClick);
+    connect(ui_->RemoveBondMnu, &QAction::triggered, this, &TMainWND::RemoveBondMnuClick);
+    connect(ui_->RssiBondMnu, &QAction::triggered, this, &TMainWND::RssiBondMnuClick);
 
     SetUpLook();
     ManagePanels();
@@ -259,6 +265,24 @@ void TMainWND::SetFanBTClick()
                                     session_.model.ElementTable[address].status.statusFlags);
     tools_.fanParams->exec();
     FansCBChange();
+}
+
+void TMainWND::AddBondMnuClick()
+{
+    if (tools_.addBond && StopAcquisitionFor(kCannotStopTextAddBond))
+        tools_.addBond->exec();
+}
+
+void TMainWND::RemoveBondMnuClick()
+{
+    if (tools_.removeBond && StopAcquisitionFor(kCannotStopTextRemoveBond))
+        tools_.removeBond->exec();
+}
+
+void TMainWND::RssiBondMnuClick()
+{
+    if (tools_.rssiBond && StopAcquisitionFor(kCannotStopText))
+        tools_.rssiBond->exec();
 }
 
 bool TMainWND::ShowsLiveValues() const

@@ -75,6 +75,9 @@ public slots:
     void InitSensorMnuClick();
     void SensorParamsMnuClick();
     void FanParamsMnuClick();
+    void AddBondMnuClick();
+    void RemoveBondMnuClick();
+    void RssiBondMnuClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

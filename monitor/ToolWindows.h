@@ -7,6 +7,7 @@ namespace kolmaris {
 class TAboutWND;
 class TActivateSensorWND;
 class TConfigureMeasurementWND;
+class TAddBondWND;
 class TDatasWND;
 class TDebugWND;
 class TInitSensorWND;
@@ -15,6 +16,8 @@ class TRadonSpectWND;
 class TRecordsWND;
 class TSetParamFanWND;
 class TSetParamSensorWND;
+class TRemoveBondWND;
+class TRssiBondWND;
 
 struct ToolWindows {
     TPripojeniWND* link = nullptr;
@@ -28,6 +31,9 @@ struct ToolWindows {
     TInitSensorWND* initSensor = nullptr;
     TSetParamSensorWND* sensorParams = nullptr;
     TSetParamFanWND* fanParams = nullptr;
+    TAddBondWND* addBond = nullptr;
+    TRemoveBondWND* removeBond = nullptr;
+    TRssiBondWND* rssiBond = nullptr;
 };
 
 }  // namespace kolmaris

@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
@@ -54,6 +56,12 @@ int main(int argc, char** argv)
                                              window ? qPrintable(window->windowTitle()) : "no window open");
                                  std::fflush(stdout);
                                  QCoreApplication::exit(ok ? 0 : 1);
+                             });
+                             // The acquisition-stop question before a tool window is answered with OK.
+                             QTimer::singleShot(1000, &app, [] {
+                                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                                 if (box && box->button(QMessageBox::Ok))
+                                     box->button(QMessageBox::Ok)->click();
                              });
                              QTimer::singleShot(0, entry, &QAction::trigger);
                          });

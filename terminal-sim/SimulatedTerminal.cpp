@@ -123,6 +123,24 @@ uint8_t SimulatedTerminal::Channel() const
     return impl_->core.Mesh().ram.channel;
 }
 
+bool SimulatedTerminal::Bonded(uint8_t meshAddress) const
+{
+    return impl_->core.Mesh().IsBonded(meshAddress);
+}
+
+uint8_t SimulatedTerminal::SlotFunction(uint8_t meshAddress) const
+{
+    return impl_->core.StatusReply(static_cast<uint8_t>(meshAddress - 1))[1] & 0x07;
+}
+
+std::optional<SimulatedNode> SimulatedTerminal::Node(uint8_t p2p) const
+{
+    for (const sim::ElementNode& n : impl_->core.Nodes())
+        if (n.p2p == p2p)
+            return SimulatedNode{n.meshAddress, n.foreignMesh, n.ram.channel, n.eeprom.channel};
+    return std::nullopt;
+}
+
 uint64_t SimulatedTerminal::FramesReceived() const
 {
     return impl_->frames;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -20,6 +21,14 @@ struct MemoryRecordInfo {
     std::vector<uint8_t> bytes;   // the L data bytes, memory order
     TerminalTime time = 0;        // its complete time (a spectrum: that of its radon record)
     uint32_t address = 0;         // address of the leading length byte
+};
+
+// A node's bond and RF channel as the simulated radio holds them.
+struct SimulatedNode {
+    uint8_t meshAddress = 0;    // bond to this terminal; 0: none
+    uint8_t foreignMesh = 0;    // bond to another MESH; 0: none
+    uint8_t channel = 0;        // running
+    uint8_t storedChannel = 0;  // EEPROM
 };
 
 class SimulatedTerminal {
@@ -47,6 +56,9 @@ public:
     bool AcquisitionRunning() const;
     bool RecordingOn() const;
     uint8_t Channel() const;                             // the coordinator's channel in RAM
+    bool Bonded(uint8_t meshAddress) const;              // in the coordinator's bonding table
+    uint8_t SlotFunction(uint8_t meshAddress) const;     // function the terminal assigns, 1..16
+    std::optional<SimulatedNode> Node(uint8_t p2p) const;
     uint64_t FramesReceived() const;                     // decoded requests, answered or not
     const Scenario& GetScenario() const;
 

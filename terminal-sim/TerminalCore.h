@@ -78,6 +78,7 @@ public:
     const DataMemory& Memory() const { return memory_; }
     bool Recording() const { return recorder_.Recording(); }
     const MeshNetwork& Mesh() const { return mesh_; }
+    const std::vector<ElementNode>& Nodes() const { return nodes_; }
 
 private:
     struct SlotStatus {

@@ -595,7 +595,7 @@ void TestMainWindow::configurationAtShowAndClose()
         QVERIFY(!rig.window->findChild<QAction*>("ActivateSensorMnu")->isVisible());
         QVERIFY(rig.window->findChild<QAction*>("PripojeniMnu")->isEnabled());
         QVERIFY(rig.window->findChild<QAction*>("AboutMnu")->isEnabled());
-        QVERIFY(!rig.window->findChild<QAction*>("AddBondMnu")->isEnabled());
+        QVERIFY(rig.window->findChild<QAction*>("AddBondMnu")->isEnabled());
         QVERIFY(rig.window->Timer1()->isActive());
         QCOMPARE(rig.window->Timer1()->interval(), 200);
 
