@@ -9,6 +9,10 @@
 #include "TPripojeniWND.h"
 #include "TRadonSpectWND.h"
 #include "TRecordsWND.h"
+#include "TSetChannelWND.h"
+#include "TSetIqrfModeWND.h"
+#include "TSetPowerWND.h"
+#include "TSumBondWND.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -39,6 +43,11 @@ Application::Application()
     windows_.spectra = new TRadonSpectWND(session_, store, mainWindow_.get());
     windows_.datas->SetViewers({windows_.records, windows_.spectra, new TLocsWND(session_, store, mainWindow_.get()),
                                 new TDiasWND(session_, store, mainWindow_.get())});
+    windows_.channel = new TSetChannelWND(session_, mainWindow_.get());
+    windows_.iqrfMode = new TSetIqrfModeWND(session_, mainWindow_.get());
+    windows_.power = new TSetPowerWND(session_, mainWindow_.get());
+    windows_.meshOverview = new TSumBondWND(session_, mainWindow_.get());
+    windows_.meshOverview->SetPresetWindows(windows_.power, windows_.channel);
     mainWindow_->SetToolWindows(windows_);
 }
 

@@ -69,6 +69,10 @@ public slots:
     void DataMnuClick();
     void RecordsMnuClick();
     void SpectrumMnuClick();
+    void SetIqrfModeMnuClick();
+    void PrevBondsMnuClick();
+    void SetPowerBondClick();
+    void SetChannelBondClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -10,6 +10,10 @@ class TDebugWND;
 class TPripojeniWND;
 class TRadonSpectWND;
 class TRecordsWND;
+class TSetChannelWND;
+class TSetIqrfModeWND;
+class TSetPowerWND;
+class TSumBondWND;
 
 struct ToolWindows {
     TPripojeniWND* link = nullptr;
@@ -18,6 +22,10 @@ struct ToolWindows {
     TDatasWND* datas = nullptr;
     TRecordsWND* records = nullptr;
     TRadonSpectWND* spectra = nullptr;
+    TSetChannelWND* channel = nullptr;
+    TSetIqrfModeWND* iqrfMode = nullptr;
+    TSetPowerWND* power = nullptr;
+    TSumBondWND* meshOverview = nullptr;
 };
 
 }  // namespace kolmaris
