@@ -13,12 +13,13 @@ namespace kolmaris::cli {
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, Command>, 5> kCommands{{
+constexpr std::array<std::pair<std::string_view, Command>, 6> kCommands{{
     {"ports", Command::Ports},
     {"status", Command::Status},
     {"download", Command::Download},
     {"records", Command::Records},
     {"spectra", Command::Spectra},
+    {"mesh", Command::Mesh},
 }};
 
 constexpr int kFirstMeshAddress = 1;
@@ -57,6 +58,8 @@ bool Accepts(Command command, std::string_view option)
         return option == "--out" || option == "--continue";
     if (option == "--attempts")
         return TakesLink(command);
+    if (option == "--format")
+        return command == Command::Mesh;
     return TakesProbe(command) && probe.contains(option);
 }
 
@@ -165,6 +168,18 @@ private:
             return Text(options_.out, options_.command == Command::Download ? "a directory" : "a file name");
         if (arg == "--continue")
             return Number(options_.continues, 0, kMaxContinues);
+        if (arg == "--format") {
+            const auto v = Value();
+            static constexpr std::array<std::pair<std::string_view, MeshFormat>, 3> formats{
+                {{"text", MeshFormat::Text}, {"csv", MeshFormat::Csv}, {"json", MeshFormat::Json}}};
+            for (const auto& [text, format] : formats) {
+                if (v == text) {
+                    options_.format = format;
+                    return true;
+                }
+            }
+            return Fail("--format needs text, csv or json" + (v ? ", not \"" + std::string(*v) + "\"" : std::string()));
+        }
         if (arg == "--probe")
             return Number(options_.probe, kFirstMeshAddress, kLastMeshAddress, "a MESH address");
         const int ring = options_.command == Command::Records ? kProbeRecordRing : kProbeSpectrumRing;

@@ -8,7 +8,10 @@
 
 namespace kolmaris::cli {
 
-enum class Command { Ports, Status, Download, Records, Spectra };
+enum class Command { Ports, Status, Download, Records, Spectra, Mesh };
+
+// How mesh prints the MESH.
+enum class MeshFormat { Text, Csv, Json };
 
 inline constexpr uint32_t kDefaultTimeoutMs = 200;
 inline constexpr int kDefaultAttempts = 3;
@@ -33,6 +36,8 @@ struct CliOptions {
     int probe = 0;  // MESH address 1-16
     int from = 0;
     int to = 0;
+
+    MeshFormat format = MeshFormat::Text;  // mesh: --format
 };
 
 struct ParsedCommandLine {

@@ -39,4 +39,7 @@ Exit RunDownload(StepLink& link, const std::filesystem::path& directory, int con
 Exit RunRecords(StepLink& link, const CliOptions& options, CommandIo& io);
 Exit RunSpectra(StepLink& link, const CliOptions& options, CommandIo& io);
 
+// mesh: the MESH configuration as the overview window reads it, in `format`.
+Exit RunMesh(StepLink& link, int attempts, MeshFormat format, CommandIo& io);
+
 }  // namespace kolmaris::cli

@@ -51,6 +51,10 @@ Exit RunOnTerminal(const CliOptions& options)
             DeferStop(true);
             exit = RunSpectra(link, options, io);
             break;
+        case Command::Mesh:
+            DeferStop(true);
+            exit = RunMesh(link, options.attempts, options.format, io);
+            break;
         case Command::Ports:
             break;
     }

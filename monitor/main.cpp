@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
@@ -34,7 +36,8 @@ int main(int argc, char** argv)
     if (!screenshot.isEmpty()) {
         // Saves a picture of the main window once it shows live values, prints the file and
         // what it shows, and exits; 1 when nothing live came within 20 s or nothing was saved.
-        // With --open, the menu entry is then chosen and its window pictured 4 s later.
+        // With --open, the menu entry is then chosen and its window pictured 4 s later; a question
+        // asked first (stopping data acquisition) is answered with its default button after 1 s.
         QObject::connect(&application.MainWindow(), &kolmaris::TMainWND::ScreenshotTaken, &app,
                          [&](bool saved, bool live, const QString& summary) {
                              auto* entry = application.MainWindow().findChild<QAction*>(openEntry);
@@ -45,6 +48,11 @@ int main(int argc, char** argv)
                                  QCoreApplication::exit(saved && live && (entry || openEntry.isEmpty()) ? 0 : 1);
                                  return;
                              }
+                             QTimer::singleShot(1000, &app, [] {
+                                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                                 if (box && box->defaultButton())
+                                     box->defaultButton()->click();
+                             });
                              QTimer::singleShot(4000, &app, [&screenshot] {
                                  QWidget* window = QApplication::activeModalWidget();
                                  const bool ok = window && window->grab().save(screenshot, "PNG");
