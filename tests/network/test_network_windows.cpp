@@ -216,6 +216,7 @@ private slots:
         Scenario s = FullMesh();
         s.elements[2].inRange = !outOfRange;
         Sim sim(s);
+        sim.session.model.ElementTable[3].power = 5;  // an old value the read replaces with its marker
         TSumBondWND w(sim.session);
         w.show();
         QCOMPARE(w.Rows().size(), size_t{16});
