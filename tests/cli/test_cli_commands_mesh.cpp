@@ -25,6 +25,7 @@ TEST(CliMesh, JsonListsTheBondedElementsAndTheCoordinator)
     EXPECT_NE(out.find(R"("coordinator": {"channel": 52, "hops": 2, "power": 7,)"), std::string::npos) << out;
     EXPECT_NE(out.find(R"({"address": 4, "function": "actuator", "functionCode": 2, "power": 7,)"), std::string::npos);
     EXPECT_NE(out.find(R"("address": 5, "function": "repeater")"), std::string::npos);
+    EXPECT_NE(out.find(R"("voltage": 3.71, "p2p": 35, "complete": true})"), std::string::npos);
     EXPECT_EQ(out.find("null"), std::string::npos);
     EXPECT_EQ(sim.Err(), "");
 }
