@@ -55,8 +55,6 @@ public:
     TickResult Tick(StepLink& link, MeasuringSystem& model);
 
     int Step() const { return step_; }
-    void SetStep(int step) { step_ = step; }
-    bool Running() const { return step_ != kEnd; }
     bool ReadFailed() const { return readFailed_; }
     // Every value of the row was read (address 0: the terminal's).
     bool RowComplete(uint8_t address) const { return address < kTableSlots && !incomplete_[address]; }
@@ -65,7 +63,6 @@ public:
     {
         return address < kTableSlots ? rssi_[address] : std::nullopt;
     }
-    const std::vector<uint8_t>& Addresses() const { return rows_; }
 
     static constexpr int kEnd = 20;
 

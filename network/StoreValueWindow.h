@@ -47,10 +47,6 @@ public:
     StoreValueWindow(Session& session, const StoreValueTexts& texts, const StoreValueRequests& requests,
                      QWidget* parent = nullptr);
 
-    int Step() const { return steps_.Step; }
-    void SetStep(int step) { steps_.Step = step; }
-    bool Failed() const { return failed_; }
-
 public slots:
     void FormShow() override;
     void UlozitBTClick();

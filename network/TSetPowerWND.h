@@ -18,9 +18,6 @@ public:
     explicit TSetPowerWND(Session& session, QWidget* parent = nullptr);
     ~TSetPowerWND() override;
 
-    int Step() const { return steps_.Step; }
-    void SetStep(int step) { steps_.Step = step; }
-
 public slots:
     void FormShow() override;
     void MeshAdrCBChange();

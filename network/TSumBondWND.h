@@ -40,7 +40,6 @@ public:
     std::function<void(QDialog&)> openModal = [](QDialog& window) { window.exec(); };
 
     QTimer* ProcesTimer() const { return procesTimer_; }
-    QTimer* SavedTMR() const { return savedTmr_; }
     MeshOverviewReader& Reader() { return reader_; }
 
     // The controls of one element's row.

@@ -35,7 +35,6 @@ public:
     }
 
     QTimer* ProcesTimer() const { return procesTimer_; }
-    const std::vector<uint8_t>& TargetList() const { return targets_; }
 
     bool PresetPending = false;
     uint8_t PresetTarget = 0;
