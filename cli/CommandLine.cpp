@@ -13,13 +13,14 @@ namespace kolmaris::cli {
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, Command>, 6> kCommands{{
+constexpr std::array<std::pair<std::string_view, Command>, 7> kCommands{{
     {"ports", Command::Ports},
     {"status", Command::Status},
     {"download", Command::Download},
     {"records", Command::Records},
     {"spectra", Command::Spectra},
     {"clock", Command::Clock},
+    {"mesh", Command::Mesh},
 }};
 
 constexpr int kFirstMeshAddress = 1;
@@ -60,6 +61,8 @@ bool Accepts(Command command, std::string_view option)
         return true;
     if (option == "--attempts")
         return TakesLink(command);
+    if (option == "--format")
+        return command == Command::Mesh;
     return TakesProbe(command) && probe.contains(option);
 }
 
@@ -172,6 +175,18 @@ private:
             return Flag(options_.set);
         if (arg == "--if-off")
             return Number(options_.ifOff, 0, kMaxClockOffset, "seconds");
+        if (arg == "--format") {
+            const auto v = Value();
+            static constexpr std::array<std::pair<std::string_view, MeshFormat>, 3> formats{
+                {{"text", MeshFormat::Text}, {"csv", MeshFormat::Csv}, {"json", MeshFormat::Json}}};
+            for (const auto& [text, format] : formats) {
+                if (v == text) {
+                    options_.format = format;
+                    return true;
+                }
+            }
+            return Fail("--format needs text, csv or json" + (v ? ", not \"" + std::string(*v) + "\"" : std::string()));
+        }
         if (arg == "--probe")
             return Number(options_.probe, kFirstMeshAddress, kLastMeshAddress, "a MESH address");
         const int ring = options_.command == Command::Records ? kProbeRecordRing : kProbeSpectrumRing;

@@ -8,7 +8,10 @@
 
 namespace kolmaris::cli {
 
-enum class Command { Ports, Status, Download, Records, Spectra, Clock };
+enum class Command { Ports, Status, Download, Records, Spectra, Clock, Mesh };
+
+// How mesh prints the MESH.
+enum class MeshFormat { Text, Csv, Json };
 
 inline constexpr uint32_t kDefaultTimeoutMs = 200;
 inline constexpr int kDefaultAttempts = 3;
@@ -38,6 +41,7 @@ struct CliOptions {
     // clock
     bool set = false;  // --set: set the terminal's clock from the PC's
     int ifOff = -1;    // --if-off SECONDS: only when it is off by more; -1: always
+    MeshFormat format = MeshFormat::Text;  // mesh: --format
 };
 
 struct ParsedCommandLine {

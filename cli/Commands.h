@@ -41,5 +41,7 @@ Exit RunSpectra(StepLink& link, const CliOptions& options, CommandIo& io);
 
 // clock: the terminal's clock beside the PC's; with options.set it is set from the PC.
 Exit RunClock(StepLink& link, const CliOptions& options, CommandIo& io);
+// mesh: the MESH configuration as the overview window reads it, in `format`.
+Exit RunMesh(StepLink& link, int attempts, MeshFormat format, CommandIo& io);
 
 }  // namespace kolmaris::cli

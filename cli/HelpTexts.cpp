@@ -155,6 +155,25 @@ std::string ProbeHelp(Command command)
     return text;
 }
 
+std::string MeshHelp()
+{
+    return std::string(
+               "Usage: kolmaris-cli mesh [--port N | --device PATH] [--format text|csv|json] [options]\n"
+               "\n"
+               "Reads the MESH configuration as the \"IQRF MESH configuration\" window does: the\n"
+               "coordinator's number of hops, RF channel, RF power, voltage and P2P address, and for\n"
+               "every bonded element its function, RF power, RSSI (as the element heard the request /\n"
+               "as the terminal's side hears it), supply voltage and P2P address. A value that could\n"
+               "not be read shows as \"...\" (null in JSON), its row is marked incomplete and the exit\n"
+               "status is then 1. The JSON form is a backup of the network's configuration to keep\n"
+               "beside the data files. The terminal's data acquisition is stopped for the reading, and\n"
+               "continued afterwards when it was running.\n"
+               "\n"
+               "Options:\n"
+               "  --format F      text (default), csv or json\n") +
+           kLinkOptions + kAttemptsOption + kStatsAndHelp + "\n" + kSettingsNote + "\n" + kExitStatus;
+}
+
 }  // namespace
 
 std::string ProgramHelp(const std::filesystem::path& portDirectory)
@@ -174,6 +193,8 @@ std::string ProgramHelp(const std::filesystem::path& portDirectory)
            "  records    read radon records from a probe into a .tab file\n"
            "  spectra    read spectra from a probe into a .tab file\n"
            "  clock      show the terminal's clock beside the PC's, or set it from the PC\n"
+           "  mesh       show the MESH configuration: every element's function, RF power, RSSI,\n"
+           "             voltage and P2P address, the coordinator's channel and number of hops\n"
            "\n"
            "\"kolmaris-cli COMMAND --help\" shows a command's options.\n"
            "\n" +
@@ -194,6 +215,8 @@ std::string CommandHelp(Command command, const std::filesystem::path& portDirect
             return ProbeHelp(command);
         case Command::Clock:
             return ClockHelp();
+        case Command::Mesh:
+            return MeshHelp();
     }
     return {};
 }

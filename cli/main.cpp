@@ -54,6 +54,10 @@ Exit RunOnTerminal(const CliOptions& options)
         case Command::Clock:
             exit = RunClock(link, options, io);
             break;
+        case Command::Mesh:
+            DeferStop(true);
+            exit = RunMesh(link, options.attempts, options.format, io);
+            break;
         case Command::Ports:
             break;
     }

@@ -17,6 +17,10 @@
 #include "TSetParamSensorWND.h"
 #include "TRemoveBondWND.h"
 #include "TRssiBondWND.h"
+#include "TSetChannelWND.h"
+#include "TSetIqrfModeWND.h"
+#include "TSetPowerWND.h"
+#include "TSumBondWND.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -55,6 +59,11 @@ Application::Application()
     windows_.addBond = new TAddBondWND(session_, mainWindow_.get());
     windows_.removeBond = new TRemoveBondWND(session_, mainWindow_.get());
     windows_.rssiBond = new TRssiBondWND(session_, mainWindow_.get());
+    windows_.channel = new TSetChannelWND(session_, mainWindow_.get());
+    windows_.iqrfMode = new TSetIqrfModeWND(session_, mainWindow_.get());
+    windows_.power = new TSetPowerWND(session_, mainWindow_.get());
+    windows_.meshOverview = new TSumBondWND(session_, mainWindow_.get());
+    windows_.meshOverview->SetPresetWindows(windows_.power, windows_.channel);
     mainWindow_->SetToolWindows(windows_);
 }
 

@@ -19,6 +19,10 @@
 #include "TSetParamSensorWND.h"
 #include "TRemoveBondWND.h"
 #include "TRssiBondWND.h"
+#include "TSetChannelWND.h"
+#include "TSetIqrfModeWND.h"
+#include "TSetPowerWND.h"
+#include "TSumBondWND.h"
 #include "TerminalCommands.h"
 
 #include <QCloseEvent>
@@ -75,6 +79,12 @@ TMainWND::TMainWND(Session& session, QWidget* parent)
     connect(ui_->AddBondMnu, &QAction::triggered, this, &TMainWND::AddBondMnuClick);
     connect(ui_->RemoveBondMnu, &QAction::triggered, this, &TMainWND::RemoveBondMnuClick);
     connect(ui_->RssiBondMnu, &QAction::triggered, this, &TMainWND::RssiBondMnuClick);
+    for (QAction* entry : {ui_->SetIqrfModeMnu, ui_->PrevBondsMnu, ui_->SetPowerBond, ui_->SetChannelBond})
+        entry->setEnabled(true);
+    connect(ui_->SetIqrfModeMnu, &QAction::triggered, this, &TMainWND::SetIqrfModeMnuClick);
+    connect(ui_->PrevBondsMnu, &QAction::triggered, this, &TMainWND::PrevBondsMnuClick);
+    connect(ui_->SetPowerBond, &QAction::triggered, this, &TMainWND::SetPowerBondClick);
+    connect(ui_->SetChannelBond, &QAction::triggered, this, &TMainWND::SetChannelBondClick);
 
     SetUpLook();
     ManagePanels();
@@ -177,6 +187,31 @@ void TMainWND::ShowErrorsLBClick()
     errorsDismissed_ = false;
     ui_->ErrorsPN->show();
     ui_->ErrorsPN->raise();
+}
+
+// The IQRF mode window opens without stopping acquisition; the others need it stopped.
+void TMainWND::SetIqrfModeMnuClick()
+{
+    if (tools_.iqrfMode)
+        tools_.iqrfMode->exec();
+}
+
+void TMainWND::PrevBondsMnuClick()
+{
+    if (tools_.meshOverview && StopAcquisitionFor(kCannotStopText))
+        tools_.meshOverview->exec();
+}
+
+void TMainWND::SetPowerBondClick()
+{
+    if (tools_.power && StopAcquisitionFor(kCannotStopText))
+        tools_.power->exec();
+}
+
+void TMainWND::SetChannelBondClick()
+{
+    if (tools_.channel && StopAcquisitionFor(kCannotStopText))
+        tools_.channel->exec();
 }
 
 void TMainWND::KonecClick()

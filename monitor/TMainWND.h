@@ -78,6 +78,10 @@ public slots:
     void AddBondMnuClick();
     void RemoveBondMnuClick();
     void RssiBondMnuClick();
+    void SetIqrfModeMnuClick();
+    void PrevBondsMnuClick();
+    void SetPowerBondClick();
+    void SetChannelBondClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -18,6 +18,10 @@ class TSetParamFanWND;
 class TSetParamSensorWND;
 class TRemoveBondWND;
 class TRssiBondWND;
+class TSetChannelWND;
+class TSetIqrfModeWND;
+class TSetPowerWND;
+class TSumBondWND;
 
 struct ToolWindows {
     TPripojeniWND* link = nullptr;
@@ -34,6 +38,10 @@ struct ToolWindows {
     TAddBondWND* addBond = nullptr;
     TRemoveBondWND* removeBond = nullptr;
     TRssiBondWND* rssiBond = nullptr;
+    TSetChannelWND* channel = nullptr;
+    TSetIqrfModeWND* iqrfMode = nullptr;
+    TSetPowerWND* power = nullptr;
+    TSumBondWND* meshOverview = nullptr;
 };
 
 }  // namespace kolmaris

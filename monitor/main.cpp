@@ -36,7 +36,8 @@ int main(int argc, char** argv)
     if (!screenshot.isEmpty()) {
         // Saves a picture of the main window once it shows live values, prints the file and
         // what it shows, and exits; 1 when nothing live came within 20 s or nothing was saved.
-        // With --open, the menu entry is then chosen and its window pictured 4 s later.
+        // With --open, the menu entry is then chosen and its window pictured 4 s later; a question
+        // asked first (stopping data acquisition) is answered with its default button after 1 s.
         QObject::connect(&application.MainWindow(), &kolmaris::TMainWND::ScreenshotTaken, &app,
                          [&](bool saved, bool live, const QString& summary) {
                              auto* entry = application.MainWindow().findChild<QAction*>(openEntry);
@@ -49,6 +50,11 @@ int main(int argc, char** argv)
                                  QCoreApplication::exit(saved && live && (entry || openEntry.isEmpty()) ? 0 : 1);
                                  return;
                              }
+                             QTimer::singleShot(1000, &app, [] {
+                                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                                 if (box && box->defaultButton())
+                                     box->defaultButton()->click();
+                             });
                              QTimer::singleShot(4000, &app, [&screenshot] {
                                  QWidget* window = QApplication::activeModalWidget();
                                  const bool ok = window && window->grab().save(screenshot, "PNG");
@@ -56,12 +62,6 @@ int main(int argc, char** argv)
                                              window ? qPrintable(window->windowTitle()) : "no window open");
                                  std::fflush(stdout);
                                  QCoreApplication::exit(ok ? 0 : 1);
-                             });
-                             // The acquisition-stop question before a tool window is answered with OK.
-                             QTimer::singleShot(1000, &app, [] {
-                                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                                 if (box && box->button(QMessageBox::Ok))
-                                     box->button(QMessageBox::Ok)->click();
                              });
                              QTimer::singleShot(0, entry, &QAction::trigger);
                          });

@@ -9,6 +9,8 @@
 namespace kolmaris::sim {
 namespace {
 
+// A scenario may give an element a power level above 7: a module that reports a level out of range.
+constexpr int kHighestReportedPower = 15;
 constexpr uint8_t kCmdProbeControl = 0x2E;
 constexpr uint8_t kCmdProbeTime = 0xC6;
 constexpr uint8_t kCmdData = 0xD1;
@@ -65,7 +67,7 @@ ElementNode::ElementNode(const ElementSetup& setup, const TerminalSetup& termina
       index_(index)
 {
     ram.channel = setup.channel.value_or(terminal.channel);
-    ram.power = static_cast<uint8_t>(std::min<int>(setup.power, 7));
+    ram.power = static_cast<uint8_t>(std::min<int>(setup.power, kHighestReportedPower));
     ram.mode = setup.iqrfMode.value_or(terminal.iqrfMode) & 3;
     eeprom = ram;
     if (type == ElementType::Probe)

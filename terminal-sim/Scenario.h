@@ -73,7 +73,7 @@ struct ElementSetup {
     uint8_t p2pAddress = 0;             // 7-bit; 0: 0x20 + position in the list
     std::string caption;                // up to 16 characters; empty: derived from type and address
     std::optional<uint8_t> channel;     // RF channel; default: the terminal's
-    uint8_t power = 7;
+    uint8_t power = 7;                  // 0..7; 8..15: the element reports a level out of range
     std::optional<uint8_t> iqrfMode;    // default: the terminal's
     bool inRange = true;
     uint8_t rssi = 45;                  // signal strength the element reports, 0..127

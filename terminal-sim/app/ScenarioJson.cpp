@@ -153,7 +153,7 @@ void ReadElement(JsonFields& f, ElementSetup& e, std::string& error)
     f.Integer("p2pAddress", e.p2pAddress, 0, 127);
     f.Text("caption", e.caption, kMaxCaption);
     f.Integer("channel", e.channel, 0, kByte);
-    f.Integer("power", e.power, 0, 7);
+    f.Integer("power", e.power, 0, 15);
     f.Integer("iqrfMode", e.iqrfMode, 0, 3);
     f.Boolean("inRange", e.inRange);
     f.Integer("rssi", e.rssi, 0, 127);

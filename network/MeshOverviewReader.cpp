@@ -1,0 +1,425 @@
+#include "MeshOverviewReader.h"
+
+#include "TerminalCommands.h"
+
+#include <cstdio>
+
+namespace kolmaris {
+
+namespace {
+
+constexpr uint8_t kTerminal = 0;
+constexpr uint8_t kMaxPower = 7;
+constexpr uint8_t kParameterAnswer = 3;
+constexpr uint8_t kElementDataAnswer = 19;
+constexpr uint8_t kNodeInfoAnswer = 12;
+constexpr uint16_t kKindNotRead = 0x8000;
+constexpr uint16_t kFunctionBits = 0x0007;
+constexpr uint8_t kP2pBits = 0x7F;
+constexpr uint8_t kRssiBits = 0x7F;
+
+template <class... Args>
+std::string Format(const char* format, Args... args)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, format, args...);
+    return text;
+}
+
+uint8_t PowerOf(const RelayedAnswer& a)
+{
+    return a.data[2] > kMaxPower ? 0 : a.data[2];
+}
+
+}  // namespace
+
+std::string MeshOverviewReader::VoltageText(float volts)
+{
+    return Format("%0.2f V", static_cast<double>(volts));
+}
+
+void MeshOverviewReader::Start(std::vector<uint8_t> addresses, int attemptCount)
+{
+    rows_ = std::move(addresses);
+    limit_ = attemptCount;
+    step_ = 1;
+    incomplete_.fill(false);
+    rssi_.fill(std::nullopt);
+    hops_.reset();
+}
+
+bool MeshOverviewReader::Failed()
+{
+    if (++attemptNo_ < limit_)
+        return false;
+    attemptNo_ = 0;
+    return true;
+}
+
+MeshOverviewReader::Answer MeshOverviewReader::Poll(StepLink& link, uint8_t length, bool& wrongLength)
+{
+    wrongLength = false;
+    if (PollRelayedReply(link, answer_) != kOk)
+        return Failed() ? Answer::GaveUp : Answer::Wait;
+    attemptNo_ = 0;
+    if (answer_.error == 0 && !answer_.complete) {
+        // A silent radio cannot hold the read: so many incomplete answers count as a failed poll.
+        if (++incompleteNo_ < kMaxCompositePolls)
+            return Answer::Wait;
+        incompleteNo_ = 0;
+        return Failed() ? Answer::GaveUp : Answer::Wait;
+    }
+    incompleteNo_ = 0;
+    if (answer_.error == 0 && answer_.length == length) {
+        repeatNo_ = 0;
+        return Answer::Accepted;
+    }
+    if (++repeatNo_ < limit_)
+        return Answer::Retry;
+    repeatNo_ = 0;
+    wrongLength = answer_.error == 0;
+    return Answer::GaveUp;
+}
+
+std::string MeshOverviewReader::Text(const std::string& text) const
+{
+    return repeatNo_ > 0 ? text + " #" + std::to_string(repeatNo_ + 1) : text;
+}
+
+void MeshOverviewReader::Progress(const std::string& text)
+{
+    if (events.progress)
+        events.progress(text);
+}
+
+void MeshOverviewReader::Cell(uint8_t address, OverviewCell cell, const std::string& text)
+{
+    if (events.cell)
+        events.cell(address, cell, text);
+}
+
+void MeshOverviewReader::GiveUp(uint8_t address)
+{
+    readFailed_ = true;
+    incomplete_[address] = true;
+}
+
+void MeshOverviewReader::NextRow(int sendStep)
+{
+    ++rowNo_;
+    step_ = sendStep;
+}
+
+MeshOverviewReader::TickResult MeshOverviewReader::Tick(StepLink& link, MeasuringSystem& model)
+{
+    ElementSlot& terminal = model.ElementTable[kTerminal];
+    bool wrongLength = false;
+    switch (step_) {
+        case 1:
+            rowNo_ = 0;
+            attemptNo_ = repeatNo_ = incompleteNo_ = 0;
+            readFailed_ = false;
+            Progress("Reading number of hops");
+            step_ = 2;
+            break;
+        case 2: {
+            uint8_t hops = 0;
+            if (ReadCoordinatorRouting(link, hops) == kOk) {
+                attemptNo_ = 0;
+                hops_ = hops;
+                if (events.hops)
+                    events.hops(hops);
+                step_ = 3;
+            } else if (Failed()) {
+                GiveUp(kTerminal);
+                step_ = kEnd;
+            }
+            break;
+        }
+        case 3:
+            Cell(kTerminal, OverviewCell::Channel, "?");
+            Progress(Text("Channel reading"));
+            if (RequestReadChannel(link, Network::Local, 0) == kOk) {
+                attemptNo_ = 0;
+                step_ = 4;
+            } else if (Failed()) {
+                GiveUp(kTerminal);
+                step_ = kEnd;
+            }
+            break;
+        case 4:
+            switch (Poll(link, kParameterAnswer, wrongLength)) {
+                case Answer::Accepted:
+                    terminal.channel = answer_.data[2];
+                    Cell(kTerminal, OverviewCell::Channel, std::to_string(terminal.channel));
+                    step_ = 5;
+                    break;
+                case Answer::Retry:
+                    step_ = 3;
+                    break;
+                case Answer::GaveUp:
+                    if (wrongLength)
+                        terminal.channel = kUnknown;
+                    GiveUp(kTerminal);
+                    step_ = kEnd;
+                    break;
+                case Answer::Wait:
+                    break;
+            }
+            break;
+        case 5: {
+            if (rowNo_ > 0 && events.highlight)
+                events.highlight(rows_[rowNo_ - 1], false);
+            const uint8_t address = Row();
+            if (address == 0) {
+                rowNo_ = 0;
+                step_ = 6;
+                break;
+            }
+            if (events.highlight)
+                events.highlight(address, true);
+            Progress(Format("Reading assignment \u2013 element Nr. %d", address));
+            uint8_t function = 0;
+            if (ReadElementKind(link, address, function) == kOk) {
+                attemptNo_ = 0;
+                uint16_t& kind = model.ElementTable[address].status.kind;
+                kind = static_cast<uint16_t>((kind & ~(kFunctionBits | kKindNotRead)) | function);
+                if (events.function)
+                    events.function(address, function);
+                ++rowNo_;
+            } else if (Failed()) {
+                if (events.highlight)
+                    events.highlight(address, false);
+                GiveUp(address);
+                step_ = kEnd;
+            }
+            break;
+        }
+        case 6:
+            Cell(kTerminal, OverviewCell::Power, "?");
+            Cell(kTerminal, OverviewCell::Rssi, "");
+            Progress(Text("Reading terminal power"));
+            if (RequestReadPower(link, Network::Local, 0) == kOk) {
+                attemptNo_ = 0;
+                step_ = 7;
+            } else if (Failed()) {
+                GiveUp(kTerminal);
+                step_ = 8;
+            }
+            break;
+        case 7:
+            switch (Poll(link, kParameterAnswer, wrongLength)) {
+                case Answer::Accepted:
+                    terminal.power = PowerOf(answer_);
+                    Cell(kTerminal, OverviewCell::Power, std::to_string(terminal.power));
+                    step_ = 8;
+                    break;
+                case Answer::Retry:
+                    step_ = 6;
+                    break;
+                case Answer::GaveUp:
+                    GiveUp(kTerminal);
+                    step_ = 8;
+                    break;
+                case Answer::Wait:
+                    break;
+            }
+            break;
+        case 8: {
+            const uint8_t address = Row();
+            if (address == 0) {
+                rowNo_ = 0;
+                step_ = 10;
+                break;
+            }
+            Cell(address, OverviewCell::Power, "?");
+            Progress(Text(Format("Reading power \u2013 element No. %d", address)));
+            if (RequestReadPower(link, Network::Mesh, address) == kOk) {
+                attemptNo_ = 0;
+                step_ = 9;
+            } else if (Failed()) {
+                GiveUp(address);
+                NextRow(8);
+            }
+            break;
+        }
+        case 9: {
+            const uint8_t address = Row();
+            ElementSlot& slot = model.ElementTable[address];
+            switch (Poll(link, kParameterAnswer, wrongLength)) {
+                case Answer::Accepted: {
+                    slot.power = PowerOf(answer_);
+                    Cell(address, OverviewCell::Power, std::to_string(slot.power));
+                    OverviewRssi rssi{static_cast<uint8_t>(answer_.data[0] & kRssiBits), std::nullopt};
+                    // The read goes on without the terminal's side of the signal.
+                    if (uint8_t local = 0; ReadLocalRssi(link, local) == kOk)
+                        rssi.local = local;
+                    rssi_[address] = rssi;
+                    Cell(address, OverviewCell::Rssi,
+                         std::to_string(rssi.element) + "/" + (rssi.local ? std::to_string(*rssi.local) : "..."));
+                    NextRow(8);
+                    break;
+                }
+                case Answer::Retry:
+                    step_ = 8;
+                    break;
+                case Answer::GaveUp:
+                    if (wrongLength) {
+                        slot.power = kUnknown;
+                        Cell(address, OverviewCell::Rssi, "...");
+                    }
+                    GiveUp(address);
+                    NextRow(8);
+                    break;
+                case Answer::Wait:
+                    break;
+            }
+            break;
+        }
+        case 10:
+            Progress("Reading terminal voltage");
+            Cell(kTerminal, OverviewCell::Voltage, "?");
+            if (StartVoltageMeasurement(link) == kOk) {
+                attemptNo_ = 0;
+                step_ = 11;
+            } else if (Failed()) {
+                incomplete_[kTerminal] = true;
+                step_ = 11;
+            }
+            break;
+        case 11: {
+            float volts = 0.0f;
+            if (ReadTerminalVoltage(link, volts) == kOk) {
+                attemptNo_ = 0;
+                terminal.status.voltage = volts;
+                Cell(kTerminal, OverviewCell::Voltage, VoltageText(volts));
+                step_ = 12;
+            } else if (Failed()) {
+                incomplete_[kTerminal] = true;
+                step_ = 12;
+            }
+            break;
+        }
+        case 12: {
+            const uint8_t address = Row();
+            if (address == 0) {
+                rowNo_ = 0;
+                step_ = 14;
+                break;
+            }
+            Cell(address, OverviewCell::Voltage, "?");
+            Progress(Text(Format("Reading voltage \u2013 element No. %d", address)));
+            if (RequestElementData(link, address) == kOk) {
+                attemptNo_ = 0;
+                step_ = 13;
+            } else if (Failed()) {
+                GiveUp(address);
+                NextRow(12);
+            }
+            break;
+        }
+        case 13: {
+            const uint8_t address = Row();
+            ElementSlot& slot = model.ElementTable[address];
+            switch (Poll(link, kElementDataAnswer, wrongLength)) {
+                case Answer::Accepted:
+                    slot.status.voltage = static_cast<float>((answer_.data[15] << 8 | answer_.data[16]) * 0.001);
+                    Cell(address, OverviewCell::Voltage, VoltageText(slot.status.voltage));
+                    NextRow(12);
+                    break;
+                case Answer::Retry:
+                    step_ = 12;
+                    break;
+                case Answer::GaveUp:
+                    if (wrongLength)
+                        slot.status.voltage = kUnknownVoltage;
+                    GiveUp(address);
+                    NextRow(12);
+                    break;
+                case Answer::Wait:
+                    break;
+            }
+            break;
+        }
+        case 14: {
+            const uint8_t address = Row();
+            if (address == 0) {
+                rowNo_ = 0;
+                step_ = 16;
+                break;
+            }
+            Cell(address, OverviewCell::P2p, "?");
+            Progress(Text(Format("Reading P2P address \u2013 element No. %d", address)));
+            if (RequestNodeInfo(link, Network::Mesh, address) == kOk) {
+                attemptNo_ = 0;
+                step_ = 15;
+            } else if (Failed()) {
+                GiveUp(address);
+                NextRow(14);
+            }
+            break;
+        }
+        case 15: {
+            const uint8_t address = Row();
+            ElementSlot& slot = model.ElementTable[address];
+            switch (Poll(link, kNodeInfoAnswer, wrongLength)) {
+                case Answer::Accepted:
+                    slot.p2pAddress = answer_.data[1] & kP2pBits;
+                    Cell(address, OverviewCell::P2p, std::to_string(slot.p2pAddress));
+                    NextRow(14);
+                    break;
+                case Answer::Retry:
+                    step_ = 14;
+                    break;
+                case Answer::GaveUp:
+                    if (wrongLength) {
+                        slot.p2pAddress = kUnknown;
+                        Cell(address, OverviewCell::P2p, "...");
+                    }
+                    GiveUp(address);
+                    NextRow(14);
+                    break;
+                case Answer::Wait:
+                    break;
+            }
+            break;
+        }
+        case 16:
+            Cell(kTerminal, OverviewCell::P2p, "?");
+            Progress(Text("Reading terminal P2P"));
+            if (RequestNodeInfo(link, Network::Local, 0) == kOk) {
+                attemptNo_ = 0;
+                step_ = 17;
+            } else if (Failed()) {
+                GiveUp(kTerminal);
+                step_ = kEnd;
+            }
+            break;
+        case 17:
+            switch (Poll(link, kNodeInfoAnswer, wrongLength)) {
+                case Answer::Accepted:
+                    terminal.p2pAddress = answer_.data[1] & kP2pBits;
+                    Cell(kTerminal, OverviewCell::P2p, std::to_string(terminal.p2pAddress));
+                    step_ = kEnd;
+                    break;
+                case Answer::Retry:
+                    step_ = 16;
+                    break;
+                case Answer::GaveUp:
+                    GiveUp(kTerminal);
+                    step_ = kEnd;
+                    break;
+                case Answer::Wait:
+                    break;
+            }
+            break;
+        case kEnd:
+            return TickResult::Finished;
+        default:
+            step_ = kEnd;
+            return TickResult::ProtocolError;
+    }
+    return step_ == kEnd ? TickResult::Finished : TickResult::Running;
+}
+
+}  // namespace kolmaris
