@@ -1,5 +1,6 @@
 // Kolmaris: operates a wireless radon monitoring system through its terminal.
 
+#include "AcquisitionStop.h"
 #include "Application.h"
 #include "TMainWND.h"
 
@@ -55,6 +56,9 @@ int main(int argc, char** argv)
                                  std::fflush(stdout);
                                  QCoreApplication::exit(ok ? 0 : 1);
                              });
+                             // Nobody is there to confirm stopping the acquisition first.
+                             application.Dialogs().AnswerOnce(QString::fromLatin1(kolmaris::kStopQuestionText),
+                                                              kolmaris::MessageResult::Ok);
                              QTimer::singleShot(0, entry, &QAction::trigger);
                          });
         application.MainWindow().ScreenshotWhenLive(screenshot, 20000);
