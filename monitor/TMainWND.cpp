@@ -66,9 +66,6 @@ TMainWND::TMainWND(Session& session, QWidget* parent)
     connect(ui_->SensorParamsMnu, &QAction::triggered, this, &TMainWND::SensorParamsMnuClick);
     connect(ui_->FanParamsMnu, &QAction::triggered, this, &TMainWND::FanParamsMnuClick);
     connect(ui_->SetFanBT, &QPushButton::clicked, this, &TMainWND::SetFanBTClick);
-    for (QAction* entry : {ui_->InitSensorMnu, ui_->SensorParamsMnu, ui_->FanParamsMnu})
-        entry->setEnabled(true);
-    ui_->SetFanBT->setEnabled(true);
 
     SetUpLook();
     ManagePanels();

@@ -194,7 +194,8 @@ void ProbeActuatorWindowsTest::ParametersSavedReadBack()
 }
 
 // Opened from the panel: the preset shows at once (the terminal's actuator is in Auto with its
-// relay on); saving Auto sends mode 2 and shows the terminal's answer.
+// relay on); saving Auto sends mode 2 and shows the terminal's answer; the next showing without
+// a preset shows nothing.
 void ProbeActuatorWindowsTest::ActuatorPresetThenSaveAuto()
 {
     Rig rig;
@@ -216,6 +217,11 @@ void ProbeActuatorWindowsTest::ActuatorPresetThenSaveAuto()
     QVERIFY(!state->autoFillBackground());
     QCOMPARE(rig.sim.session.model.ElementTable[4].status.statusFlags & 0x1B, 0x12);
     QCOMPARE(rig.LastMessage(), QString("Actuator parameters succesfully written."));
+
+    // Opened again without a preset: nothing is shown of the actuator until it is read.
+    window.hide();
+    rig.Open(&window);
+    QVERIFY(!rig.Find<QRadioButton>(&window, "FanAutoRB")->isChecked() && state->text().isEmpty());
 }
 
 void ProbeActuatorWindowsTest::InitialisationControlValue_data()
