@@ -201,13 +201,13 @@ void ProbeActuatorWindowsTest::ActuatorPresetThenSaveAuto()
     Rig rig;
     TSetParamFanWND window(rig.sim.session);
     window.SetPreset(4, 0x08);  // Off, relay failure
-    rig.Open(&window);
+    window.show();
     QCOMPARE(rig.Find<QComboBox>(&window, "MeshAdrCB")->currentText(), QString("4"));
     QVERIFY(rig.Find<QRadioButton>(&window, "FanOffRB")->isChecked());
     auto* state = rig.Find<QLabel>(&window, "CurrStateLB");
     QCOMPARE(state->text(), QString("Off"));
     QVERIFY(state->autoFillBackground());  // red
-    QVERIFY(rig.sim.line.Memory().Written().empty());
+    QVERIFY(rig.Sent({0x80, 4}).empty());  // nothing asked of the actuator
 
     rig.Find<QRadioButton>(&window, "FanAutoRB")->setChecked(true);
     window.SaveBTClick();
