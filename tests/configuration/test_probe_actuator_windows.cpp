@@ -184,6 +184,8 @@ void ProbeActuatorWindowsTest::ParametersSavedReadBack()
     const QStringList values{"95", "0", "50", "4660", "65535", "255", "255"};
     ParamsRig rig;
     rig.Fill(values);
+    QTest::keyClick(rig.Edit("CalibrED"), Qt::Key_Return);  // Enter in an edit reads nothing over it
+    QVERIFY(!rig.window.ParamsTimer()->isActive());
     rig.window.SaveBTClick();
     rig.Run();
     QCOMPARE(rig.LastMessage(), QString("Probes parameters succesfully written."));
