@@ -20,7 +20,7 @@ while (($#)); do
     --build) build=$(cd "$2" && pwd); shift 2 ;;
     --scenario) sim_args=(--scenario "$(realpath "$2")"); shift 2 ;;
     --open) open_args=(--open "$2"); shift 2 ;;
-    -h | --help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) out=$(realpath -m "$1"); shift ;;
   esac
 done
