@@ -33,24 +33,24 @@ void TActivateSensorWND::FormShow()
         MeshAdrCBChange();
 }
 
-// An element whose function cannot be read shows no function, and "Assign" stays off until
-// one is chosen, so that no code goes out unseen.
+// An element whose function cannot be read, or is none of the four, shows no function, and
+// "Assign" stays off until one is chosen, so that no code goes out unseen.
 void TActivateSensorWND::MeshAdrCBChange()
 {
     const auto address = SelectedAddress(ui_->MeshAdrCB->currentText());
     const auto function = address ? ReadFunction(session_, *address) : std::nullopt;
-    ui_->SetBT->setEnabled(function.has_value());
-    if (!function) {
-        // An auto-exclusive radio button cannot be unchecked by itself.
-        for (QAbstractButton* button : FunctionButtons()) {
-            button->setAutoExclusive(false);
-            button->setChecked(false);
-            button->setAutoExclusive(true);
-        }
+    const bool known = function && *function < kFunctionCodes;
+    ui_->SetBT->setEnabled(known);
+    if (known) {
+        FunctionButtons()[*function]->setChecked(true);
         return;
     }
-    if (*function < kFunctionCodes)
-        FunctionButtons()[*function]->setChecked(true);
+    // An auto-exclusive radio button cannot be unchecked by itself.
+    for (QAbstractButton* button : FunctionButtons()) {
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(true);
+    }
 }
 
 void TActivateSensorWND::SetBTClick()

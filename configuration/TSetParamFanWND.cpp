@@ -75,14 +75,16 @@ void TSetParamFanWND::FormShow()
                         QStringLiteral("No actuators bonded.")))
         return;
     const int item = ui_->MeshAdrCB->findText(QString::number(PresetTarget));
-    // A preset for an element that is no actuator any more describes nothing shown here.
-    if (!preset || item < 0)
+    // Without a preset (or with one for an element that is no actuator any more) nothing is
+    // known of the selected actuator until it is read: what an earlier showing read may have
+    // been another actuator's.
+    if (!preset || item < 0) {
+        ShowNoState(QString());
         return;
+    }
     ui_->MeshAdrCB->setCurrentIndex(item);
     if (PresetState == kUnknownFlags) {  // the panel has no status of it yet
-        UncheckAll({ui_->FanOffRB, ui_->FanOnRB, ui_->FanAutoRB});
-        ui_->CurrStateLB->setText(QStringLiteral("Unknown"));
-        ui_->CurrStateLB->setAutoFillBackground(false);
+        ShowNoState(QStringLiteral("Unknown"));
         return;
     }
     TakeFlags(PresetState);
@@ -106,6 +108,13 @@ void TSetParamFanWND::ShowMode()
 {
     QRadioButton* const buttons[] = {ui_->FanOffRB, ui_->FanOnRB, ui_->FanAutoRB};
     buttons[relayMode_]->setChecked(true);
+}
+
+void TSetParamFanWND::ShowNoState(const QString& stateText)
+{
+    UncheckAll({ui_->FanOffRB, ui_->FanOnRB, ui_->FanAutoRB});
+    ui_->CurrStateLB->setText(stateText);
+    ui_->CurrStateLB->setAutoFillBackground(false);
 }
 
 void TSetParamFanWND::ShowState(const QString& onText)

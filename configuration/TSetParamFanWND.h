@@ -43,6 +43,8 @@ private:
     void TakeFlags(uint8_t flags);
     void ShowMode();
     void ShowState(const QString& onText);
+    // No mode checked, `stateText` as the state.
+    void ShowNoState(const QString& stateText);
 
     std::unique_ptr<Ui::TSetParamFanWND> ui_;
     QTimer* ProcesTimer_;

@@ -29,6 +29,7 @@ public:
     void Show();
     TMainWND& MainWindow() { return *mainWindow_; }
     const ToolWindows& Windows() const { return windows_; }
+    QtDialogs& Dialogs() { return dialogs_; }
 
 private:
     QtSerialPort port_;

@@ -73,9 +73,6 @@ TMainWND::TMainWND(Session& session, QWidget* parent)
     connect(ui_->SensorParamsMnu, &QAction::triggered, this, &TMainWND::SensorParamsMnuClick);
     connect(ui_->FanParamsMnu, &QAction::triggered, this, &TMainWND::FanParamsMnuClick);
     connect(ui_->SetFanBT, &QPushButton::clicked, this, &TMainWND::SetFanBTClick);
-    for (QAction* entry : {ui_->InitSensorMnu, ui_->SensorParamsMnu, ui_->FanParamsMnu})
-        entry->setEnabled(true);
-    ui_->SetFanBT->setEnabled(true);
     connect(ui_->AddBondMnu, &QAction::triggered, this, &TMainWND::AddBondMnuClick);
     connect(ui_->RemoveBondMnu, &QAction::triggered, this, &TMainWND::RemoveBondMnuClick);
     connect(ui_->RssiBondMnu, &QAction::triggered, this, &TMainWND::RssiBondMnuClick);

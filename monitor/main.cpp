@@ -1,13 +1,12 @@
 // Kolmaris: operates a wireless radon monitoring system through its terminal.
 
+#include "AcquisitionStop.h"
 #include "Application.h"
 #include "TMainWND.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QIcon>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
@@ -36,8 +35,7 @@ int main(int argc, char** argv)
     if (!screenshot.isEmpty()) {
         // Saves a picture of the main window once it shows live values, prints the file and
         // what it shows, and exits; 1 when nothing live came within 20 s or nothing was saved.
-        // With --open, the menu entry is then chosen and its window pictured 4 s later; a question
-        // asked first (stopping data acquisition) is answered with its default button after 1 s.
+        // With --open, the menu entry is then chosen and its window pictured 4 s later.
         QObject::connect(&application.MainWindow(), &kolmaris::TMainWND::ScreenshotTaken, &app,
                          [&](bool saved, bool live, const QString& summary) {
                              auto* entry = application.MainWindow().findChild<QAction*>(openEntry);
@@ -50,11 +48,6 @@ int main(int argc, char** argv)
                                  QCoreApplication::exit(saved && live && (entry || openEntry.isEmpty()) ? 0 : 1);
                                  return;
                              }
-                             QTimer::singleShot(1000, &app, [] {
-                                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                                 if (box && box->defaultButton())
-                                     box->defaultButton()->click();
-                             });
                              QTimer::singleShot(4000, &app, [&screenshot] {
                                  QWidget* window = QApplication::activeModalWidget();
                                  const bool ok = window && window->grab().save(screenshot, "PNG");
@@ -63,6 +56,9 @@ int main(int argc, char** argv)
                                  std::fflush(stdout);
                                  QCoreApplication::exit(ok ? 0 : 1);
                              });
+                             // Nobody is there to confirm stopping the acquisition first.
+                             application.Dialogs().AnswerOnce(QString::fromLatin1(kolmaris::kStopQuestionText),
+                                                              kolmaris::MessageResult::Ok);
                              QTimer::singleShot(0, entry, &QAction::trigger);
                          });
         application.MainWindow().ScreenshotWhenLive(screenshot, 20000);

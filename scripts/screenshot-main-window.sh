@@ -4,7 +4,8 @@
 #
 #   scripts/screenshot-main-window.sh [--build DIR] [--scenario FILE] [--open ENTRY] [OUTPUT.png]
 #
-# --open pictures the window of a menu entry (its object name, e.g. AddBondMnu) instead.
+# --open pictures the window of a menu entry (its object name, e.g. AddBondMnu) instead; the
+# question to stop the data acquisition first is answered OK.
 # DIR is the build directory (default: build/, built here when the programs are missing);
 # OUTPUT.png defaults to kolmaris-main-window.png in the current directory. The environment
 # variables KOLMARIS and KOLMARIS_TERMINAL_SIM name other copies of the two programs.

@@ -19,7 +19,7 @@ bool StopAcquisition(Session& session, QWidget* window, QWidget* waitPanel, cons
 {
     StepLink& link = session.link;
     if (session.model.AcquisitionRunning) {
-        if (session.dialogs.Message(window, "Warning", "Data acquisition must be stopped! Continue?",
+        if (session.dialogs.Message(window, "Warning", kStopQuestionText,
                                     MessageButtons::OkCancel, MessageIcon::Exclamation) != MessageResult::Ok)
             return false;
         if (SetAcquisition(link, kAcquisitionStop) != 0) {

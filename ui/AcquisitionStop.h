@@ -10,6 +10,9 @@ namespace kolmaris {
 
 struct Session;
 
+// The question asked while acquisition runs (OK/Cancel); OK stops it.
+inline constexpr char kStopQuestionText[] = "Data acquisition must be stopped! Continue?";
+
 // The cannot-stop texts of the menu handlers.
 inline constexpr char kCannotStopText[] = "Data acquisition cannot be stopped!";
 inline constexpr char kCannotStopTextAddBond[] = "Datat acqusition cannot be stopped!";

@@ -75,6 +75,11 @@ MessageResult EscapeResult(MessageButtons buttons)
 MessageResult QtDialogs::Message(QWidget* parent, const QString& caption, const QString& text, MessageButtons buttons,
                                  MessageIcon icon)
 {
+    if (answer_ && answer_->first == text) {
+        const MessageResult result = answer_->second;
+        answer_.reset();
+        return result;
+    }
     QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::NoButton, parent);
     std::vector<std::pair<QAbstractButton*, MessageResult>> results;
     if (buttons == MessageButtons::CancelTryContinue) {

@@ -4,14 +4,24 @@
 
 #include "Dialogs.h"
 
+#include <optional>
+#include <utility>
+
 namespace kolmaris {
 
 class QtDialogs final : public Dialogs {
 public:
+    // The next message box with `text` is not shown but answered `result` (for pictures taken
+    // with nobody at the screen).
+    void AnswerOnce(const QString& text, MessageResult result) { answer_ = {text, result}; }
+
     MessageResult Message(QWidget* parent, const QString& caption, const QString& text, MessageButtons buttons,
                           MessageIcon icon) override;
     std::optional<QString> SaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix) override;
     std::optional<QString> DirectoryName(QWidget* parent, const QString& caption) override;
+
+private:
+    std::optional<std::pair<QString, MessageResult>> answer_;
 };
 
 }  // namespace kolmaris

@@ -194,14 +194,21 @@ void TestConfigurationWindows::assignInBothWindows()
     other.MeshAdrCBChange();
     QVERIFY(other.findChild<QRadioButton*>("FanRB")->isChecked());
 
-    // A function that cannot be read checks none and holds "Assign" back; none checked assigns 0.
-    Rig<TActivateSensorWND> a(Stopped({0x3D}));
-    QVERIFY(!a.Find<QPushButton>("SetBT")->isEnabled());
-    for (const char* name : {"NoUseRB", "RetransRB", "FanRB", "RnDetRB"})
-        QVERIFY(!a.Find<QRadioButton>(name)->isChecked());
-    a.w->SetBTClick();
-    QCOMPARE(a.LastText(), QStringLiteral("The assignment of the element 1 was updated succefully."));
-    QCOMPARE(a.sim.session.model.ElementTable[1].status.kind & 0x07, 0);
+    // A function that cannot be read, or is none of the four, checks none and holds "Assign"
+    // back; none checked assigns 0.
+    Scenario codeFive = Stopped();
+    codeFive.elements[0].function = 5;
+    for (const Scenario& s : {Stopped({0x3D}), codeFive}) {
+        Rig<TActivateSensorWND> a(s);
+        a.Find<QRadioButton>("RnDetRB")->setChecked(true);  // as another element showed
+        a.w->MeshAdrCBChange();
+        QVERIFY(!a.Find<QPushButton>("SetBT")->isEnabled());
+        for (const char* name : {"NoUseRB", "RetransRB", "FanRB", "RnDetRB"})
+            QVERIFY(!a.Find<QRadioButton>(name)->isChecked());
+        a.w->SetBTClick();
+        QCOMPARE(a.LastText(), QStringLiteral("The assignment of the element 1 was updated succefully."));
+        QCOMPARE(a.sim.session.model.ElementTable[1].status.kind & 0x07, 0);
+    }
 
     // A refused assignment leaves the table as it was.
     Config refused(Stopped({0xBD}));

@@ -184,6 +184,8 @@ void ProbeActuatorWindowsTest::ParametersSavedReadBack()
     const QStringList values{"95", "0", "50", "4660", "65535", "255", "255"};
     ParamsRig rig;
     rig.Fill(values);
+    QTest::keyClick(rig.Edit("CalibrED"), Qt::Key_Return);  // Enter in an edit reads nothing over it
+    QVERIFY(!rig.window.ParamsTimer()->isActive());
     rig.window.SaveBTClick();
     rig.Run();
     QCOMPARE(rig.LastMessage(), QString("Probes parameters succesfully written."));
@@ -194,19 +196,20 @@ void ProbeActuatorWindowsTest::ParametersSavedReadBack()
 }
 
 // Opened from the panel: the preset shows at once (the terminal's actuator is in Auto with its
-// relay on); saving Auto sends mode 2 and shows the terminal's answer.
+// relay on); saving Auto sends mode 2 and shows the terminal's answer; the next showing without
+// a preset shows nothing.
 void ProbeActuatorWindowsTest::ActuatorPresetThenSaveAuto()
 {
     Rig rig;
     TSetParamFanWND window(rig.sim.session);
     window.SetPreset(4, 0x08);  // Off, relay failure
-    rig.Open(&window);
+    window.show();
     QCOMPARE(rig.Find<QComboBox>(&window, "MeshAdrCB")->currentText(), QString("4"));
     QVERIFY(rig.Find<QRadioButton>(&window, "FanOffRB")->isChecked());
     auto* state = rig.Find<QLabel>(&window, "CurrStateLB");
     QCOMPARE(state->text(), QString("Off"));
     QVERIFY(state->autoFillBackground());  // red
-    QVERIFY(rig.sim.line.Memory().Written().empty());
+    QVERIFY(rig.Sent({0x80, 4}).empty());  // nothing asked of the actuator
 
     rig.Find<QRadioButton>(&window, "FanAutoRB")->setChecked(true);
     window.SaveBTClick();
@@ -216,6 +219,11 @@ void ProbeActuatorWindowsTest::ActuatorPresetThenSaveAuto()
     QVERIFY(!state->autoFillBackground());
     QCOMPARE(rig.sim.session.model.ElementTable[4].status.statusFlags & 0x1B, 0x12);
     QCOMPARE(rig.LastMessage(), QString("Actuator parameters succesfully written."));
+
+    // Opened again without a preset: nothing is shown of the actuator until it is read.
+    window.hide();
+    rig.Open(&window);
+    QVERIFY(!rig.Find<QRadioButton>(&window, "FanAutoRB")->isChecked() && state->text().isEmpty());
 }
 
 void ProbeActuatorWindowsTest::InitialisationControlValue_data()
