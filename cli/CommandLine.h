@@ -5,16 +5,23 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
+
+#include "TerminalTime.h"
 
 namespace kolmaris::cli {
 
-enum class Command { Ports, Status, Download, Records, Spectra, Clock };
+enum class Command { Ports, Status, Download, Records, Spectra, Clock, Archive, History };
+enum class ArchiveAction { Stats, Import };
+enum class HistoryFormat { Text, Csv, Json };
 
 inline constexpr uint32_t kDefaultTimeoutMs = 200;
 inline constexpr int kDefaultAttempts = 3;
 inline constexpr int kDefaultContinues = 3;
 inline constexpr int kMaxContinues = 100;
 inline constexpr int kMaxClockOffset = 31622400;  // seconds in a leap year
+inline constexpr int kDefaultReferenceLevel = 300;  // Bq/m3
+inline constexpr int kMaxReferenceLevel = 1000000;
 
 struct CliOptions {
     Command command = Command::Status;
@@ -38,6 +45,19 @@ struct CliOptions {
     // clock
     bool set = false;  // --set: set the terminal's clock from the PC's
     int ifOff = -1;    // --if-off SECONDS: only when it is off by more; -1: always
+
+    // The station archive (download --archive, archive, history).
+    bool useArchive = false;         // download: --archive given
+    std::string archive;             // --archive PATH|URL; empty: the default file
+    std::string station = "default";  // --station NAME
+    ArchiveAction archiveAction = ArchiveAction::Stats;
+    std::vector<std::string> paths;  // archive import: the directories and files
+
+    // history, on the terminal's clock; --to DATE includes that whole day
+    TerminalTime since = 0;
+    TerminalTime until = kLastTerminalTime;
+    HistoryFormat format = HistoryFormat::Text;
+    int reference = kDefaultReferenceLevel;  // --reference BQ
 };
 
 struct ParsedCommandLine {
