@@ -84,7 +84,8 @@ bool Time(const std::string& text, TerminalTime& time)
         return false;
     const TimeFields fields{static_cast<int>(year), static_cast<int>(month), static_cast<int>(day),
                             static_cast<int>(hour), static_cast<int>(minute), 0};
-    return FieldsToTime(fields, time) == kFieldsOk;
+    // FieldsToTime rolls 29 February over into March: such a day is no date here.
+    return FieldsToTime(fields, time) == kFieldsOk && TimeToFields(time).day == fields.day;
 }
 
 class LineReader {
