@@ -18,6 +18,11 @@ struct Refused {
     const char* error;
 };
 
+void PrintTo(const Refused& r, std::ostream* os)
+{
+    *os << r.error;
+}
+
 class ArchiveCommandLineRefuses : public ::testing::TestWithParam<Refused> {};
 
 TEST_P(ArchiveCommandLineRefuses, WithItsReason)

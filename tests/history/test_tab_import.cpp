@@ -35,6 +35,11 @@ struct BadFile {
     std::string error;  // after "<path>"
 };
 
+void PrintTo(const BadFile& b, std::ostream* os)
+{
+    *os << b.name << ": " << b.error.substr(0, 40);
+}
+
 class TabImportRefuses : public ::testing::TestWithParam<BadFile> {};
 
 TEST_P(TabImportRefuses, NamingFileAndLine)
