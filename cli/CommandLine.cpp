@@ -82,7 +82,8 @@ bool Accepts(Command command, std::string_view option)
     static const std::set<std::string_view> probe{"--probe", "--from", "--to", "--out"};
     if (option == "--help" || option == "-h")
         return true;
-    if (command == Command::Archive || command == Command::History || command == Command::Download) {
+    if (command == Command::Archive || command == Command::History || command == Command::Download ||
+        command == Command::Records) {
         if (option == "--archive" || option == "--station")
             return true;
     }
@@ -235,9 +236,9 @@ private:
             return Number(options_.ifOff, 0, kMaxClockOffset, "seconds");
         if (arg == "--archive") {
             options_.useArchive = true;
-            // Download takes it alone for the default file.
+            // Download and records take it alone for the default file.
             const auto v = Value();
-            if (!v && options_.command != Command::Download)
+            if (!v && options_.command != Command::Download && options_.command != Command::Records)
                 return Fail("--archive needs a file or a postgresql:// URL");
             options_.archive = v ? std::string(*v) : std::string();
             return true;
@@ -285,7 +286,8 @@ private:
             return Fail("--if-off goes with --set");
         if (options_.command == Command::Download && options_.out.empty())
             return Fail("download needs --out DIR");
-        if (options_.command == Command::Download && seen_.contains("--station") && !options_.useArchive)
+        if (seen_.contains("--station") && !options_.useArchive &&
+            (options_.command == Command::Download || options_.command == Command::Records))
             return Fail("--station goes with --archive");
         if (options_.command == Command::Archive && options_.archiveAction == ArchiveAction::Import &&
             options_.paths.empty())

@@ -210,6 +210,11 @@ std::string ProbeHelp(Command command)
     text += "  --from A        first " + item + " number" + range + "\n";
     text += "  --to B          last " + item + " number" + range + ", at least A\n";
     text += "  --out FILE      the file to write\n";
+    if (records)
+        text += "  --archive [PATH|URL]\n"
+                "                  also store the records read in the station archive (see\n"
+                "                  kolmaris-cli archive --help); alone: the default file\n"
+                "  --station NAME  the station the records belong to; default \"default\"\n";
     text += std::string(kLinkOptions) + kAttemptsOption + kStatsAndHelp + "\n" + kSettingsNote + "\n" + kExitStatus;
     return text;
 }

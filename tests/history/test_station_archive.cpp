@@ -142,6 +142,24 @@ TEST_F(ArchiveTest, AnImportThatFailsPartWayStoresNothing)
     EXPECT_EQ(Held(station).Size(), 0u);
 }
 
+TEST_F(ArchiveTest, AProbeReadingAddsNothingTheDownloadBroughtAlready)
+{
+    CliSimulation sim(TwoDays());
+    ASSERT_EQ(Download(sim, dir.path / "d"), cli::Exit::Ok) << sim.Err();
+    cli::CliOptions o;
+    o.command = cli::Command::Records;
+    o.probe = 3;
+    o.from = 1;
+    o.to = 6;
+    o.out = (dir.path / "r.tab").string();
+    o.useArchive = true;
+    o.archive = location;
+    o.station = station;
+    sim.out.str("");
+    ASSERT_EQ(cli::RunRecords(sim.link, o, sim.io), cli::Exit::Ok) << sim.Err();
+    EXPECT_NE(sim.Out().find("  Radon records:      0 new, 6 already there\n"), std::string::npos) << sim.Out();
+}
+
 TEST_F(ArchiveTest, HistoryStatisticsEqualThoseOfTheTabFileRows)
 {
     CliSimulation sim(TwoDays());
