@@ -3,6 +3,7 @@
 #include "DecimalInput.h"
 #include "SaveAll.h"
 #include "Session.h"
+#include "StationArchive.h"
 #include "TDiasWND.h"
 #include "TLocsWND.h"
 #include "TRadonSpectWND.h"
@@ -12,6 +13,7 @@
 #include "TerminalTime.h"
 #include "ui_TDatasWND.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QSignalBlocker>
@@ -72,6 +74,7 @@ TDatasWND::TDatasWND(Session& session, QWidget* parent)
     connect(ui_->LoadEepromBT, &QPushButton::clicked, this, &TDatasWND::LoadEepromBTClick);
     connect(ui_->Button4, &QPushButton::clicked, this, &TDatasWND::Button4Click);
     connect(ui_->SaveAllBT, &QPushButton::clicked, this, &TDatasWND::SaveAllBTClick);
+    connect(ui_->StoreArchiveBT, &QPushButton::clicked, this, &TDatasWND::StoreArchiveBTClick);
     connect(ui_->Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui_->MeshRecCB, &QComboBox::currentIndexChanged, this, &TDatasWND::MeshRecCBChange);
     connect(ui_->MeshSpectCB, &QComboBox::currentIndexChanged, this, &TDatasWND::MeshSpectCBChange);
@@ -289,6 +292,40 @@ void TDatasWND::SaveAllBTClick()
     }
     ui_->SallLB->setText(QStringLiteral("..."));
     ui_->SaveAllBT->setEnabled(true);
+}
+
+void TDatasWND::StoreArchiveBTClick()
+{
+    const history::ArchiveBatch batch = history::BatchFromStore(*store_);
+    if (batch.Size() == 0) {
+        Message(QStringLiteral("Message"), QStringLiteral("There is nothing to store: read the terminal's data first."),
+                MessageButtons::Ok, MessageIcon::Information);
+        return;
+    }
+    ui_->StoreArchiveBT->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    history::StationArchive archive;
+    history::StoreResult result;
+    std::string error;
+    const bool stored =
+        archive.Open(session_.archiveLocation, error) && archive.Store(session_.station, batch, result, error);
+    QApplication::restoreOverrideCursor();
+    ui_->StoreArchiveBT->setEnabled(true);
+    if (!stored) {
+        Message(QStringLiteral("Error!"), QString::fromStdString(error), MessageButtons::Ok, MessageIcon::Error);
+        return;
+    }
+    const int present = result.radon.present + result.spectra.present + result.meteo.present + result.dia.present;
+    QString text = QStringLiteral("Stored in %1, station \"%2\":\n%3 new records, %4 already there.")
+                       .arg(QString::fromStdString(archive.Where()), QString::fromStdString(session_.station))
+                       .arg(result.Added())
+                       .arg(present);
+    if (result.Conflicts() > 0)
+        text += QStringLiteral("\n%1 records differ from those the archive holds for the same time; the archive "
+                               "keeps its own.")
+                    .arg(result.Conflicts());
+    Message(QStringLiteral("Message"), text, MessageButtons::Ok,
+            result.Conflicts() > 0 ? MessageIcon::Exclamation : MessageIcon::Information);
 }
 
 }  // namespace kolmaris

@@ -1,7 +1,8 @@
 #pragma once
 // "Data in terminal": downloads the terminal's data memory into the one data store (which this
 // window owns for the whole run of the program), shows what it holds, opens the viewers and
-// saves the data as ".tab" files, one kind at a time or all at once.
+// saves the data as ".tab" files, one kind at a time or all at once, or stores it in the station
+// archive.
 
 #include "DataStore.h"
 #include "TerminalDownload.h"
@@ -61,6 +62,7 @@ public slots:
     void SaveLocsBTClick();
     void SaveDiasBTClick();
     void SaveAllBTClick();
+    void StoreArchiveBTClick();
     // Redraws the counts and lists.
     void Refresh();
 

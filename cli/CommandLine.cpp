@@ -13,7 +13,7 @@ namespace kolmaris::cli {
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, Command>, 7> kCommands{{
+constexpr std::array<std::pair<std::string_view, Command>, 9> kCommands{{
     {"ports", Command::Ports},
     {"status", Command::Status},
     {"download", Command::Download},
@@ -21,6 +21,8 @@ constexpr std::array<std::pair<std::string_view, Command>, 7> kCommands{{
     {"spectra", Command::Spectra},
     {"clock", Command::Clock},
     {"mesh", Command::Mesh},
+    {"archive", Command::Archive},
+    {"history", Command::History},
 }};
 
 constexpr int kFirstMeshAddress = 1;
@@ -37,7 +39,36 @@ std::optional<int> ParseInt(std::string_view text)
 
 bool TakesLink(Command c)
 {
-    return c != Command::Ports;
+    return c != Command::Ports && c != Command::Archive && c != Command::History;
+}
+
+// "YYYY-MM-DD" or "YYYY-MM-DD hh:mm" (also with a "T" between), on the terminal's clock; a day
+// alone is its first second, or its last when `endOfDay`.
+std::optional<TerminalTime> ParseDate(std::string_view text, bool endOfDay)
+{
+    const auto part = [&](std::size_t at, std::size_t n) { return ParseInt(text.substr(at, n)); };
+    if ((text.size() != 10 && text.size() != 16) || text[4] != '-' || text[7] != '-')
+        return std::nullopt;
+    const auto year = part(0, 4), month = part(5, 2), day = part(8, 2);
+    if (!year || !month || !day || *year < 2000 || *year > 2099 || *day < 1 || *day > 31)
+        return std::nullopt;
+    TimeFields fields{*year - 2000, *month, *day, endOfDay ? 23 : 0, endOfDay ? 59 : 0, endOfDay ? 59 : 0};
+    if (text.size() == 16) {
+        const auto hour = part(11, 2), minute = part(14, 2);
+        if ((text[10] != ' ' && text[10] != 'T') || text[13] != ':' || !hour || !minute)
+            return std::nullopt;
+        fields.hour = *hour;
+        fields.minute = *minute;
+        fields.second = 0;
+    }
+    TerminalTime time = 0;
+    if (FieldsToTime(fields, time) != kFieldsOk)
+        return std::nullopt;
+    // The day is checked against its month here: 31 February is no date.
+    const TimeFields back = TimeToFields(time);
+    if (back.day != fields.day || back.month != fields.month)
+        return std::nullopt;
+    return time;
 }
 
 bool TakesProbe(Command c)
@@ -52,6 +83,14 @@ bool Accepts(Command command, std::string_view option)
     static const std::set<std::string_view> probe{"--probe", "--from", "--to", "--out"};
     if (option == "--help" || option == "-h")
         return true;
+    if (command == Command::Archive || command == Command::History || command == Command::Download ||
+        command == Command::Records) {
+        if (option == "--archive" || option == "--station")
+            return true;
+    }
+    if (command == Command::History)
+        return option == "--probe" || option == "--from" || option == "--to" || option == "--format" ||
+               option == "--reference";
     if (TakesLink(command) && link.contains(option))
         return true;
     // The download's retries are its own: five tries of a piece.
@@ -70,10 +109,28 @@ class Parser {
 public:
     Parser(Command command, std::span<const char* const> args) : args_(args) { options_.command = command; }
 
+    // archive: its action comes first.
+    bool Action()
+    {
+        const std::string_view action = !args_.empty() && args_[0] != nullptr ? args_[0] : "";
+        if (action == "--help" || action == "-h")
+            return true;
+        if (action != "stats" && action != "import")
+            return Fail(action.empty() ? "archive needs stats or import"
+                                       : "archive knows stats and import, not \"" + std::string(action) + "\"");
+        options_.archiveAction = action == "stats" ? ArchiveAction::Stats : ArchiveAction::Import;
+        args_ = args_.subspan(1);
+        return true;
+    }
+
     ParsedCommandLine Run()
     {
         ParsedCommandLine parsed;
         parsed.command = options_.command;
+        if (options_.command == Command::Archive && !Action()) {
+            parsed.error = error_;
+            return parsed;
+        }
         for (i_ = 0; i_ < args_.size(); ++i_) {
             if (!Option()) {
                 parsed.error = error_;
@@ -143,6 +200,11 @@ private:
             arg = arg.substr(0, eq);
         }
         name_ = std::string(arg);
+        if (!arg.starts_with("-") && options_.command == Command::Archive &&
+            options_.archiveAction == ArchiveAction::Import) {
+            options_.paths.push_back(name_);
+            return true;
+        }
         if (!arg.starts_with("-"))
             return Fail("unexpected argument \"" + name_ + "\"");
         if (!Accepts(options_.command, arg))
@@ -175,17 +237,37 @@ private:
             return Flag(options_.set);
         if (arg == "--if-off")
             return Number(options_.ifOff, 0, kMaxClockOffset, "seconds");
+        if (arg == "--archive") {
+            options_.useArchive = true;
+            // Download and records take it alone for the default file.
+            const auto v = Value();
+            if (!v && options_.command != Command::Download && options_.command != Command::Records)
+                return Fail("--archive needs a file or a postgresql:// URL");
+            options_.archive = v ? std::string(*v) : std::string();
+            return true;
+        }
+        if (arg == "--station")
+            return Text(options_.station, "a station name");
+        if (arg == "--reference")
+            return Number(options_.reference, 1, kMaxReferenceLevel, "a level in Bq/m3");
         if (arg == "--format") {
             const auto v = Value();
-            static constexpr std::array<std::pair<std::string_view, MeshFormat>, 3> formats{
-                {{"text", MeshFormat::Text}, {"csv", MeshFormat::Csv}, {"json", MeshFormat::Json}}};
-            for (const auto& [text, format] : formats) {
-                if (v == text) {
-                    options_.format = format;
-                    return true;
-                }
+            if (v == "text" || v == "csv" || v == "json") {
+                options_.format = *v == "text" ? OutputFormat::Text
+                                  : *v == "csv" ? OutputFormat::Csv
+                                                : OutputFormat::Json;
+                return true;
             }
-            return Fail("--format needs text, csv or json" + (v ? ", not \"" + std::string(*v) + "\"" : std::string()));
+            return Fail("--format needs text, csv or json");
+        }
+        if (options_.command == Command::History && (arg == "--from" || arg == "--to")) {
+            const auto v = Value();
+            const auto time = v ? ParseDate(*v, arg == "--to") : std::nullopt;
+            if (!time)
+                return Fail(name_ + " needs a date YYYY-MM-DD or YYYY-MM-DD hh:mm" +
+                            (v ? ", not \"" + std::string(*v) + "\"" : std::string()));
+            (arg == "--from" ? options_.since : options_.until) = *time;
+            return true;
         }
         if (arg == "--probe")
             return Number(options_.probe, kFirstMeshAddress, kLastMeshAddress, "a MESH address");
@@ -207,6 +289,22 @@ private:
             return Fail("--if-off goes with --set");
         if (options_.command == Command::Download && options_.out.empty())
             return Fail("download needs --out DIR");
+        if (seen_.contains("--station") && !options_.useArchive &&
+            (options_.command == Command::Download || options_.command == Command::Records))
+            return Fail("--station goes with --archive");
+        if (options_.command == Command::Archive && options_.archiveAction == ArchiveAction::Import &&
+            options_.paths.empty())
+            return Fail("archive import needs a directory or file");
+        if (options_.command == Command::Archive && options_.archiveAction == ArchiveAction::Stats &&
+            seen_.contains("--station"))
+            return Fail("archive stats shows every station; --station belongs to import");
+        if (options_.command == Command::History) {
+            if (!seen_.contains("--probe"))
+                return Fail("history needs --probe");
+            if (options_.since > options_.until)
+                return Fail("--from is after --to");
+            return true;
+        }
         if (!TakesProbe(options_.command))
             return true;
         for (const char* required : {"--probe", "--from", "--to", "--out"}) {

@@ -5,19 +5,24 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
+
+#include "TerminalTime.h"
 
 namespace kolmaris::cli {
 
-enum class Command { Ports, Status, Download, Records, Spectra, Clock, Mesh };
-
-// How mesh prints the MESH.
-enum class MeshFormat { Text, Csv, Json };
+enum class Command { Ports, Status, Download, Records, Spectra, Clock, Mesh, Archive, History };
+enum class ArchiveAction { Stats, Import };
+// How mesh and history print: --format.
+enum class OutputFormat { Text, Csv, Json };
 
 inline constexpr uint32_t kDefaultTimeoutMs = 200;
 inline constexpr int kDefaultAttempts = 3;
 inline constexpr int kDefaultContinues = 3;
 inline constexpr int kMaxContinues = 100;
 inline constexpr int kMaxClockOffset = 31622400;  // seconds in a leap year
+inline constexpr int kDefaultReferenceLevel = 300;  // Bq/m3
+inline constexpr int kMaxReferenceLevel = 1000000;
 
 struct CliOptions {
     Command command = Command::Status;
@@ -41,7 +46,19 @@ struct CliOptions {
     // clock
     bool set = false;  // --set: set the terminal's clock from the PC's
     int ifOff = -1;    // --if-off SECONDS: only when it is off by more; -1: always
-    MeshFormat format = MeshFormat::Text;  // mesh: --format
+
+    // The station archive (download --archive, archive, history).
+    bool useArchive = false;         // download: --archive given
+    std::string archive;             // --archive PATH|URL; empty: the default file
+    std::string station = "default";  // --station NAME
+    ArchiveAction archiveAction = ArchiveAction::Stats;
+    std::vector<std::string> paths;  // archive import: the directories and files
+
+    // history, on the terminal's clock; --to DATE includes that whole day
+    TerminalTime since = 0;
+    TerminalTime until = kLastTerminalTime;
+    OutputFormat format = OutputFormat::Text;  // mesh and history: --format
+    int reference = kDefaultReferenceLevel;  // --reference BQ
 };
 
 struct ParsedCommandLine {

@@ -33,7 +33,16 @@ Exit RunPorts(SerialPort& port, const std::filesystem::path& portDirectory, std:
 // `where` names the port the link is connected on.
 Exit RunStatus(StepLink& link, const std::string& where, int attempts, CommandIo& io);
 
-Exit RunDownload(StepLink& link, const std::filesystem::path& directory, int continues, CommandIo& io);
+// Where a download also stores what it read: the archive (empty: the default file) and station.
+struct ArchiveTarget {
+    bool use = false;
+    std::string location;
+    std::string station = "default";
+};
+
+// With `archive.use` the records read are also stored in the archive, which is opened first.
+Exit RunDownload(StepLink& link, const std::filesystem::path& directory, int continues, CommandIo& io,
+                 const ArchiveTarget& archive = {});
 
 // records and spectra: the probe, range, file and attempts of `options`.
 Exit RunRecords(StepLink& link, const CliOptions& options, CommandIo& io);
@@ -42,6 +51,12 @@ Exit RunSpectra(StepLink& link, const CliOptions& options, CommandIo& io);
 // clock: the terminal's clock beside the PC's; with options.set it is set from the PC.
 Exit RunClock(StepLink& link, const CliOptions& options, CommandIo& io);
 // mesh: the MESH configuration as the overview window reads it, in `format`.
-Exit RunMesh(StepLink& link, int attempts, MeshFormat format, CommandIo& io);
+Exit RunMesh(StepLink& link, int attempts, OutputFormat format, CommandIo& io);
+
+// archive stats and archive import; no terminal needed.
+Exit RunArchive(const CliOptions& options, CommandIo& io);
+
+// history: the radon records of a probe from the archive and their statistics.
+Exit RunHistory(const CliOptions& options, CommandIo& io);
 
 }  // namespace kolmaris::cli

@@ -2,6 +2,7 @@
 
 #include "DataStore.h"
 #include "SaveAll.h"
+#include "StoreReport.h"
 #include "TerminalDownload.h"
 #include "TerminalTime.h"
 #include "TickPacer.h"
@@ -153,7 +154,7 @@ Exit Save(const TDataStore& store, const fs::path& directory, CommandIo& io)
 
 }  // namespace
 
-Exit RunDownload(StepLink& link, const fs::path& directory, int continues, CommandIo& io)
+Exit RunDownload(StepLink& link, const fs::path& directory, int continues, CommandIo& io, const ArchiveTarget& target)
 {
     std::error_code error;
     const fs::path absolute = fs::absolute(directory, error);
@@ -162,6 +163,11 @@ Exit RunDownload(StepLink& link, const fs::path& directory, int continues, Comma
         ReportError(io.err, "cannot make the directory " + directory.string());
         return Exit::Files;
     }
+
+    // Opened first: a download that cannot be stored is not begun.
+    history::StationArchive archive;
+    if (target.use && !OpenArchive(archive, target.location, io))
+        return Exit::Archive;
 
     TDataStore store;
     TerminalDownload machine;
@@ -176,7 +182,10 @@ Exit RunDownload(StepLink& link, const fs::path& directory, int continues, Comma
         io.out << "Nothing read; " << absolute.string() << " left as it was\n" << std::flush;
         return exit;
     }
-    return Worse(exit, Save(store, absolute, io));
+    exit = Worse(exit, Save(store, absolute, io));
+    if (target.use)
+        exit = Worse(exit, StoreAndReport(archive, target.station, history::BatchFromStore(store), io));
+    return exit;
 }
 
 }  // namespace kolmaris::cli

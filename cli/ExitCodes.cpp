@@ -15,6 +15,7 @@ int Rank(Exit e)
         case Exit::Interrupted:
             return 4;
         case Exit::Files:
+        case Exit::Archive:
             return 3;
         case Exit::NoTerminal:
             return 2;

@@ -10,6 +10,7 @@ enum class Exit : int {
     NoTerminal = 3,     // the port cannot be opened or no terminal answers on it
     Files = 4,          // an output file or directory cannot be written
     RecordingOff = 5,   // recording into the terminal's memory could not be switched on again
+    Archive = 6,        // the archive cannot be opened or written, or a file to import is not one
     Interrupted = 130,  // stopped by SIGINT or SIGTERM; the terminal was left as the run found it
 };
 

@@ -171,7 +171,7 @@ bool WaitForStop(StepLink& link, int attempts)
 
 }  // namespace
 
-Exit RunMesh(StepLink& link, int attempts, MeshFormat format, CommandIo& io)
+Exit RunMesh(StepLink& link, int attempts, OutputFormat format, CommandIo& io)
 {
     MeasuringSystem model;
     if (const ExchangeResult map = ReadBondedList(link, attempts, model); !map.Ok()) {
@@ -226,13 +226,13 @@ Exit RunMesh(StepLink& link, int attempts, MeshFormat format, CommandIo& io)
         rows.push_back(RowOf(reader, model, address));
     const std::optional<uint8_t> channel = Known(model.ElementTable[0].channel);
     switch (format) {
-        case MeshFormat::Text:
+        case OutputFormat::Text:
             PrintText(io.out, rows, reader.Hops(), channel);
             break;
-        case MeshFormat::Csv:
+        case OutputFormat::Csv:
             PrintCsv(io.out, rows, reader.Hops(), channel);
             break;
-        case MeshFormat::Json:
+        case OutputFormat::Json:
             PrintJson(io.out, rows, reader.Hops(), channel);
             break;
     }

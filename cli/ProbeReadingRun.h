@@ -6,6 +6,7 @@
 #include "DataStore.h"
 #include "Records.h"
 #include "ProbeAccess.h"
+#include "StoreReport.h"
 #include "RelayedRequests.h"
 #include "TabFile.h"
 #include "TickPacer.h"
@@ -41,6 +42,10 @@ Exit RunProbeReading(StepLink& link, const CliOptions& options, CommandIo& io, c
         ReportError(io.err, problem);
         return Exit::Failed;
     }
+    // Opened first: a reading that cannot be stored is not begun.
+    history::StationArchive archive;
+    if (options.useArchive && !OpenArchive(archive, options.archive, io))
+        return Exit::Archive;
     AcquisitionPause acquisition;
     std::string error;
     if (!acquisition.Stop(link, options.attempts, error)) {
@@ -101,6 +106,8 @@ Exit RunProbeReading(StepLink& link, const CliOptions& options, CommandIo& io, c
     if (count > 0)
         io.out << " (" << reader.First() << " to " << reader.First() + count - 1 << ")";
     io.out << " written to " << options.out << '\n' << std::flush;
+    if (options.useArchive)
+        exit = Worse(exit, StoreAndReport(archive, options.station, history::BatchFromStore(store), io));
     return exit;
 }
 

@@ -41,7 +41,8 @@ Exit RunOnTerminal(const CliOptions& options)
             break;
         case Command::Download:
             DeferStop(true);
-            exit = RunDownload(link, options.out, options.continues, io);
+            exit = RunDownload(link, options.out, options.continues, io,
+                               {options.useArchive, options.archive, options.station});
             break;
         case Command::Records:
             DeferStop(true);
@@ -59,6 +60,8 @@ Exit RunOnTerminal(const CliOptions& options)
             exit = RunMesh(link, options.attempts, options.format, io);
             break;
         case Command::Ports:
+        case Command::Archive:
+        case Command::History:
             break;
     }
     if (options.stats)
@@ -94,6 +97,11 @@ int main(int argc, char** argv)
     if (options.command == Command::Ports) {
         QtSerialPort port;
         return Code(RunPorts(port, PortDirectoryPath(), std::cout));
+    }
+    if (options.command == Command::Archive || options.command == Command::History) {
+        ProgressBar progress(std::cerr, false);
+        CommandIo io{std::cout, std::cerr, progress};
+        return Code(options.command == Command::Archive ? RunArchive(options, io) : RunHistory(options, io));
     }
     return Code(RunOnTerminal(options));
 }

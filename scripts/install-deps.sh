@@ -2,8 +2,8 @@
 # Installs the Debian packages the build, the tests and the benchmarks need (as root).
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config
-          qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev xvfb xauth
-          libgtest-dev libgmock-dev libbenchmark-dev)
+          qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6sql6-sqlite libqt6sql6-psql libgl-dev xvfb xauth
+          libgtest-dev libgmock-dev libbenchmark-dev postgresql)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -9,6 +9,7 @@
 #include "StepLink.h"
 
 #include <filesystem>
+#include <string>
 
 namespace kolmaris {
 
@@ -21,6 +22,8 @@ struct Session {
     LinkSettings settings;
     bool serviceMode = false;          // off at every start; switched by the About window
     std::filesystem::path configPath;  // the configuration file, set by the application
+    std::string archiveLocation;       // the station archive: a file or postgresql:// URL; empty: default file
+    std::string station = "default";   // the station whose records go into it
 };
 
 // Puts the settings that the link itself keeps into force (the reply time-out); run after

@@ -20,7 +20,7 @@ Scenario Quiet(bool element3OutOfRange)
 TEST(CliMesh, JsonListsTheBondedElementsAndTheCoordinator)
 {
     CliSimulation sim(Quiet(false));
-    EXPECT_EQ(RunMesh(sim.link, 3, MeshFormat::Json, sim.io), Exit::Ok);
+    EXPECT_EQ(RunMesh(sim.link, 3, OutputFormat::Json, sim.io), Exit::Ok);
     const std::string out = sim.Out();
     EXPECT_NE(out.find(R"("coordinator": {"channel": 52, "hops": 2, "power": 7,)"), std::string::npos) << out;
     EXPECT_NE(out.find(R"({"address": 4, "function": "actuator", "functionCode": 2, "power": 7,)"), std::string::npos);
@@ -33,7 +33,7 @@ TEST(CliMesh, JsonListsTheBondedElementsAndTheCoordinator)
 TEST(CliMesh, AnElementOutOfRangeIsMarkedAndTheStatusIsOne)
 {
     CliSimulation sim(Quiet(true));
-    EXPECT_EQ(RunMesh(sim.link, 3, MeshFormat::Csv, sim.io), Exit::Failed);
+    EXPECT_EQ(RunMesh(sim.link, 3, OutputFormat::Csv, sim.io), Exit::Failed);
     const auto lines = testing::Lines(sim.Out());
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[4], "3,radon probe,,,,,,,,no");

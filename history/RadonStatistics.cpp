@@ -1,0 +1,38 @@
+#include "RadonStatistics.h"
+
+#include <algorithm>
+
+namespace kolmaris::history {
+
+RadonStatistics ComputeStatistics(const std::vector<RadonRow>& rows, std::uint32_t referenceLevel)
+{
+    RadonStatistics s;
+    if (rows.empty())
+        return s;
+    std::vector<TerminalTime> gaps;
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        gaps.push_back(rows[i].time - rows[i - 1].time);
+    TerminalTime usual = 0;
+    if (!gaps.empty()) {
+        std::vector<TerminalTime> sorted = gaps;
+        std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2), sorted.end());
+        usual = sorted[sorted.size() / 2];
+    }
+    double sum = 0;
+    double secondsAbove = 0;
+    s.min = s.max = rows.front().radon;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::uint32_t radon = rows[i].radon;
+        sum += radon;
+        s.min = std::min(s.min, radon);
+        s.max = std::max(s.max, radon);
+        if (radon > referenceLevel)
+            secondsAbove += i == 0 ? usual : std::min(gaps[i - 1], usual);
+    }
+    s.count = static_cast<int>(rows.size());
+    s.mean = sum / s.count;
+    s.hoursAbove = secondsAbove / 3600.0;
+    return s;
+}
+
+}  // namespace kolmaris::history

@@ -1,0 +1,26 @@
+#pragma once
+// Statistics of a span of radon records. Qt-free.
+
+#include <cstdint>
+#include <vector>
+
+#include "ArchiveRows.h"
+
+namespace kolmaris::history {
+
+inline constexpr std::uint32_t kDefaultReferenceLevel = 300;  // Bq/m3
+
+struct RadonStatistics {
+    int count = 0;
+    double mean = 0;  // Bq/m3
+    std::uint32_t min = 0, max = 0;
+    // Each record stands for the time since the one before it, at most the span's usual record
+    // interval (the median one), so that a gap in the data does not count; the first stands for
+    // the usual interval. Records above the level add their time.
+    double hoursAbove = 0;
+};
+
+// `rows` oldest first.
+RadonStatistics ComputeStatistics(const std::vector<RadonRow>& rows, std::uint32_t referenceLevel);
+
+}  // namespace kolmaris::history

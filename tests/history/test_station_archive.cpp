@@ -1,0 +1,211 @@
+// The station archive fed by kolmaris-cli from the simulated terminal: overlapping downloads,
+// tab-file import against the direct store, imports that fail part-way, the history statistics.
+// KOLMARIS_TEST_ARCHIVE names the archive to test (a postgresql:// URL); default: SQLite files.
+#include "CliSimulation.h"
+#include "StationArchive.h"
+#include "TabImport.h"
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <unistd.h>
+#include <tuple>
+
+namespace kolmaris::history {
+namespace {
+
+using cli::testing::CliSimulation;
+using cli::testing::Lines;
+using cli::testing::TempDir;
+namespace fs = std::filesystem;
+
+Scenario TwoDays()
+{
+    Scenario s = DefaultScenario();
+    s.memory.days = 2.0;
+    return s;
+}
+
+struct ArchiveTest : ::testing::Test {
+    // Each test its own station, so that one server can hold them all.
+    ArchiveTest()
+    {
+        const char* url = std::getenv("KOLMARIS_TEST_ARCHIVE");
+        location = url ? url : (dir.path / "archive.sqlite").string();
+        station = ::testing::UnitTest::GetInstance()->current_test_info()->name() + std::to_string(getpid());
+        EXPECT_TRUE(archive.Open(location, error)) << error;
+    }
+
+    cli::Exit Download(CliSimulation& sim, const fs::path& out)
+    {
+        return cli::RunDownload(sim.link, out, 0, sim.io, {true, location, station});
+    }
+
+    cli::Exit Import(const fs::path& from, CliSimulation& sim, const std::string& as)
+    {
+        cli::CliOptions o;
+        o.command = cli::Command::Archive;
+        o.archiveAction = cli::ArchiveAction::Import;
+        o.archive = location;
+        o.station = as;
+        o.paths = {from.string()};
+        return cli::RunArchive(o, sim.io);
+    }
+
+    ArchiveBatch Held(const std::string& name)
+    {
+        ArchiveBatch rows;
+        EXPECT_TRUE(archive.Rows(name, rows, error)) << error;
+        return rows;
+    }
+
+    TempDir dir;
+    std::string location, station, error;
+    StationArchive archive;
+};
+
+// Keys of the radon records the terminal holds, to the minute.
+std::set<std::tuple<int, TerminalTime>> RadonKeys(const SimulatedTerminal& t)
+{
+    std::set<std::tuple<int, TerminalTime>> keys;
+    for (const MemoryRecordInfo& r : t.RecordsInMemory())
+        if (r.kind == MemoryRecordInfo::Kind::Radon)
+            keys.emplace(r.bytes[0] + 1, ToMinute(r.time));
+    return keys;
+}
+
+TEST_F(ArchiveTest, OverlappingDownloadsGiveTheUnionAndARepeatAddsNothing)
+{
+    // A full ring: the second download has lost the oldest records of the first.
+    Scenario wrapped = DefaultScenario();
+    wrapped.memory.wrapped = true;
+    CliSimulation sim(wrapped);
+    const auto first = RadonKeys(sim.terminal);
+    ASSERT_EQ(Download(sim, dir.path / "first"), cli::Exit::Ok) << sim.Err();
+    sim.line.AdvanceMs(12 * 3600 * 1000);
+    const auto second = RadonKeys(sim.terminal);
+    ASSERT_EQ(Download(sim, dir.path / "second"), cli::Exit::Ok) << sim.Err();
+    auto expected = first;
+    expected.insert(second.begin(), second.end());
+    ASSERT_GT(expected.size(), std::max(first.size(), second.size()));
+
+    std::set<std::tuple<int, TerminalTime>> held;
+    for (const RadonRow& r : Held(station).radon)
+        EXPECT_TRUE(held.emplace(r.probe, r.time).second);
+    EXPECT_EQ(held, expected);
+
+    sim.out.str("");
+    ASSERT_EQ(Download(sim, dir.path / "third"), cli::Exit::Ok);
+    EXPECT_NE(sim.Out().find("\": 0 new records\n"), std::string::npos) << sim.Out();
+    EXPECT_EQ(sim.Err(), "");
+}
+
+TEST_F(ArchiveTest, TabFilesImportedGiveTheRowsOfTheDownloadStoredDirectly)
+{
+    CliSimulation sim(TwoDays());
+    ASSERT_EQ(Download(sim, dir.path / "d"), cli::Exit::Ok) << sim.Err();
+    ASSERT_EQ(Import(dir.path / "d", sim, station + "-files"), cli::Exit::Ok) << sim.Err();
+    const ArchiveBatch direct = Held(station), files = Held(station + "-files");
+    EXPECT_FALSE(direct.radon.empty() || direct.spectra.empty() || direct.meteo.empty() || direct.dia.empty());
+    EXPECT_EQ(direct.radon, files.radon);
+    EXPECT_EQ(direct.spectra, files.spectra);
+    EXPECT_EQ(direct.meteo, files.meteo);
+    EXPECT_EQ(direct.dia, files.dia);
+}
+
+TEST_F(ArchiveTest, AnImportThatFailsPartWayStoresNothing)
+{
+    CliSimulation sim(TwoDays());
+    ASSERT_EQ(cli::RunDownload(sim.link, dir.path / "d", 0, sim.io), cli::Exit::Ok);
+    // A bad line in the last file read: the files before it are not stored either.
+    std::ofstream(dir.path / "d" / "SPC_3.tab", std::ios::app) << "01.01.2025 00:00\t1\r\n";
+    EXPECT_EQ(Import(dir.path / "d", sim, station), cli::Exit::Archive);
+    EXPECT_NE(sim.Err().find("SPC_3.tab, line "), std::string::npos) << sim.Err();
+    EXPECT_EQ(Held(station).Size(), 0u);
+
+    // A database failure after the first kinds are written takes them back.
+    ArchiveBatch batch;
+    ASSERT_TRUE(ImportTabPaths({dir.path / "d" / "RDN_1.tab", dir.path / "d" / "DIA.tab"}, batch, error)) << error;
+    {
+        QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::connectionNames().front());
+        ASSERT_TRUE(QSqlQuery(db).exec("ALTER TABLE diagnostic_events RENAME TO hidden_events"));
+    }
+    StoreResult result;
+    EXPECT_FALSE(archive.Store(station, batch, result, error));
+    EXPECT_TRUE(error.starts_with("nothing stored in ")) << error;
+    QSqlQuery(QSqlDatabase::database(QSqlDatabase::connectionNames().front()))
+        .exec("ALTER TABLE hidden_events RENAME TO diagnostic_events");
+    EXPECT_EQ(Held(station).Size(), 0u);
+}
+
+TEST_F(ArchiveTest, AProbeReadingAddsNothingTheDownloadBroughtAlready)
+{
+    CliSimulation sim(TwoDays());
+    ASSERT_EQ(Download(sim, dir.path / "d"), cli::Exit::Ok) << sim.Err();
+    cli::CliOptions o;
+    o.command = cli::Command::Records;
+    o.probe = 3;
+    o.from = 1;
+    o.to = 6;
+    o.out = (dir.path / "r.tab").string();
+    o.useArchive = true;
+    o.archive = location;
+    o.station = station;
+    sim.out.str("");
+    ASSERT_EQ(cli::RunRecords(sim.link, o, sim.io), cli::Exit::Ok) << sim.Err();
+    EXPECT_NE(sim.Out().find("  Radon records:      0 new, 6 already there\n"), std::string::npos) << sim.Out();
+}
+
+TEST_F(ArchiveTest, HistoryStatisticsEqualThoseOfTheTabFileRows)
+{
+    CliSimulation sim(TwoDays());
+    ASSERT_EQ(Download(sim, dir.path / "d"), cli::Exit::Ok);
+    // Hourly records: every record above the level stands for one hour.
+    std::vector<double> radon;
+    for (const std::string& line : Lines(cli::testing::ReadFile(dir.path / "d" / "RDN_2.tab"))) {
+        if (std::isdigit(static_cast<unsigned char>(line[0])))
+            radon.push_back(std::stod(line.substr(line.find('\t', line.find('\t') + 1) + 1)));
+    }
+    ASSERT_GT(radon.size(), 10u);
+    std::vector<double> sorted = radon;
+    std::sort(sorted.begin(), sorted.end());
+    const int level = static_cast<int>(sorted[sorted.size() / 2]);
+    double sum = 0;
+    int above = 0;
+    for (const double r : radon) {
+        sum += r;
+        above += r > level;
+    }
+    char mean[32];
+    std::snprintf(mean, sizeof mean, "%.1f", sum / static_cast<double>(radon.size()));
+
+    cli::CliOptions o;
+    o.command = cli::Command::History;
+    o.archive = location;
+    o.station = station;
+    o.probe = 2;
+    o.reference = level;
+    sim.out.str("");
+    ASSERT_EQ(cli::RunHistory(o, sim.io), cli::Exit::Ok) << sim.Err();
+    const std::string out = sim.Out();
+    for (const std::string& line :
+         {"Records: " + std::to_string(radon.size()), "Mean: " + std::string(mean) + " Bq/m3",
+          "Minimum: " + std::to_string(static_cast<int>(sorted.front())) + " Bq/m3",
+          "Maximum: " + std::to_string(static_cast<int>(sorted.back())) + " Bq/m3",
+          "Hours above " + std::to_string(level) + " Bq/m3: " + std::to_string(above) + ".00"})
+        EXPECT_NE(out.find(line + "\n"), std::string::npos) << line << " in\n" << out.substr(out.size() - 200);
+}
+
+}  // namespace
+}  // namespace kolmaris::history
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);  // Qt SQL loads its drivers as plugins
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
