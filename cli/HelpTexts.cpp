@@ -99,8 +99,9 @@ std::string DownloadHelp()
                "  --out DIR       the directory for the files\n"
                "  --continue N    when the terminal stops answering (a piece not read in five tries),\n"
                "                  continue where the download stopped, as the window's \"Continue\"\n"
-               "                  button does, or begin again when nothing was read yet; up to N\n"
-               "                  times (0-100); default 3\n") +
+               "                  button does, or begin again when nothing was read yet; as long\n"
+               "                  as the download moves on, and up to N times (0-100) after a\n"
+               "                  run that read nothing; 0: never; default 3\n") +
            kLinkOptions + kStatsAndHelp + "\n" + kSettingsNote + "\n" + kExitStatus;
 }
 
