@@ -75,6 +75,7 @@ bool WorthAnotherRun(const TerminalDownload& machine)
 void Download(StepLink& link, TDataStore& store, TerminalDownload& machine, int runs, CommandIo& io)
 {
     TickPacer pacer(link.GetClock(), TerminalDownload::kTickMs);
+    const uint8_t port = link.ConnectedPort;
     int idle = 0;
     int lastBytes = 0;
     machine.Start();
@@ -99,6 +100,9 @@ void Download(StepLink& link, TDataStore& store, TerminalDownload& machine, int 
             text += " (" + std::to_string(++idle) + " of " + std::to_string(runs) + " without progress)";
         io.progress.Finish();
         ReportError(io.err, text);
+        // A terminal unplugged and plugged back in is a new device behind the same port.
+        if (link.ConnectedPort == 0)
+            link.DetectTerminal(port);
         machine.Start();
     }
     io.progress.Finish();
