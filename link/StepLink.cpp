@@ -82,8 +82,11 @@ uint32_t StepLink::WaitReply()
     }
     if (!ReplyFlag)
         LinkError = kErrTimeout;
-    if (LinkError != kOk)
+    // After failures, replies to the failed requests may follow the one just taken: the line
+    // falls quiet once more before the next request.
+    if (LinkError != kOk || recovering_)
         unsettled_ = true;
+    recovering_ = LinkError != kOk;
     return LinkError;
 }
 
@@ -116,14 +119,16 @@ void StepLink::ReceiveByte(uint8_t b, bool reset)
 }
 
 // The last byte of an answer to the handshake, or `fallback` when none came. The answer is
-// awaited for the handshake wait, and when nothing at all has come by then, until ReplyTimeout
-// after `since`: a terminal served by a busy machine may be late.
-uint8_t StepLink::DrainKeepLast(uint8_t fallback, uint64_t since)
+// awaited for the handshake wait; given a start time, when nothing at all has come by then, until
+// ReplyTimeout after it: a terminal served by a busy machine may be late.
+uint8_t StepLink::DrainKeepLast(uint8_t fallback, std::optional<uint64_t> lateUntilTimeoutFrom)
 {
     clock_.SleepMs(kHandshakeWaitMs);
     // Each empty read waits up to 5 ms; counting them bounds the wait on any clock.
     bool any = port_.ByteAvailable();
-    for (uint32_t reads = 0; !any && reads < ReplyTimeout / 5 && clock_.NowMs() - since < ReplyTimeout; ++reads)
+    for (uint32_t reads = 0; !any && lateUntilTimeoutFrom && reads < ReplyTimeout / 5 &&
+                             clock_.NowMs() - *lateUntilTimeoutFrom < ReplyTimeout;
+         ++reads)
         any = port_.ByteAvailable();
     uint8_t last = fallback;
     while (port_.ByteAvailable())
@@ -137,12 +142,11 @@ uint32_t StepLink::DetectTerminal(uint8_t port)
         return kErrNoTerminal;
 
     const std::array<uint8_t, 2> hello{0xFF, 0xE8};
-    uint64_t sent = clock_.NowMs();
     if (port_.WriteBytes(hello.data(), 2) != 2) {
         port_.ClosePort();
         return kErrWriteFailed;
     }
-    const uint8_t first = DrainKeepLast(0xFF, sent);
+    const uint8_t first = DrainKeepLast(0xFF, std::nullopt);
     if (first != 0xE5 && first != 0x97 && first != 0xAE) {
         port_.ClosePort();
         return kErrNoTerminal;
@@ -150,7 +154,7 @@ uint32_t StepLink::DetectTerminal(uint8_t port)
 
     // A bare start and end byte: an empty frame outside the codec; the toggle stays.
     const std::array<uint8_t, 2> empty{kFrameStart, 0x9A};
-    sent = clock_.NowMs();
+    const uint64_t sent = clock_.NowMs();
     if (port_.WriteBytes(empty.data(), 2) != 2) {
         port_.ClosePort();
         return kErrWriteFailed;

@@ -70,7 +70,8 @@ public:
     // Returns LinkError: 0, 22, 0x2000E or 0x2000F.
     uint32_t WaitReply();
     // Handshake on `port`: 0 (ConnectedPort set), 0x20001 or 0x20007. Each answer is awaited
-    // 50 ms, and up to ReplyTimeout when nothing at all has come by then.
+    // 50 ms; once the first has shown a terminal, the second up to ReplyTimeout when nothing at
+    // all has come by then (a port without a terminal still costs only 50 ms).
     uint32_t DetectTerminal(uint8_t port);
     // The configured port, or ports 1..255 in order when it is 0. Returns the last result.
     uint32_t Connect(uint8_t configuredPort);
@@ -91,7 +92,7 @@ public:
     Clock& GetClock() { return clock_; }
 
 private:
-    uint8_t DrainKeepLast(uint8_t fallback, uint64_t since);
+    uint8_t DrainKeepLast(uint8_t fallback, std::optional<uint64_t> lateUntilTimeoutFrom);
     void SettleLine();
 
     SerialPort& port_;
@@ -99,7 +100,8 @@ private:
     uint8_t toggle_ = 0;
     FrameReceiver receiver_;
     std::optional<uint8_t> echo_;  // byte 0 the awaited reply must carry
-    bool unsettled_ = false;       // the last exchange failed: a late reply may be on its way
+    bool unsettled_ = false;       // a late reply may be on its way: settle before the next request
+    bool recovering_ = false;      // the last exchange failed
     uint64_t staleReplies_ = 0;
 };
 
