@@ -28,6 +28,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 using namespace kolmaris;
@@ -167,9 +168,13 @@ int main(int argc, char** argv)
                 store->LocRecordCount(), store->DiaEventCount());
     std::printf("%-10s time %.2f s, wire floor %.2f s (%llu bytes on the line), ratio %.3f\n", mode.c_str(), seconds,
                 floor, static_cast<unsigned long long>(bytes), seconds / floor);
-    if (!out.empty() && !SaveAll(*store, out).Ok()) {
-        std::fprintf(stderr, "cannot save in %s\n", out.c_str());
-        return 1;
+    if (!out.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(out, error);
+        if (!SaveAll(*store, out).Ok()) {
+            std::fprintf(stderr, "cannot save in %s\n", out.c_str());
+            return 1;
+        }
     }
     return download->Outcome() == DownloadOutcome::Completed ? 0 : 1;
 }

@@ -35,21 +35,14 @@ TEST_P(CliDownloadFault, EndsWithTheFilesOfACleanDownload)
     EXPECT_TRUE(sim.terminal.RecordingOn());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, CliDownloadFault,
-    ::testing::Values(Fault{"RepliesHeldBack", [](FaultSetup& f) { f.holdRepliesAfter = 30; }},
-                      Fault{"SilentFor5s",
-                            [](FaultSetup& f) {
-                                f.holdRepliesAfter = 30;
-                                f.holdRepliesMs = 5000;
-                                f.holdLosesReplies = true;
-                            }},
-                      Fault{"OnePercentSpoiltAndLost",
-                            [](FaultSetup& f) {
-                                f.corruptionRate = 0.01;
-                                f.lossRate = 0.01;
-                            }}),
-    [](const auto& info) { return std::string(info.param.name); });
+void HeldBack(FaultSetup& f) { f.holdRepliesAfter = 30; }
+void SilentFor5s(FaultSetup& f) { f.holdRepliesAfter = 30, f.holdRepliesMs = 5000, f.holdLosesReplies = true; }
+void OnePercentSpoiltAndLost(FaultSetup& f) { f.corruptionRate = f.lossRate = 0.01; }
+
+INSTANTIATE_TEST_SUITE_P(Faults, CliDownloadFault,
+                         ::testing::Values(Fault{"RepliesHeldBack", HeldBack}, Fault{"SilentFor5s", SilentFor5s},
+                                           Fault{"OnePercentSpoiltAndLost", OnePercentSpoiltAndLost}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kolmaris::cli
