@@ -71,7 +71,8 @@ bool WorthAnotherRun(const TerminalDownload& machine)
 
 // Runs the machine to the end, with further runs after runs that stopped for want of an answer.
 // Only a run that read nothing counts against `runs`: a download that keeps moving goes on over
-// a poor line. With `runs` 0 there are no further runs. A stop request interrupts it; the machine then still switches recording on again.
+// a poor line; with `runs` 0 there are no further runs. A stop request interrupts it; the
+// machine then still switches recording on again.
 void Download(StepLink& link, TDataStore& store, TerminalDownload& machine, int runs, CommandIo& io)
 {
     TickPacer pacer(link.GetClock(), TerminalDownload::kTickMs);

@@ -64,10 +64,10 @@ failed=0
 # compare NAME DIR SECONDS
 compare() {
   if diff -r "$work/clean" "$2" >/dev/null 2>&1; then
-    printf '%-34s identical to the clean download (%d s)\n' "$1" "$3"
+    printf '%-36s identical to the clean download (%d s)\n' "$1" "$3"
   else
     failed=$((failed + 1))
-    printf '%-34s DIFFERS from the clean download (%d s); its output:\n' "$1" "$3"
+    printf '%-36s DIFFERS from the clean download (%d s); its output:\n' "$1" "$3"
     sed 's/^/    /' "$2.log"
   fi
 }
