@@ -159,7 +159,7 @@ void TDatasWND::ReportEnd()
                 MessageIcon::Error);
     switch (download_.Outcome()) {
         case DownloadOutcome::Failed:
-            Message(QStringLiteral("Error!"), QString::fromLatin1(kBadDataText), MessageButtons::Ok,
+            Message(QStringLiteral("Error!"), QString::fromStdString(download_.EndText()), MessageButtons::Ok,
                     MessageIcon::Error);
             break;
         case DownloadOutcome::Suspended:

@@ -26,6 +26,11 @@ void TerminalDownload::Start()
     readState_ = StepStart;
     running_ = true;
     outcome_ = DownloadOutcome::None;
+    reason_ = StopReason::None;
+    readFlags_ &= static_cast<uint8_t>(~(kReadInterruptRequest | kReadFailed));
+    attemptNo_ = 0;
+    restoreFailed_ = false;
+    recordingOff_ = false;
 }
 
 void TerminalDownload::Interrupt()
@@ -52,7 +57,9 @@ std::string TerminalDownload::EndText() const
 {
     switch (outcome_) {
         case DownloadOutcome::Failed:
-            return kBadDataText;
+            if (reason_ == StopReason::BadData)
+                return kBadDataText;
+            return reason_ == StopReason::NoPointer ? kNoPointerText : kNoAnswerText;
         case DownloadOutcome::Suspended:
             return kContinueText;
         default:
@@ -84,21 +91,37 @@ uint32_t TerminalDownload::Tick(StepLink& link, TDataStore& store)
     }
 }
 
+uint32_t TerminalDownload::Retry(StopReason reason)
+{
+    if (attemptNo_ >= kTries - 1 || (readFlags_ & kReadInterruptRequest)) {
+        readFlags_ |= kReadFailed;
+        reason_ = reason;
+        readState_ = StepRestore;
+        attemptNo_ = 0;
+        return kTickMs;
+    }
+    ++attemptNo_;
+    return kRetryMs;
+}
+
 uint32_t TerminalDownload::StartStep(StepLink& link, TDataStore& store)
 {
-    readFlags_ &= static_cast<uint8_t>(~(kReadInterruptRequest | kReadFailed));
-    attemptNo_ = 0;
-    restoreFailed_ = false;
-    if (SetAcquisition(link, kRecordingOff) != 0) {
-        // Only the reply may have been lost: make sure recording is on again.
-        readFlags_ |= kReadFailed;
-        readState_ = StepRestore;
-        return kTickMs;
+    if (!recordingOff_) {
+        // Without an answer the terminal may still have switched recording off: on again at the end.
+        if (SetAcquisition(link, kRecordingOff) != 0)
+            return Retry(StopReason::SwitchOffUnanswered);
+        recordingOff_ = true;
+        attemptNo_ = 0;
     }
     if (readFlags_ & kReadRestart) {
         int32_t pointer = 0;
-        if (ReadMemoryPointer(link, pointer) != 0) {
+        if (ReadMemoryPointer(link, pointer) != 0)
+            return Retry(StopReason::PointerUnanswered);
+        attemptNo_ = 0;
+        if (pointer < 0) {
+            // Nothing to read; the next run asks for the pointer again.
             readFlags_ |= kReadFailed;
+            reason_ = StopReason::NoPointer;
             readState_ = StepRestore;
             return kTickMs;
         }
@@ -115,23 +138,22 @@ uint32_t TerminalDownload::StartStep(StepLink& link, TDataStore& store)
 uint32_t TerminalDownload::ReadStep(StepLink& link, TDataStore& store)
 {
     if (readFlags_ != 0) {
+        if ((readFlags_ & kReadInterruptRequest) && reason_ == StopReason::None)
+            reason_ = StopReason::Interrupted;
         readState_ = StepRestore;
         attemptNo_ = 0;
         return kTickMs;
     }
 
     // A piece runs from the start of the address's 16-byte block up to the address itself.
-    // Without a write pointer (-1) there is no piece to read: it fails like a refused read.
     std::array<uint8_t, 16> piece{};
     const int base = readAddress_ & ~0x0F;
     const int n = readAddress_ - base + 1;
-    const uint32_t result = readAddress_ < 0
-                                ? kErrMemoryAddress
-                                : ReadTerminalMemory(link, static_cast<uint32_t>(base),
-                                                     std::span<uint8_t>(piece.data(), static_cast<std::size_t>(n)));
-    if (result != 0) {
+    if (ReadTerminalMemory(link, static_cast<uint32_t>(base),
+                           std::span<uint8_t>(piece.data(), static_cast<std::size_t>(n))) != 0) {
         if (attemptNo_ >= kTries - 1) {
             readFlags_ |= kReadFailed;
+            reason_ = StopReason::PieceUnanswered;
             return kTickMs;
         }
         ++attemptNo_;
@@ -151,8 +173,10 @@ uint32_t TerminalDownload::ReadStep(StepLink& link, TDataStore& store)
         const StoreError fed = store.FeedByte(piece[static_cast<std::size_t>(i)]);
         if (fed != kStoreDone) {
             readFlags_ |= kReadRestart;
-            if (fed != kStoreEndOfData)
+            if (fed != kStoreEndOfData) {
                 readFlags_ |= kReadFailed;
+                reason_ = StopReason::BadData;
+            }
             break;
         }
     }
@@ -179,7 +203,7 @@ uint32_t TerminalDownload::RestoreStep(StepLink& link)
         return kTickMs;
     }
     ++attemptNo_;
-    return kTickMs;
+    return kRetryMs;
 }
 
 void TerminalDownload::EndStep()

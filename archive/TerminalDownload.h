@@ -12,6 +12,10 @@
 // Front ends: the "Data in terminal" window ticks it from its 10 ms timer; the command-line tool
 // ticks it in a loop. kTickMs is the window's cadence; a loop needs to pause only for kRetryMs
 // (pausing 10 ms after every exchange nearly doubles a download at 19200 baud).
+//
+// Switching recording off, reading the pointer and switching recording on again are tried five
+// times 500 ms apart like a piece, so that one lost answer does not end a run. A terminal that
+// reports no write pointer ends the run with recording on again, and the next run asks again.
 
 #include <cstdint>
 #include <string>
@@ -30,6 +34,8 @@ inline constexpr uint8_t kReadFailed = 0x04;
 inline constexpr char kRestoreFailedText[] = "Temporary disabled recording into EEPROM cannot be restored!";
 inline constexpr char kBadDataText[] = "Action failed, probably bad data structure in EEPROM.";
 inline constexpr char kContinueText[] = "Action interrupted. Resolve the problem and click the button 'Continue'..";
+inline constexpr char kNoAnswerText[] = "Action failed, the terminal did not answer.";
+inline constexpr char kNoPointerText[] = "The terminal reports no write pointer: its memory holds no data to read.";
 
 // How a finished run ended.
 enum class DownloadOutcome {
@@ -40,6 +46,17 @@ enum class DownloadOutcome {
                   // kContinueText, can be continued
     Failed,       // parse failure, no write pointer, or the switch-off at the start of a new
                   // run; kBadDataText, starts over next time
+};
+
+// Why a run ended short of the end of data.
+enum class StopReason {
+    None,
+    Interrupted,          // the user asked
+    SwitchOffUnanswered,  // recording off, five tries
+    PointerUnanswered,    // the write pointer, five tries
+    NoPointer,            // the terminal reports none
+    PieceUnanswered,      // a piece, five tries
+    BadData,              // the parser refused the data
 };
 
 class TerminalDownload {
@@ -70,7 +87,9 @@ public:
     const char* ButtonCaption() const;
 
     DownloadOutcome Outcome() const { return outcome_; }
-    // The message of the last run's end: kBadDataText, kContinueText or empty. Shown after
+    StopReason Reason() const { return reason_; }
+    // The message of the last run's end: kBadDataText, kNoAnswerText, kNoPointerText, kContinueText
+    // or empty. Shown after
     // kRestoreFailedText when RestoreFailed().
     std::string EndText() const;
 
@@ -81,7 +100,7 @@ public:
 
     int ReadState() const { return readState_; }
     uint8_t ReadFlags() const { return readFlags_; }
-    int ReadAddress() const { return readAddress_; }  // next byte; -1 when the terminal has no pointer
+    int ReadAddress() const { return readAddress_; }  // next byte
     int BytesRead() const { return bytesRead_; }
     int BytesTotal() const { return bytesTotal_; }
     int AttemptNo() const { return attemptNo_; }
@@ -90,6 +109,9 @@ public:
 
 private:
     uint32_t StartStep(StepLink& link, TDataStore& store);
+    // After a failed exchange of the start step: kRetryMs while tries remain, else the run
+    // fails for `reason` and goes on to switch recording on again.
+    uint32_t Retry(StopReason reason);
     uint32_t ReadStep(StepLink& link, TDataStore& store);
     uint32_t RestoreStep(StepLink& link);
     void EndStep();
@@ -101,7 +123,9 @@ private:
     int bytesTotal_ = 0;
     int attemptNo_ = 0;
     bool restoreFailed_ = false;
+    bool recordingOff_ = false;  // this run has switched recording off
     bool running_ = false;
+    StopReason reason_ = StopReason::None;
     DownloadOutcome outcome_ = DownloadOutcome::None;
     std::string progressText_ = "...";
 };

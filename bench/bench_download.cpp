@@ -2,14 +2,20 @@
 // pseudo-terminal, paced at 19200 baud): the wall time of a whole download against the wire
 // floor, the time the bytes exchanged need at 1920 bytes a second.
 //
-//   bench_download --port N --mode window|loop|paced-loop
+//   bench_download --port N --mode window|loop|paced-loop [--out DIR]
 //
 // window      the "Data in terminal" window's own download: its 10 ms timer in a Qt event loop
 // loop        the machine ticked back to back, pausing only before a retried piece
 // paced-loop  the machine ticked in a loop that sleeps every interval it returns (10 ms)
+//
+// A window download that stops for want of an answer is continued as its user would: the link
+// connected again when it was dropped (as the main window does), then "Continue", as long as a
+// run reads something and three times after runs that read nothing. With --out DIR the data
+// are saved as "Save All" saves them.
 
 #include "Dialogs.h"
 #include "QtSerialPort.h"
+#include "SaveAll.h"
 #include "Session.h"
 #include "StepLink.h"
 #include "TDatasWND.h"
@@ -22,6 +28,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 using namespace kolmaris;
@@ -78,7 +85,7 @@ public:
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: bench_download --port N --mode window|loop|paced-loop\n");
+    std::fprintf(stderr, "usage: bench_download --port N --mode window|loop|paced-loop [--out DIR]\n");
     return 2;
 }
 
@@ -89,11 +96,14 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     int port = 0;
     std::string mode;
+    std::string out;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--port") == 0)
             port = std::atoi(argv[i + 1]);
         else if (std::strcmp(argv[i], "--mode") == 0)
             mode = argv[i + 1];
+        else if (std::strcmp(argv[i], "--out") == 0)
+            out = argv[i + 1];
     }
     if (port < 1 || port > 255 || (mode != "window" && mode != "loop" && mode != "paced-loop"))
         return Usage();
@@ -121,11 +131,23 @@ int main(int argc, char** argv)
         store = &window.Store();
         download = &window.Download();
         auto* timer = window.findChild<QTimer*>(QStringLiteral("DatasTMR"));
-        QObject::connect(timer, &QTimer::timeout, &app, [timer, &app] {
-            if (!timer->isActive())
+        auto* button = window.findChild<QPushButton*>(QStringLiteral("LoadEepromBT"));
+        int idle = 0;
+        int lastBytes = 0;
+        QObject::connect(timer, &QTimer::timeout, &app, [&] {
+            if (timer->isActive())
+                return;
+            const bool moved = download->BytesRead() != lastBytes;
+            lastBytes = download->BytesRead();
+            if (!download->ContinueOffered() || (!moved && ++idle > 3)) {
                 app.quit();
+                return;
+            }
+            if (link.ConnectedPort == 0)
+                link.Connect(static_cast<uint8_t>(port));
+            button->click();
         });
-        window.findChild<QPushButton*>(QStringLiteral("LoadEepromBT"))->click();
+        button->click();
         app.exec();
     } else {
         store = &loopStore;
@@ -146,5 +168,13 @@ int main(int argc, char** argv)
                 store->LocRecordCount(), store->DiaEventCount());
     std::printf("%-10s time %.2f s, wire floor %.2f s (%llu bytes on the line), ratio %.3f\n", mode.c_str(), seconds,
                 floor, static_cast<unsigned long long>(bytes), seconds / floor);
+    if (!out.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(out, error);
+        if (!SaveAll(*store, out).Ok()) {
+            std::fprintf(stderr, "cannot save in %s\n", out.c_str());
+            return 1;
+        }
+    }
     return download->Outcome() == DownloadOutcome::Completed ? 0 : 1;
 }

@@ -31,62 +31,81 @@ std::string BytesText(const TerminalDownload& machine)
 // Why a run ended short, in one line; empty for a completed run.
 std::string EndText(const TerminalDownload& machine)
 {
-    switch (machine.Outcome()) {
-        case DownloadOutcome::Suspended: {
-            // A memory piece after five tries, or the switch-off of recording in a continued run.
-            std::string text = "the download stopped after " + BytesText(machine) + ": the terminal did not answer";
-            if (machine.BytesTotal() > 0)
-                text += " (memory at " + Hex(machine.ReadAddress()) + ", " + std::to_string(TerminalDownload::kTries) +
-                        " tries)";
-            return text;
-        }
-        case DownloadOutcome::Failed:
-            // Before the first piece only the switch-off or the write pointer can have failed.
-            return machine.BytesRead() == 0 ? std::string("the download could not begin: the terminal did not answer")
-                                            : "the download failed after " + BytesText(machine) +
-                                                  ": probably bad data structure in the terminal's memory";
-        case DownloadOutcome::Interrupted:
-            return "interrupted after " + BytesText(machine);
-        default:
+    const std::string tries = " (" + std::to_string(TerminalDownload::kTries) + " tries)";
+    const std::string after = machine.BytesTotal() == 0 ? std::string("the download could not begin: ")
+                                                        : "the download stopped after " + BytesText(machine) + ": ";
+    switch (machine.Reason()) {
+        case StopReason::None:
             return {};
+        case StopReason::Interrupted:
+            return "interrupted after " + BytesText(machine);
+        case StopReason::SwitchOffUnanswered:
+            return after + "the terminal did not answer the switching off of recording" + tries;
+        case StopReason::PointerUnanswered:
+            return after + "the terminal did not answer the request for its write pointer" + tries;
+        case StopReason::NoPointer:
+            return "the terminal reports no write pointer: its memory holds no data to read";
+        case StopReason::PieceUnanswered:
+            return after + "the terminal did not answer for the memory at " + Hex(machine.ReadAddress()) + tries;
+        case StopReason::BadData:
+            return "the download failed after " + BytesText(machine) +
+                   ": probably bad data structure in the terminal's memory";
     }
+    return {};
 }
 
 // A run that stopped for want of an answer is worth another: continued where it stopped, as the
-// window's "Continue" button does, or begun again when nothing was read, as its "Read" does. Not
-// when the terminal did not even take recording back on, nor after bad data.
+// window's "Continue" button does, or begun again when it stopped before the pointer, as its
+// "Read" does; also when recording could not be switched on again, since the next run ends by
+// switching it on. Not after bad data, nor when the terminal has no data.
 bool WorthAnotherRun(const TerminalDownload& machine)
 {
-    if (machine.RestoreFailed())
-        return false;
-    return machine.Outcome() == DownloadOutcome::Suspended ||
-           (machine.Outcome() == DownloadOutcome::Failed && machine.BytesRead() == 0);
+    switch (machine.Reason()) {
+        case StopReason::SwitchOffUnanswered:
+        case StopReason::PointerUnanswered:
+        case StopReason::PieceUnanswered:
+            return true;
+        default:
+            return false;
+    }
 }
 
-// Runs the machine to the end, with up to `runs` further runs after runs that stopped for want
-// of an answer. A stop request interrupts it; the machine then still switches recording on again.
+// Runs the machine to the end, with further runs after runs that stopped for want of an answer.
+// Only a run that read nothing counts against `runs`: a download that keeps moving goes on over
+// a poor line; with `runs` 0 there are no further runs. A stop request interrupts it; the
+// machine then still switches recording on again.
 void Download(StepLink& link, TDataStore& store, TerminalDownload& machine, int runs, CommandIo& io)
 {
     TickPacer pacer(link.GetClock(), TerminalDownload::kTickMs);
-    int again = 0;
+    const uint8_t port = link.ConnectedPort;
+    int idle = 0;
+    int lastBytes = 0;
     machine.Start();
     while (machine.Running()) {
         if (io.stopRequested())
-            machine.Interrupt();  // again each tick: the start step clears an early request
+            machine.Interrupt();
         pacer.Begin();
         const uint32_t pause = machine.Tick(link, store);
         io.progress.Show(machine.ProgressFraction(), machine.ProgressText());
         if (machine.Running()) {
             pacer.Wait(pause);
-        } else if (WorthAnotherRun(machine) && again < runs && !io.stopRequested()) {
-            ++again;
-            io.progress.Finish();
-            ReportError(io.err,
-                        EndText(machine) +
-                            (machine.Outcome() == DownloadOutcome::Suspended ? "; continuing (" : "; trying again (") +
-                            std::to_string(again) + " of " + std::to_string(runs) + ")");
-            machine.Start();
+            continue;
         }
+        if (!WorthAnotherRun(machine) || io.stopRequested())
+            continue;
+        const bool moved = machine.BytesRead() != lastBytes;
+        lastBytes = machine.BytesRead();
+        if (runs == 0 || (!moved && idle >= runs))
+            continue;
+        std::string text = EndText(machine) + "; continuing";
+        if (!moved)
+            text += " (" + std::to_string(++idle) + " of " + std::to_string(runs) + " without progress)";
+        io.progress.Finish();
+        ReportError(io.err, text);
+        // A terminal unplugged and plugged back in is a new device behind the same port.
+        if (link.ConnectedPort == 0)
+            link.DetectTerminal(port);
+        machine.Start();
     }
     io.progress.Finish();
 }

@@ -64,9 +64,12 @@ bool TerminalConnection::Connect(const CliOptions& options, std::string& error)
         error = Refusal(where_);
         return false;
     }
-    if (link_.Connect(0) == kOk) {
-        where_ = PortName(link_.ConnectedPort);
-        return true;
+    // The scan is tried like a single port: a terminal on a busy machine may answer late once.
+    for (int attempt = 0; attempt < options.attempts; ++attempt) {
+        if (link_.Connect(0) == kOk) {
+            where_ = PortName(link_.ConnectedPort);
+            return true;
+        }
     }
     error = "no terminal found on COM " + std::to_string(kFirstPort) + " to " + std::to_string(kLastPort);
     return false;

@@ -32,6 +32,7 @@ uint32_t StepLink::SendRequest(const uint8_t* payload, uint8_t length)
     if (length > kMaxRequestPayload)
         return kErrPayloadTooLong;
 
+    SettleLine();
     const uint8_t wake = 0xFF;
     if (port_.WriteBytes(&wake, 1) != 1) {
         Disconnect();
@@ -44,8 +45,31 @@ uint32_t StepLink::SendRequest(const uint8_t* payload, uint8_t length)
         return error;
 
     ReplyFlag = false;
+    echo_.reset();
+    if (length > 0 && payload[0] != kPollRequest)
+        echo_ = payload[0];
     const auto written = port_.WriteBytes(frame.data(), static_cast<uint32_t>(frameLength));
     return written < frameLength ? kErrWriteFailed : kOk;
+}
+
+// Drops what arrived since the last exchange; after a failed one, first lets the line fall
+// quiet, so that a reply still on its way cannot be taken for the next request's.
+void StepLink::SettleLine()
+{
+    if (unsettled_) {
+        int quiet = 0;
+        for (int drained = 0; quiet < kQuietReads && drained < kMaxSettleBytes;) {
+            if (port_.ByteAvailable()) {
+                port_.TakeByte();
+                ++drained;
+                quiet = 0;
+            } else {
+                ++quiet;
+            }
+        }
+        unsettled_ = false;
+    }
+    ReceiveByte(0, true);
 }
 
 uint32_t StepLink::WaitReply()
@@ -58,6 +82,11 @@ uint32_t StepLink::WaitReply()
     }
     if (!ReplyFlag)
         LinkError = kErrTimeout;
+    // After failures, replies to the failed requests may follow the one just taken: the line
+    // falls quiet once more before the next request.
+    if (LinkError != kOk || recovering_)
+        unsettled_ = true;
+    recovering_ = LinkError != kOk;
     return LinkError;
 }
 
@@ -72,15 +101,35 @@ void StepLink::ReceiveByte(uint8_t b, bool reset)
     const auto frame = receiver_.Feed(b, expectedEnd);
     if (!frame)
         return;
+    std::array<uint8_t, kMaxReplyPayload> payload{};
     std::size_t length = 0;
-    LinkError = DecodeFrame(frame->data(), frame->size(), expectedEnd, HeaderType, ReplyBuffer.data(), length);
-    if (LinkError == kOk)
+    const uint32_t result = DecodeFrame(frame->data(), frame->size(), expectedEnd, HeaderType, payload.data(), length);
+    if (result == kOk && echo_ && (length == 0 || payload[0] != *echo_)) {
+        // The reply to another request, come late: not this one's.
+        ++staleReplies_;
+        unsettled_ = true;
+        return;
+    }
+    LinkError = result;
+    if (result == kOk) {
+        ReplyBuffer = payload;
         ReplyLength = static_cast<uint8_t>(length);
+    }
     ReplyFlag = true;
 }
 
-uint8_t StepLink::DrainKeepLast(uint8_t fallback)
+// The last byte of an answer to the handshake, or `fallback` when none came. The answer is
+// awaited for the handshake wait; given a start time, when nothing at all has come by then, until
+// ReplyTimeout after it: a terminal served by a busy machine may be late.
+uint8_t StepLink::DrainKeepLast(uint8_t fallback, std::optional<uint64_t> lateUntilTimeoutFrom)
 {
+    clock_.SleepMs(kHandshakeWaitMs);
+    // Each empty read waits up to 5 ms; counting them bounds the wait on any clock.
+    bool any = port_.ByteAvailable();
+    for (uint32_t reads = 0; !any && lateUntilTimeoutFrom && reads < ReplyTimeout / 5 &&
+                             clock_.NowMs() - *lateUntilTimeoutFrom < ReplyTimeout;
+         ++reads)
+        any = port_.ByteAvailable();
     uint8_t last = fallback;
     while (port_.ByteAvailable())
         last = port_.TakeByte();
@@ -97,8 +146,7 @@ uint32_t StepLink::DetectTerminal(uint8_t port)
         port_.ClosePort();
         return kErrWriteFailed;
     }
-    clock_.SleepMs(kHandshakeWaitMs);
-    const uint8_t first = DrainKeepLast(0xFF);
+    const uint8_t first = DrainKeepLast(0xFF, std::nullopt);
     if (first != 0xE5 && first != 0x97 && first != 0xAE) {
         port_.ClosePort();
         return kErrNoTerminal;
@@ -106,12 +154,12 @@ uint32_t StepLink::DetectTerminal(uint8_t port)
 
     // A bare start and end byte: an empty frame outside the codec; the toggle stays.
     const std::array<uint8_t, 2> empty{kFrameStart, 0x9A};
+    const uint64_t sent = clock_.NowMs();
     if (port_.WriteBytes(empty.data(), 2) != 2) {
         port_.ClosePort();
         return kErrWriteFailed;
     }
-    clock_.SleepMs(kHandshakeWaitMs);
-    if (DrainKeepLast(kFrameStart) != 0xAE) {
+    if (DrainKeepLast(kFrameStart, sent) != 0xAE) {
         port_.ClosePort();
         return kErrNoTerminal;
     }

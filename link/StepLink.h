@@ -1,6 +1,9 @@
 #pragma once
 // The link to the terminal: one port, one outstanding request, one set of link globals.
 // Every transaction is synchronous: send one frame, wait for the paired reply or the time-out.
+// A reply is taken only when it can belong to the request waiting for it: what arrived before
+// the request is dropped, the line falls quiet after a failed exchange before the next request
+// goes out, and byte 0 of a reply must echo the request's first byte (polls aside).
 
 #include "Clock.h"
 #include "SerialPort.h"
@@ -26,6 +29,12 @@ inline constexpr uint8_t kHeaderRelayed = 2;
 
 inline constexpr uint32_t kDefaultReplyTimeoutMs = 200;
 inline constexpr uint32_t kHandshakeWaitMs = 50;
+// The poll of a relayed answer: its reply starts with 0x85 or a status, not with an echo.
+inline constexpr uint8_t kPollRequest = 0xC0;
+// Empty reads in a row (5 ms each on a serial port) that count as a quiet line.
+inline constexpr int kQuietReads = 4;
+// Bytes a settling line may still deliver before the next request goes out anyway.
+inline constexpr int kMaxSettleBytes = 4096;
 
 // Bounds-checked view of a reply payload: reads fail cleanly past the end.
 class ReplyReader {
@@ -60,7 +69,9 @@ public:
     // Feeds received bytes to the receiver until a reply is decoded or ReplyTimeout passes.
     // Returns LinkError: 0, 22, 0x2000E or 0x2000F.
     uint32_t WaitReply();
-    // Handshake on `port`: 0 (ConnectedPort set), 0x20001 or 0x20007.
+    // Handshake on `port`: 0 (ConnectedPort set), 0x20001 or 0x20007. Each answer is awaited
+    // 50 ms; once the first has shown a terminal, the second up to ReplyTimeout when nothing at
+    // all has come by then (a port without a terminal still costs only 50 ms).
     uint32_t DetectTerminal(uint8_t port);
     // The configured port, or ports 1..255 in order when it is 0. Returns the last result.
     uint32_t Connect(uint8_t configuredPort);
@@ -75,16 +86,23 @@ public:
     ReplyReader Reply() const { return ReplyReader({ReplyBuffer.data(), ReplyLength}); }
 
     uint8_t EndToggle() const { return toggle_; }
+    // Well-formed replies refused because byte 0 did not echo the request.
+    uint64_t StaleReplies() const { return staleReplies_; }
     SerialPort& Port() { return port_; }
     Clock& GetClock() { return clock_; }
 
 private:
-    uint8_t DrainKeepLast(uint8_t fallback);
+    uint8_t DrainKeepLast(uint8_t fallback, std::optional<uint64_t> lateUntilTimeoutFrom);
+    void SettleLine();
 
     SerialPort& port_;
     Clock& clock_;
     uint8_t toggle_ = 0;
     FrameReceiver receiver_;
+    std::optional<uint8_t> echo_;  // byte 0 the awaited reply must carry
+    bool unsettled_ = false;       // a late reply may be on its way: settle before the next request
+    bool recovering_ = false;      // the last exchange failed
+    uint64_t staleReplies_ = 0;
 };
 
 }  // namespace kolmaris

@@ -110,6 +110,9 @@ struct FaultSetup {
     double corruptionRate = 0.0;           // per byte on the line, both directions
     double lossRate = 0.0;                 // per byte on the line, both directions
     int64_t stopAnsweringAfter = -1;       // frames answered before the terminal falls silent; -1: never
+    int64_t holdRepliesAfter = -1;         // frames answered at once before a stall of the line; -1: never
+    uint32_t holdRepliesMs = 1500;         // the stall: replies held back this long, then sent together
+    bool holdLosesReplies = false;         // the stall loses the replies instead (a silent terminal)
     bool baudPacing = false;               // deliver at 19200 baud (the pty program's business)
 };
 

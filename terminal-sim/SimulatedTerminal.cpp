@@ -7,6 +7,7 @@
 #include "TerminalCore.h"
 
 #include <cmath>
+#include <optional>
 #include <utility>
 
 namespace kolmaris {
@@ -31,6 +32,30 @@ struct SimulatedTerminal::Impl {
         return AnswerRequest(core, request, scenario.faults.refusedCommands);
     }
 
+    // Replies of the stall are held back from its first one on, and let go (or lost) at its end.
+    void Pass(std::span<const uint8_t> answer)
+    {
+        const FaultSetup& f = scenario.faults;
+        const bool stalled = f.holdRepliesAfter >= 0 && frames > static_cast<uint64_t>(f.holdRepliesAfter);
+        if (stalled && !stallStart)
+            stallStart = drivingMs;
+        const auto sent = toProgram.Pass(answer);
+        if (stalled && drivingMs < *stallStart + f.holdRepliesMs) {
+            if (!f.holdLosesReplies)
+                held.insert(held.end(), sent.begin(), sent.end());
+            return;
+        }
+        output.insert(output.end(), sent.begin(), sent.end());
+    }
+
+    void EndStall()
+    {
+        if (stallStart && drivingMs >= *stallStart + scenario.faults.holdRepliesMs && !held.empty()) {
+            output.insert(output.end(), held.begin(), held.end());
+            held.clear();
+        }
+    }
+
     bool Unplugged() const
     {
         return scenario.faults.stopAnsweringAfter >= 0 &&
@@ -43,6 +68,8 @@ struct SimulatedTerminal::Impl {
     LineNoise toTerminal;
     LineNoise toProgram;
     std::vector<uint8_t> output;
+    std::vector<uint8_t> held;
+    std::optional<uint64_t> stallStart;
     uint64_t frames = 0;
     uint64_t drivingMs = 0;
     double pendingTerminalMs = 0.0;
@@ -59,8 +86,7 @@ void SimulatedTerminal::Receive(std::span<const uint8_t> bytesFromProgram)
     auto answer = d.front.Feed(arrived);
     if (d.Unplugged())
         return;
-    const auto sent = d.toProgram.Pass(answer);
-    d.output.insert(d.output.end(), sent.begin(), sent.end());
+    d.Pass(answer);
 }
 
 std::vector<uint8_t> SimulatedTerminal::TakeOutput()
@@ -76,6 +102,7 @@ void SimulatedTerminal::AdvanceMs(uint64_t ms)
     const double whole = std::floor(d.pendingTerminalMs);
     d.pendingTerminalMs -= whole;
     d.core.Advance(static_cast<uint64_t>(whole));
+    d.EndStall();
 }
 
 uint64_t SimulatedTerminal::NowMs() const

@@ -216,6 +216,9 @@ void ReadFaults(JsonFields& f, FaultSetup& faults, std::string& error)
     f.Number("corruptionRate", faults.corruptionRate, 0.0, 1.0);
     f.Number("lossRate", faults.lossRate, 0.0, 1.0);
     f.Integer("stopAnsweringAfter", faults.stopAnsweringAfter, -1, kExactInteger);
+    f.Integer("holdRepliesAfter", faults.holdRepliesAfter, -1, kExactInteger);
+    f.Integer("holdRepliesMs", faults.holdRepliesMs, 0, 3'600'000);
+    f.Boolean("holdLosesReplies", faults.holdLosesReplies);
     f.Boolean("baudPacing", faults.baudPacing);
 }
 

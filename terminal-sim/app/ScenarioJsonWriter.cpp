@@ -213,6 +213,9 @@ Node Faults(const FaultSetup& f)
         {"corruptionRate", Real(f.corruptionRate)},
         {"lossRate", Real(f.lossRate)},
         {"stopAnsweringAfter", Int(f.stopAnsweringAfter)},
+        {"holdRepliesAfter", Int(f.holdRepliesAfter)},
+        {"holdRepliesMs", Int(f.holdRepliesMs)},
+        {"holdLosesReplies", Bool(f.holdLosesReplies)},
         {"baudPacing", Bool(f.baudPacing)},
     }};
 }

@@ -256,7 +256,7 @@ private slots:
         dead.terminal.deadBlock = 0x2D0;
         dead.terminal.failRecordingOn = 5;
         Child<QPushButton>(dead.window, "LoadEepromBT")->click();
-        QCOMPARE(RunTimer(dead.window, dead.terminal.GetClock()), 4);
+        QCOMPARE(RunTimer(dead.window, dead.terminal.GetClock()), 8);  // four between pieces, four between switch-ons
         QCOMPARE(dead.dialogs.Texts(),
                  (std::vector<QString>{"Temporary disabled recording into EEPROM cannot be restored!",
                                        "Action interrupted. Resolve the problem and click the button 'Continue'.."}));

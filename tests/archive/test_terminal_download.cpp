@@ -260,25 +260,25 @@ TEST(TerminalDownload, FailuresAroundTheReading)
         std::size_t reads;
     };
     const Case cases[] = {
-        // Switching recording off gets no answer: no reading, and recording is switched on in
-        // case only the answer was lost.
+        // Switching recording off gets no answer five times: no reading, and recording is switched
+        // on in case only the answer was lost.
         {"off",
-         [](ImageTerminal& t) { t.failRecordingOff = 1; },
+         [](ImageTerminal& t) { t.failRecordingOff = 5; },
          DownloadOutcome::Failed,
          false,
-         {{0xBE, 0x2D}, {0xBE, 0x2C}},
+         {{0xBE, 0x2D}, {0xBE, 0x2D}, {0xBE, 0x2D}, {0xBE, 0x2D}, {0xBE, 0x2D}, {0xBE, 0x2C}},
          0},
-        // No pointer: recording goes on again, and the run starts over next time.
+        // No pointer in five tries: recording goes on again, and the run starts over next time.
         {"pointer",
-         [](ImageTerminal& t) { t.failPointer = 1; },
+         [](ImageTerminal& t) { t.failPointer = 5; },
          DownloadOutcome::Failed,
          false,
-         {{0xBE, 0x2D}, {0x3E}, {0xBE, 0x2C}},
+         {{0xBE, 0x2D}, {0x3E}, {0x3E}, {0x3E}, {0x3E}, {0x3E}, {0xBE, 0x2C}},
          0},
-        // The terminal reports no pointer: every piece fails the address check, nothing is sent.
+        // The terminal reports no pointer: nothing to read.
         {"empty",
          [](ImageTerminal& t) { t.pointer = -1; },
-         DownloadOutcome::Suspended,
+         DownloadOutcome::Failed,
          false,
          {{0xBE, 0x2D}, {0x3E}, {0xBE, 0x2C}},
          0},
@@ -310,17 +310,17 @@ TEST(TerminalDownload, FailuresAroundTheReading)
         EXPECT_EQ(t.Reads().size(), c.reads) << c.name;
     }
 
-    // Without a pointer the run ends with "Continue" offered; continuing fails the same way.
+    // Without a pointer the run ends at once and the next run asks for the pointer again.
     ImageTerminal t;
     t.pointer = -1;
     TerminalDownload d;
     TDataStore store;
     d.Start();
     const DownloadRun run = RunDownload(d, t.Link(), store);
-    EXPECT_EQ(run.pauses, (std::vector<uint32_t>{10, 500, 500, 500, 500, 10, 10, 10}));
-    EXPECT_EQ(d.ReadAddress(), -1);
+    EXPECT_EQ(run.pauses, (std::vector<uint32_t>{10, 10}));
+    EXPECT_EQ(std::string(d.ButtonCaption()), "Read");
     EXPECT_EQ(d.ProgressText(), "...");
-    EXPECT_EQ(d.EndText(), "Action interrupted. Resolve the problem and click the button 'Continue'..");
+    EXPECT_EQ(d.EndText(), "The terminal reports no write pointer: its memory holds no data to read.");
 }
 
 TEST(TerminalDownload, StartAndInterruptOnlyActWhenTheyShould)

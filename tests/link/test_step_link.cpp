@@ -58,12 +58,14 @@ TEST(StepLink, OnlyTheReplyPairedWithTheRequestEndIsAccepted)
     EXPECT_EQ(t.link.Reply().U8(1), 5);
 
     // A paired reply of another header type, or with a bad CRC, is an error.
-    t.Silence();
-    t.port.Deliver(ScriptedTerminal::Frame({0x3A}, 2, 0xAE));
+    std::vector<uint8_t> answer = ScriptedTerminal::Frame({0x3A}, 2, 0xAE);
+    t.Respond([&](const kolmaris::testing::Request&) -> std::optional<Bytes> {
+        t.port.Deliver(answer);
+        return std::nullopt;
+    });
     EXPECT_EQ(t.link.Transact(1, kRequest), 0x2000Eu);
-    auto bad = ScriptedTerminal::Frame({0x3A, 0x01}, 1, 0x97);
-    bad[2] ^= 0x04;
-    t.port.Deliver(bad);
+    answer = ScriptedTerminal::Frame({0x3A, 0x01}, 1, 0x97);
+    answer[2] ^= 0x04;
     EXPECT_EQ(t.link.Transact(1, kRequest), 0x2000Fu);
 }
 

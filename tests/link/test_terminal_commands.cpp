@@ -161,7 +161,7 @@ TEST(TerminalCommands, ShortReplyOrTimeoutLeavesOutputsAlone)
 TEST(TerminalCommands, SettingRequests)
 {
     ScriptedTerminal t;
-    t.Always({0x00});
+    t.Respond([](const Request& r) { return std::optional(Bytes{r.payload.at(0)}); });
     for (const uint32_t result :
          {StartVoltageMeasurement(t.link), StartEnvironmentMeasurement(t.link), SetRelayMode(t.link, 2),
           SetAcquisition(t.link, 0xB5), SetElementFunction(t.link, 16, 3), SetTerminalTime(t.link, 0x0A0B0C0D),
