@@ -5,6 +5,7 @@
 #include "AcquisitionStop.h"
 #include "Pictures.h"
 #include "ConfigFile.h"
+#include "MenuKeys.h"
 #include "Session.h"
 #include "TAboutWND.h"
 #include "TDatasWND.h"
@@ -56,6 +57,7 @@ TMainWND::TMainWND(Session& session, QWidget* parent)
     connect(ui_->RecordsMnu, &QAction::triggered, this, &TMainWND::RecordsMnuClick);
     connect(ui_->SpectrumMnu, &QAction::triggered, this, &TMainWND::SpectrumMnuClick);
 
+    PrepareMenus(*menuBar());
     SetUpLook();
     ManagePanels();
 }
@@ -97,6 +99,7 @@ void TMainWND::FormShow()
     ManagePanels();
     setWindowTitle("Kolmaris" + QString(kVersionSuffix));
     ui_->SetIqrfModeMnu->setVisible(true);
+    UpdateSubmenus(*menuBar());
     timer1_->start(kTimer1IntervalMs);
 }
 
