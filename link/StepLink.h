@@ -62,7 +62,8 @@ public:
     uint32_t WaitReply();
     // Handshake on `port`: 0 (ConnectedPort set), 0x20001 or 0x20007.
     uint32_t DetectTerminal(uint8_t port);
-    // The configured port, or ports 1..255 in order when it is 0. Returns the last result.
+    // The configured port, or the present ports of 1..255 in order when it is 0. Returns the
+    // last result.
     uint32_t Connect(uint8_t configuredPort);
     // 0 if the port closed, 1 if it refused; ConnectedPort is 0 either way.
     uint32_t Disconnect();
