@@ -89,7 +89,9 @@ uint32_t TerminalDownload::StartStep(StepLink& link, TDataStore& store)
     readFlags_ &= static_cast<uint8_t>(~(kReadInterruptRequest | kReadFailed));
     attemptNo_ = 0;
     restoreFailed_ = false;
-    if (SetAcquisition(link, kRecordingOff) != 0) {
+    noAnswer_ = false;
+    switchedOff_ = SetAcquisition(link, kRecordingOff) == 0;
+    if (!switchedOff_) {
         // Only the reply may have been lost: make sure recording is on again.
         readFlags_ |= kReadFailed;
         readState_ = StepRestore;
@@ -174,7 +176,8 @@ uint32_t TerminalDownload::RestoreStep(StepLink& link)
         return kTickMs;
     }
     if (attemptNo_ >= kTries - 1) {
-        restoreFailed_ = true;
+        restoreFailed_ = switchedOff_;
+        noAnswer_ = !switchedOff_;
         readState_ = StepEnd;
         return kTickMs;
     }

@@ -30,6 +30,7 @@ inline constexpr uint8_t kReadFailed = 0x04;
 inline constexpr char kRestoreFailedText[] = "Temporary disabled recording into EEPROM cannot be restored!";
 inline constexpr char kBadDataText[] = "Action failed, probably bad data structure in EEPROM.";
 inline constexpr char kContinueText[] = "Action interrupted. Resolve the problem and click the button 'Continue'..";
+inline constexpr char kNoAnswerText[] = "Terminal does not answer! Check the connection and try again.";
 
 // How a finished run ended.
 enum class DownloadOutcome {
@@ -85,8 +86,11 @@ public:
     int BytesRead() const { return bytesRead_; }
     int BytesTotal() const { return bytesTotal_; }
     int AttemptNo() const { return attemptNo_; }
-    // Recording could not be switched on again at the end of the last run.
+    // Recording, switched off by the last run, could not be switched on again at its end.
     bool RestoreFailed() const { return restoreFailed_; }
+    // The last run got no answer at all: neither to switching recording off nor to any try of
+    // switching it on again (kNoAnswerText, the only message then).
+    bool NoAnswer() const { return noAnswer_; }
 
 private:
     uint32_t StartStep(StepLink& link, TDataStore& store);
@@ -101,6 +105,8 @@ private:
     int bytesTotal_ = 0;
     int attemptNo_ = 0;
     bool restoreFailed_ = false;
+    bool switchedOff_ = false;
+    bool noAnswer_ = false;
     bool running_ = false;
     DownloadOutcome outcome_ = DownloadOutcome::None;
     std::string progressText_ = "...";
