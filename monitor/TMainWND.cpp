@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -92,11 +93,17 @@ bool TMainWND::eventFilter(QObject* watched, QEvent* event)
 
 void TMainWND::FormShow()
 {
-    if (LoadConfig(session_.configPath, session_.settings) == LoadResult::CannotRead)
-        session_.dialogs.Message(this, kConfigWarningCaption, kCannotReadConfigText, MessageButtons::Ok,
-                                 MessageIcon::Exclamation);
+    const LoadResult config = LoadConfig(session_.configPath, session_.settings);
     ApplyLinkSettings(session_);
     ManagePanels();
+    // Placed before anything is said, so that the start-up warning stands over the window.
+    if (!testAttribute(Qt::WA_Moved)) {
+        if (const QScreen* screen = this->screen())
+            move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
+    if (config == LoadResult::CannotRead)
+        session_.dialogs.Message(this, kConfigWarningCaption, kCannotReadConfigText, MessageButtons::Ok,
+                                 MessageIcon::Exclamation);
     setWindowTitle("Kolmaris" + QString(kVersionSuffix));
     ui_->SetIqrfModeMnu->setVisible(true);
     UpdateSubmenus(*menuBar());

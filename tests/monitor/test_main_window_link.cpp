@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QtTest>
 
 using namespace kolmaris;
@@ -68,6 +69,18 @@ struct Rig {
     SimulatedTerminal other{OtherSystem()};
 };
 
+// Notes where on the screen the middle of a message's window is.
+struct PlacedDialogs final : Dialogs {
+    MessageResult Message(QWidget* parent, const QString&, const QString&, MessageButtons, MessageIcon) override
+    {
+        middle = parent->mapToGlobal(parent->rect().center());
+        return MessageResult::Ok;
+    }
+    std::optional<QString> SaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    std::optional<QString> DirectoryName(QWidget*, const QString&) override { return {}; }
+    QPoint middle;
+};
+
 }  // namespace
 
 class TestMainWindowLink : public QObject {
@@ -120,6 +133,18 @@ private slots:
         QCOMPARE(titles, (QStringList{"&File", "&Configuration", "&Data reading", "&About"}));
         QVERIFY(!rig.window.findChild<QMenu*>("WirelessMnu")->menuAction()->isEnabled());
         QVERIFY(rig.window.findChild<QMenu*>("TerminalDataMnu")->menuAction()->isEnabled());
+    }
+
+    void startupWarningStandsOverTheWindowInTheMiddle()
+    {
+        SimulatedSession sim;
+        PlacedDialogs dialogs;
+        Session session{sim.link, dialogs};
+        session.configPath = "/nonexistent/Kolmaris_V2.cfg";
+        TMainWND window(session);
+        window.show();
+        const QPoint centre = window.screen()->availableGeometry().center();
+        QVERIFY((dialogs.middle - centre).manhattanLength() <= 2);
     }
 };
 
