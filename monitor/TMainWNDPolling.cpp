@@ -308,15 +308,21 @@ void TMainWND::RefreshSelectors()
     MeasuringSystem& model = session_.model;
     const MeasuringSystem bonded = model.BondedOnly();
     const std::string probes = bonded.ListText(kFunctionProbe);
+    const std::string actuators = bonded.ListText(kFunctionActuator);
+    if (probes == model.ProbeListText && actuators == model.ActuatorListText)
+        return;
     if (probes != model.ProbeListText) {
         model.ProbeListText = probes;
         FillSelector(ui_->CidlaCB, probes);
     }
-    const std::string actuators = bonded.ListText(kFunctionActuator);
     if (actuators != model.ActuatorListText) {
         model.ActuatorListText = actuators;
         FillSelector(ui_->FansCB, actuators);
     }
+    // The panels follow their selectors at once, not a few ticks later with another element's values.
+    FansCBChange();
+    CidlaCBChange();
+    ManagePanels();
 }
 
 void TMainWND::PublishAlarms()
