@@ -96,14 +96,17 @@ void TMainWND::FormShow()
     const LoadResult config = LoadConfig(session_.configPath, session_.settings);
     ApplyLinkSettings(session_);
     ManagePanels();
-    // Placed before anything is said, so that the start-up warning stands over the window.
+    // Placed, and on the screen, before anything is said: the start-up warning stands over it.
     if (!testAttribute(Qt::WA_Moved)) {
         if (const QScreen* screen = this->screen())
             move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     }
-    if (config == LoadResult::CannotRead)
-        session_.dialogs.Message(this, kConfigWarningCaption, kCannotReadConfigText, MessageButtons::Ok,
-                                 MessageIcon::Exclamation);
+    if (config == LoadResult::CannotRead) {
+        QTimer::singleShot(0, this, [this] {
+            session_.dialogs.Message(this, kConfigWarningCaption, kCannotReadConfigText, MessageButtons::Ok,
+                                     MessageIcon::Exclamation);
+        });
+    }
     setWindowTitle("Kolmaris" + QString(kVersionSuffix));
     ui_->SetIqrfModeMnu->setVisible(true);
     UpdateSubmenus(*menuBar());

@@ -143,6 +143,7 @@ private slots:
         session.configPath = "/nonexistent/Kolmaris_V2.cfg";
         TMainWND window(session);
         window.show();
+        QCoreApplication::processEvents();
         const QPoint centre = window.screen()->availableGeometry().center();
         QVERIFY((dialogs.middle - centre).manhattanLength() <= 2);
     }
