@@ -1,5 +1,6 @@
-// What a user meets: a terminal pulled or swapped for another on the same port, the menus, the
-// start-up warning, the data window's counts, a silent terminal, saving over a file.
+// What a user meets: a terminal pulled or swapped for another on the same port, the port scan,
+// the menus, the start-up warning, the data window's counts, a silent terminal, saving a file.
+#include "PortDirectory.h"
 #include "QtDialogs.h"
 #include "SimulatedSession.h"
 #include "TDatasWND.h"
@@ -13,8 +14,11 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+#include <fstream>
 
 using namespace kolmaris;
 using namespace kolmaris::testing;
@@ -22,16 +26,17 @@ using namespace kolmaris::testing;
 namespace {
 
 // The default system with probe 2 out of range (an alarm); swapped in later: one probe at 7.
+Scenario System(bool other)
+{
+    Scenario s = QuietDefaultScenario();
+    for (ElementSetup& e : s.elements)
+        e.inRange = e.meshAddress != 2;
+    if (other)
+        s.elements.resize(1), s.elements[0].meshAddress = 7;
+    return s;
+}
+
 struct Rig {
-    static Scenario System(bool other)
-    {
-        Scenario s = QuietDefaultScenario();
-        for (ElementSetup& e : s.elements)
-            e.inRange = e.meshAddress != 2;
-        if (other)
-            s.elements.resize(1), s.elements[0].meshAddress = 7;
-        return s;
-    }
     void Ticks(int n = 40)  // enough for a display cycle and a whole pass over the elements
     {
         for (int i = 0; i < n; ++i)
@@ -39,117 +44,87 @@ struct Rig {
     }
     void SwapTerminal()
     {
-        sim.line.Memory().SetPeer([this](std::span<const uint8_t> written) {
-            other.Receive(written);
+        sim.line.Memory().SetPeer([this](std::span<const uint8_t> bytes) {
+            other.Receive(bytes);
             sim.line.Memory().Deliver(other.TakeOutput());
         });
     }
-    QString Probes() const
+    QString Probes() const  // how many, and the first
     {
         const auto* list = window.findChild<QComboBox*>("CidlaCB");
-        QStringList items;
-        for (int i = 0; i < list->count(); ++i)
-            items << list->itemText(i);
-        return items.join(',');
+        return QString::number(list->count()) + ':' + list->itemText(0);
     }
-    bool Stale() const { return !window.findChild<QWidget*>("TmrPanelGB")->isEnabled(); }
+    bool Live(const char* panel) const { return window.findChild<QWidget*>(panel)->isEnabled(); }
 
     SimulatedSession sim{System(false)};
     TMainWND window{sim.session};
     SimulatedTerminal other{System(true)};
 };
 
-// Notes where the middle of a message's window is; the other dialogs cancel.
-struct PlacedDialogs final : Dialogs {
-    MessageResult Message(QWidget* parent, const QString&, const QString&, MessageButtons, MessageIcon) override
-    {
-        return middle = parent->mapToGlobal(parent->rect().center()), MessageResult::Ok;
-    }
-    std::optional<QString> SaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QString> DirectoryName(QWidget*, const QString&) override { return {}; }
-    QPoint middle;
+// Devices at COM 5 and 9 only; notes what is opened.
+struct TwoDevicePort final : SerialPort {
+    bool OpenPort(uint8_t port, uint32_t, uint8_t, uint8_t, uint8_t) override { return opened.push_back(port), false; }
+    bool ClosePort() override { return true; }
+    uint32_t WriteBytes(const uint8_t*, uint32_t) override { return 0; }
+    void PurgePort() override {}
+    bool IsOpen() const override { return false; }
+    PortError LastError() const override { return PortError::NotFound; }
+    std::vector<uint8_t> PresentPorts() const override { return {5, 9}; }
+    bool ReadByte(uint8_t&) override { return false; }
+    std::vector<uint8_t> opened;
 };
-
-void Read(TDatasWND& window, Clock& clock)
-{
-    window.findChild<QPushButton*>("LoadEepromBT")->click();
-    for (auto* timer = window.findChild<QTimer*>("DatasTMR"); timer->isActive(); clock.SleepMs(timer->interval()))
-        window.DatasTMRTimer();
-}
 
 }  // namespace
 
 class TestEverydayUse : public QObject {
     Q_OBJECT
 private slots:
-    void statusReplyRestartsTheElementLoop()
+    void terminalPulledThenAnotherOnTheSamePort()
     {
         Rig rig;
         rig.Ticks();
-        rig.window.Nacitani(true);
-        rig.Ticks(1);         // the bonding map requested from the first terminal
-        rig.SwapTerminal();  // its poll meets "nothing requested"
-        rig.Ticks();
-        QCOMPARE(rig.Probes(), QString("7"));
-    }
-
-    void pulledTerminalIsStaleAndAnotherShowsOnlyItsElements()
-    {
-        Rig rig;
-        rig.Ticks();
-        QVERIFY(!rig.Stale() && !rig.sim.session.model.AlarmText.empty());
+        QVERIFY(rig.Live("TmrPanelGB") && !rig.sim.session.model.AlarmText.empty());
         rig.sim.line.Memory().LimitWrites(0);
         rig.Ticks(1);
-        QVERIFY(rig.Stale() && !rig.window.findChild<QWidget*>("VysledkyGB")->isEnabled());
+        QVERIFY(!rig.Live("TmrPanelGB") && !rig.Live("VysledkyGB"));
         rig.SwapTerminal();
         rig.sim.line.Memory().UnlimitWrites();
         rig.Ticks(2 + 5);  // connected, one display cycle: within two seconds
-        QVERIFY(!rig.Stale());
+        QVERIFY(rig.Live("TmrPanelGB"));
         rig.Ticks();
-        QCOMPARE(rig.Probes(), QString("7"));
-        QVERIFY(rig.window.findChild<QWidget*>("FanPanelGB")->isHidden());
-        QVERIFY(rig.sim.session.model.AlarmText.empty());
+        QCOMPARE(rig.Probes(), QString("1:7"));
+        QVERIFY(rig.window.findChild<QWidget*>("FanPanelGB")->isHidden() && rig.sim.session.model.AlarmText.empty());
         rig.sim.session.model.ElementTable[7].status.kind = 0x00C3;  // out of range: no failure count
         rig.window.CidlaCBChange();
         QVERIFY(rig.window.findChild<QLabel*>("FailCountLB")->isHidden());
     }
 
-    void menusAndStartupWarning()
+    void statusReplyRestartsTheElementLoop()
     {
-        SimulatedSession sim;
-        PlacedDialogs dialogs;
-        Session session{sim.link, dialogs};
-        session.configPath = "/nonexistent/Kolmaris_V2.cfg";
-        TMainWND window(session);
-        window.show();
+        Rig rig;
+        rig.Ticks();
+        rig.window.Nacitani(true);
+        rig.Ticks(1);        // the bonding map requested from the first terminal
+        rig.SwapTerminal();  // its poll meets "nothing requested"
+        rig.Ticks();
+        QCOMPARE(rig.Probes(), QString("1:7"));
+    }
+
+    void startupWarningMenusAndSaveDialog()
+    {
+        Rig rig;
+        rig.window.show();
         QCoreApplication::processEvents();
-        QVERIFY((dialogs.middle - window.screen()->availableGeometry().center()).manhattanLength() <= 2);
+        QCOMPARE(rig.sim.dialogs.shown.size(), std::size_t{1});
+        QVERIFY((rig.window.geometry().center() - rig.window.screen()->availableGeometry().center()).manhattanLength() < 3);
         QStringList titles;
-        for (const QAction* action : window.menuBar()->actions())
+        for (const QAction* action : rig.window.menuBar()->actions())
             titles << action->text();
         QCOMPARE(titles.join(','), QString("&File,&Configuration,&Data reading,&About"));
-        QVERIFY(!window.findChild<QMenu*>("WirelessMnu")->menuAction()->isEnabled());
-        QVERIFY(window.findChild<QMenu*>("TerminalDataMnu")->menuAction()->isEnabled());
-    }
+        QVERIFY(!rig.window.findChild<QMenu*>("WirelessMnu")->menuAction()->isEnabled());
+        QVERIFY(rig.window.findChild<QMenu*>("TerminalDataMnu")->menuAction()->isEnabled());
 
-    void dataWindowFollowsTheStoreAndReportsSilenceOnce()
-    {
-        SimulatedSession sim;
-        TDatasWND window(sim.session);
-        Read(window, sim.line.GetClock());  // not connected: nothing on the line
-        QCOMPARE(sim.dialogs.Texts(), std::vector<QString>{kNoAnswerText});
-        QVERIFY(sim.Connect());
-        Read(window, sim.line.GetClock());
-        const int before = window.Store().TotalRadonRecords();
-        window.Store().ClearRadonRecords(0);  // as a probe reading replaces probe 1's records
-        QVERIFY(window.Store().TotalRadonRecords() < before);
-        window.show();
-        QCOMPARE(window.findChild<QLabel*>("RecordCountLB")->text(), QString::number(window.Store().TotalRadonRecords()));
-    }
-
-    void saveDialogLeavesTheOverwriteQuestionToTheProgram()
-    {
-        bool confirms = true;
+        bool confirms = true;  // the program asks its own keep-or-overwrite question
         QTimer::singleShot(0, this, [&confirms] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             confirms = !dialog || !dialog->testOption(QFileDialog::DontConfirmOverwrite);
@@ -158,6 +133,52 @@ private slots:
         });
         QtDialogs().SaveFileName(nullptr, "*.tab", "tab");
         QVERIFY(!confirms);
+    }
+
+    void dataWindowFollowsTheStoreAndReportsSilenceOnce()
+    {
+        SimulatedSession sim;
+        TDatasWND window(sim.session);
+        auto read = [&] {
+            window.findChild<QPushButton*>("LoadEepromBT")->click();
+            for (auto* tmr = window.findChild<QTimer*>("DatasTMR"); tmr->isActive(); sim.line.GetClock().SleepMs(10))
+                window.DatasTMRTimer();
+        };
+        read();  // not connected: nothing on the line
+        QCOMPARE(sim.dialogs.Texts(), std::vector<QString>{kNoAnswerText});
+        QVERIFY(sim.Connect());
+        read();
+        const int before = window.Store().TotalRadonRecords();
+        window.Store().ClearRadonRecords(0);  // as a probe reading replaces probe 1's records
+        window.show();
+        QCOMPARE(window.findChild<QLabel*>("RecordCountLB")->text().toInt(), window.Store().TotalRadonRecords());
+        QVERIFY(window.Store().TotalRadonRecords() < before);
+    }
+
+    void detectionTriesOnlyPresentPorts()
+    {
+        TwoDevicePort port;
+        SteadyClock clock;
+        StepLink link(port, clock);
+        QCOMPARE(link.Connect(0), kErrNoTerminal);
+        QCOMPARE(port.opened, (std::vector<uint8_t>{5, 9}));
+
+        // COM 100: a UART of type 0 (none); 101: type 4; 102: no type (a pseudo-terminal); 103: gone.
+        QTemporaryDir dir;
+        const std::filesystem::path root = dir.path().toStdString();
+        for (const auto& [number, type] : {std::pair{100, "0"}, {101, "4"}, {102, ""}, {103, ""}}) {
+            const auto device = root / ("tty" + std::to_string(number));
+            if (number != 103)
+                std::ofstream{device};
+            QVERIFY(RegisterPortLink(number, device, root / "ports"));
+            std::filesystem::create_directories(root / "sys" / device.filename());
+            std::ofstream(root / "sys" / device.filename() / "type") << type;
+        }
+        std::vector<int> present;
+        for (const PortEntry& entry : PresentPorts(root / "ports", root / "sys"))
+            if (entry.number >= 100)
+                present.push_back(entry.number);
+        QCOMPARE(present, (std::vector<int>{101, 102}));
     }
 };
 
