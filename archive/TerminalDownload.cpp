@@ -176,7 +176,7 @@ uint32_t TerminalDownload::RestoreStep(StepLink& link)
         return kTickMs;
     }
     if (attemptNo_ >= kTries - 1) {
-        restoreFailed_ = switchedOff_;
+        restoreFailed_ = true;
         noAnswer_ = !switchedOff_;
         readState_ = StepEnd;
         return kTickMs;

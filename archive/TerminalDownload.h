@@ -86,10 +86,10 @@ public:
     int BytesRead() const { return bytesRead_; }
     int BytesTotal() const { return bytesTotal_; }
     int AttemptNo() const { return attemptNo_; }
-    // Recording, switched off by the last run, could not be switched on again at its end.
+    // Recording could not be switched on again at the end of the last run.
     bool RestoreFailed() const { return restoreFailed_; }
     // The last run got no answer at all: neither to switching recording off nor to any try of
-    // switching it on again (kNoAnswerText, the only message then).
+    // switching it on again. The window then says only kNoAnswerText.
     bool NoAnswer() const { return noAnswer_; }
 
 private:

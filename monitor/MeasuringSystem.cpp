@@ -74,8 +74,9 @@ MeasuringSystem MeasuringSystem::BondedOnly() const
 {
     MeasuringSystem bonded = *this;
     for (int slot = 1; slot <= kLastAddress; ++slot) {
+        uint16_t& kind = bonded.ElementTable[slot].status.kind;
         if (std::find(BondedList.begin(), BondedList.end(), slot) == BondedList.end())
-            bonded.ElementTable[slot].status.kind &= static_cast<uint16_t>(~kFunctionMask & 0xFFFF);
+            kind = static_cast<uint16_t>(kind & ~kFunctionMask);
     }
     return bonded;
 }
