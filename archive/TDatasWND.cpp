@@ -19,6 +19,8 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace kolmaris {
 
 namespace {
@@ -47,15 +49,17 @@ void CopyList(const QComboBox& from, QWidget& viewer, const char* listName)
     to->setCurrentIndex(from.currentIndex());
 }
 
-// MESH addresses (slot + 1) of the slots that hold something, ascending; the first selected.
+// MESH addresses (slot + 1) of the slots that hold something, ascending; the address selected
+// before stays selected while it is listed, else the first is.
 template <class Count>
 void FillAddressList(QComboBox& list, Count count)
 {
+    const QString selected = list.currentText();
     list.clear();
     for (int slot = 0; slot < kProbeSlots; ++slot)
         if (count(slot) > 0)
             list.addItem(QString::number(slot + 1));
-    list.setCurrentIndex(list.count() > 0 ? 0 : -1);
+    list.setCurrentIndex(std::max(list.findText(selected), list.count() > 0 ? 0 : -1));
 }
 
 }  // namespace
@@ -98,6 +102,11 @@ QComboBox* TDatasWND::MeshRecCB() const
 QComboBox* TDatasWND::MeshSpectCB() const
 {
     return ui_->MeshSpectCB;
+}
+
+void TDatasWND::FormShow()
+{
+    Refresh();
 }
 
 void TDatasWND::FormHide()
@@ -154,6 +163,11 @@ void TDatasWND::ShowCounts()
 
 void TDatasWND::ReportEnd()
 {
+    ui_->LoadEepromBT->setText(QString::fromLatin1(download_.ButtonCaption()));
+    if (download_.NoAnswer()) {
+        Message(QStringLiteral("Error!"), QString::fromLatin1(kNoAnswerText), MessageButtons::Ok, MessageIcon::Error);
+        return;
+    }
     if (download_.RestoreFailed())
         Message(QStringLiteral("Error!"), QString::fromLatin1(kRestoreFailedText), MessageButtons::Ok,
                 MessageIcon::Error);
@@ -169,7 +183,6 @@ void TDatasWND::ReportEnd()
         default:
             break;
     }
-    ui_->LoadEepromBT->setText(QString::fromLatin1(download_.ButtonCaption()));
 }
 
 void TDatasWND::Refresh()
@@ -210,6 +223,7 @@ void TDatasWND::ShowRecordsBTClick()
     viewers_.records->PrepareFromData(n, 0);
     CopyList(*ui_->MeshRecCB, *viewers_.records, "MeshAdrCB");
     viewers_.records->exec();
+    Refresh();  // it may have read the probe anew
 }
 
 void TDatasWND::ShowSpectBTClick()
@@ -220,6 +234,7 @@ void TDatasWND::ShowSpectBTClick()
     viewers_.spectra->PrepareFromData(n);
     CopyList(*ui_->MeshSpectCB, *viewers_.spectra, "MeshAdrEeprCB");
     viewers_.spectra->exec();
+    Refresh();
 }
 
 void TDatasWND::ShowLocsBTClick()

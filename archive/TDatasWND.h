@@ -47,6 +47,9 @@ public:
     QComboBox* MeshSpectCB() const;
 
 public slots:
+    // The probe windows replace a probe's data in the store: the counts and lists are drawn
+    // anew whenever the window shows.
+    void FormShow() override;
     void FormHide() override;
     void LoadEepromBTClick();
     void DatasTMRTimer();

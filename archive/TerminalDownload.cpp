@@ -30,6 +30,7 @@ void TerminalDownload::Start()
     readFlags_ &= static_cast<uint8_t>(~(kReadInterruptRequest | kReadFailed));
     attemptNo_ = 0;
     restoreFailed_ = false;
+    noAnswer_ = false;
     recordingOff_ = false;
 }
 
@@ -199,6 +200,7 @@ uint32_t TerminalDownload::RestoreStep(StepLink& link)
     }
     if (attemptNo_ >= kTries - 1) {
         restoreFailed_ = true;
+        noAnswer_ = !recordingOff_;
         readState_ = StepEnd;
         return kTickMs;
     }

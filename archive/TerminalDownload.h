@@ -106,6 +106,9 @@ public:
     int AttemptNo() const { return attemptNo_; }
     // Recording could not be switched on again at the end of the last run.
     bool RestoreFailed() const { return restoreFailed_; }
+    // The last run got no answer at all: neither to switching recording off nor to any try of
+    // switching it on again. The window then says only kNoAnswerText.
+    bool NoAnswer() const { return noAnswer_; }
 
 private:
     uint32_t StartStep(StepLink& link, TDataStore& store);
@@ -124,6 +127,7 @@ private:
     int attemptNo_ = 0;
     bool restoreFailed_ = false;
     bool recordingOff_ = false;  // this run has switched recording off
+    bool noAnswer_ = false;
     bool running_ = false;
     StopReason reason_ = StopReason::None;
     DownloadOutcome outcome_ = DownloadOutcome::None;

@@ -1,6 +1,7 @@
 #include "PortDirectory.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <system_error>
 
 namespace kolmaris {
@@ -132,6 +133,17 @@ std::vector<PortEntry> ListPorts(const fs::path& portDirectory)
         if (!device.empty() && Exists(device))
             ports.push_back({port, std::move(device)});
     }
+    return ports;
+}
+
+std::vector<PortEntry> PresentPorts(const fs::path& portDirectory, const fs::path& sysClassTty)
+{
+    std::vector<PortEntry> ports = ListPorts(portDirectory);
+    std::erase_if(ports, [&](const PortEntry& entry) {
+        std::ifstream type(sysClassTty / entry.device.filename() / "type");
+        int code = -1;
+        return type >> code && code == 0;
+    });
     return ports;
 }
 

@@ -49,6 +49,11 @@ struct PortEntry {
 // Ports 1-255 whose device exists, in ascending order.
 std::vector<PortEntry> ListPorts(const std::filesystem::path& portDirectory = PortDirectoryPath());
 
+// The ports of ListPorts that have a port behind their device: a serial-core device whose
+// `type` in `sysClassTty` reads 0 has no UART (the /dev/ttyS nodes of a PC without them).
+std::vector<PortEntry> PresentPorts(const std::filesystem::path& portDirectory = PortDirectoryPath(),
+                                    const std::filesystem::path& sysClassTty = "/sys/class/tty");
+
 // "COM 33 (/dev/ttyUSB0)": the number first, so the text still reads as "COM %d".
 std::string FormatPortEntry(const PortEntry& entry);
 

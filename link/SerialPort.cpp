@@ -2,6 +2,14 @@
 
 namespace kolmaris {
 
+std::vector<uint8_t> SerialPort::PresentPorts() const
+{
+    std::vector<uint8_t> ports;
+    for (int port = 1; port <= 255; ++port)
+        ports.push_back(static_cast<uint8_t>(port));
+    return ports;
+}
+
 bool SerialPort::ByteAvailable()
 {
     if (lookAhead_)

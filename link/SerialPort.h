@@ -3,6 +3,7 @@
 // one-byte reads through a look-ahead, purge, close.
 
 #include <cstdint>
+#include <vector>
 
 namespace kolmaris {
 
@@ -31,6 +32,9 @@ public:
     virtual bool IsOpen() const = 0;
     // Why the last OpenPort failed.
     virtual PortError LastError() const = 0;
+    // The numbers worth trying, ascending: every number 1..255 unless the port knows which
+    // devices are there.
+    virtual std::vector<uint8_t> PresentPorts() const;
 
     // True when a byte waits in the look-ahead, reading one from the device if needed
     // (a read with nothing to read returns after the read time-out, about 5 ms).

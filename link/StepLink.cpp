@@ -172,8 +172,8 @@ uint32_t StepLink::Connect(uint8_t configuredPort)
     if (configuredPort != 0)
         return DetectTerminal(configuredPort);
     uint32_t result = kErrNoTerminal;
-    for (int port = 1; port <= 255; ++port) {
-        result = DetectTerminal(static_cast<uint8_t>(port));
+    for (const uint8_t port : port_.PresentPorts()) {
+        result = DetectTerminal(port);
         if (result == kOk)
             break;
     }

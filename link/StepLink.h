@@ -73,7 +73,8 @@ public:
     // 50 ms; once the first has shown a terminal, the second up to ReplyTimeout when nothing at
     // all has come by then (a port without a terminal still costs only 50 ms).
     uint32_t DetectTerminal(uint8_t port);
-    // The configured port, or ports 1..255 in order when it is 0. Returns the last result.
+    // The configured port, or the present ports of 1..255 in order when it is 0. Returns the
+    // last result.
     uint32_t Connect(uint8_t configuredPort);
     // 0 if the port closed, 1 if it refused; ConnectedPort is 0 either way.
     uint32_t Disconnect();

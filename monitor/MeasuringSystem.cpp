@@ -8,6 +8,7 @@ namespace {
 
 constexpr std::size_t kUnpackedFirst = 2;  // unpacked addresses occupy answer data bytes 2..17
 constexpr int kLastAddress = kTableSlots - 1;
+constexpr uint16_t kFunctionMask = 0x07;  // kind bits 0-2
 
 std::string AddressText(int slot)
 {
@@ -67,6 +68,17 @@ void MeasuringSystem::SetBondedList(std::span<const uint8_t> unpackedAnswer)
         if (address >= 1 && address <= kLastAddress)
             BondedList[count++] = address;
     }
+}
+
+MeasuringSystem MeasuringSystem::BondedOnly() const
+{
+    MeasuringSystem bonded = *this;
+    for (int slot = 1; slot <= kLastAddress; ++slot) {
+        uint16_t& kind = bonded.ElementTable[slot].status.kind;
+        if (std::find(BondedList.begin(), BondedList.end(), slot) == BondedList.end())
+            kind = static_cast<uint16_t>(kind & ~kFunctionMask);
+    }
+    return bonded;
 }
 
 std::string MeasuringSystem::ListText(uint8_t function) const

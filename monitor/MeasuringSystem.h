@@ -40,6 +40,9 @@ public:
 
     // Fills BondedList from a bonding-map answer's data unpacked with UnpackBondingMap.
     void SetBondedList(std::span<const uint8_t> unpackedAnswer);
+    // A copy in which only the terminal and the addresses of BondedList keep their function:
+    // its lists and alarms cover the elements bonded now. The other slots keep their values.
+    MeasuringSystem BondedOnly() const;
     // Addresses 1..16 whose function code is `function`, each followed by "\n".
     std::string ListText(uint8_t function) const;
 

@@ -5,6 +5,7 @@
 #include "AcquisitionStop.h"
 #include "Pictures.h"
 #include "ConfigFile.h"
+#include "MenuKeys.h"
 #include "Session.h"
 #include "TAboutWND.h"
 #include "TActivateSensorWND.h"
@@ -29,6 +30,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -83,6 +85,7 @@ TMainWND::TMainWND(Session& session, QWidget* parent)
     connect(ui_->SetPowerBond, &QAction::triggered, this, &TMainWND::SetPowerBondClick);
     connect(ui_->SetChannelBond, &QAction::triggered, this, &TMainWND::SetChannelBondClick);
 
+    PrepareMenus(*menuBar());
     SetUpLook();
     ManagePanels();
 }
@@ -117,13 +120,23 @@ bool TMainWND::eventFilter(QObject* watched, QEvent* event)
 
 void TMainWND::FormShow()
 {
-    if (LoadConfig(session_.configPath, session_.settings) == LoadResult::CannotRead)
-        session_.dialogs.Message(this, kConfigWarningCaption, kCannotReadConfigText, MessageButtons::Ok,
-                                 MessageIcon::Exclamation);
+    const LoadResult config = LoadConfig(session_.configPath, session_.settings);
     ApplyLinkSettings(session_);
     ManagePanels();
+    // Placed, and on the screen, before anything is said: the start-up warning stands over it.
+    if (!testAttribute(Qt::WA_Moved)) {
+        if (const QScreen* screen = this->screen())
+            move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
+    if (config == LoadResult::CannotRead) {
+        QTimer::singleShot(0, this, [this] {
+            session_.dialogs.Message(this, kConfigWarningCaption, kCannotReadConfigText, MessageButtons::Ok,
+                                     MessageIcon::Exclamation);
+        });
+    }
     setWindowTitle("Kolmaris" + QString(kVersionSuffix));
     ui_->SetIqrfModeMnu->setVisible(true);
+    UpdateSubmenus(*menuBar());
     timer1_->start(kTimer1IntervalMs);
 }
 

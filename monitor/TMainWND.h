@@ -100,6 +100,9 @@ private:
     void SetUpLook();
     void RenderPictures();
     void CommandDisabled();
+    // Greys the panels while their values are not current (no link), and back at the first
+    // fresh reading.
+    void ShowStale(bool stale);
     bool ShowsLiveValues() const;
     QString Summary() const;
 
@@ -112,10 +115,12 @@ private:
     int provozStep_ = 0;
     int nacitaniStep_ = 0;
     int nacitaniIndex_ = 0;
+    int nacitaniPolls_ = 0;  // incomplete bonding-map answers in a row
     int lastRelayMode_ = 3;  // none shown yet
     bool lastFanActive_ = false;
     bool errorsDismissed_ = false;
     bool elementsShown_ = false;  // a whole pass of Nacitani has reached the panels
+    bool stale_ = false;
 };
 
 }  // namespace kolmaris

@@ -133,6 +133,15 @@ void TMainWND::RenderPictures()
         connect(window, &QWindow::screenChanged, this, &TMainWND::RenderPictures, Qt::UniqueConnection);
 }
 
+void TMainWND::ShowStale(bool stale)
+{
+    if (stale == stale_)
+        return;
+    stale_ = stale;
+    for (QWidget* panel : std::initializer_list<QWidget*>{ui_->TmrPanelGB, ui_->FanPanelGB, ui_->VysledkyGB})
+        panel->setEnabled(!stale);
+}
+
 void TMainWND::CidlaCBChange()
 {
     const ElementStatus* slot = SelectedSlot(session_, ui_->CidlaCB);
@@ -150,8 +159,11 @@ void TMainWND::CidlaCBChange()
     ui_->RadonLongLB->setText(valid ? RadonText(slot->radonLongTerm, slot->largeValues != 0) : none);
     ui_->DataTemperLB->setText(valid ? QString::asprintf("%d °C", int(slot->temperature)) : none);
     ui_->DataHumidityLB->setText(valid ? QString::asprintf("%d %%", int(slot->humidity)) : none);
-    ui_->RadonErrorLB->setText(FailedContacts(slot->kind) == kOutOfRangeContacts ? "Out of RF range!" : "");
-    ui_->RadonErrorLB->setVisible(!ui_->RadonErrorLB->text().isEmpty());
+    // Out of range, the alarm takes the place of the failure count.
+    const bool outOfRange = FailedContacts(slot->kind) == kOutOfRangeContacts;
+    ui_->FailCountLB->setVisible(!outOfRange);
+    ui_->RadonErrorLB->setText(outOfRange ? "Out of RF range!" : "");
+    ui_->RadonErrorLB->setVisible(outOfRange);
 }
 
 void TMainWND::FansCBChange()

@@ -69,7 +69,12 @@ void TMainWND::Timer1Timer()
         ConnectBTClick();
         ui_->MainVoltageLB->hide();
         ui_->MainVoltageSH->hide();
+        // The terminal found may be another one: its elements come from its own bonding map.
+        if (link.ConnectedPort != 0)
+            Nacitani(true);
     }
+    if (link.ConnectedPort == 0)
+        ShowStale(true);
 
     const int configuredPort = session_.settings.configuredPort & 0xFF;
     if (link.ConnectedPort != 0)
@@ -108,6 +113,7 @@ void TMainWND::Provoz()
         if (ReadTerminalVoltage(link, volts) == 0) {
             model.ElementTable[0].status.voltage = volts;
             ShowBattery(volts);
+            ShowStale(false);
         }
         provozStep_ = 2;
         break;
@@ -123,6 +129,7 @@ void TMainWND::Provoz()
         model.QueryPeriod = period;
         model.QueryCountdown = countdown;
         ShowAcquisitionState(flags, countdown);
+        ShowStale(false);
         provozStep_ = 3;
         break;
     }
@@ -131,6 +138,7 @@ void TMainWND::Provoz()
         if (ReadTerminalFlags(link, flags) != 0)
             break;
         ShowTerminalFlags(flags);
+        ShowStale(false);
         provozStep_ = 4;
         break;
     }
@@ -143,6 +151,7 @@ void TMainWND::Provoz()
         ui_->MainTemperLB->setText(QString::asprintf("%0.1f °C", double(temperature)));
         ui_->MainPressureLB->setText(QString::asprintf("%d hPa", int(pressure)));
         ui_->MainHumidityLB->setText(QString::asprintf("%0.1f %%", double(humidity)));
+        ShowStale(false);
         provozStep_ = 5;
         break;
     }
@@ -218,6 +227,7 @@ void TMainWND::Nacitani(bool reset)
 {
     if (reset) {
         nacitaniStep_ = 0;
+        nacitaniPolls_ = 0;
         return;
     }
     StepLink& link = session_.link;
@@ -228,11 +238,13 @@ void TMainWND::Nacitani(bool reset)
             nacitaniStep_ = 1;
         break;
     case 1: {
+        // A terminal status in place of the answer (0x86: nothing requested) is an answer error
+        // without completion: the request is sent again, as is one that never completes.
         RelayedAnswer answer;
-        if (PollRelayedReply(link, answer) != 0) {
+        if (PollRelayedReply(link, answer) != 0 || answer.error != 0 || ++nacitaniPolls_ >= kMaxCompositePolls) {
             nacitaniStep_ = 0;
         } else if (answer.complete) {
-            if (answer.error == 0 && UnpackBondingMap(answer.data)) {
+            if (UnpackBondingMap(answer.data)) {
                 model.SetBondedList(answer.data);
                 nacitaniIndex_ = 0;
                 nacitaniStep_ = 2;
@@ -240,6 +252,8 @@ void TMainWND::Nacitani(bool reset)
                 nacitaniStep_ = 0;
             }
         }
+        if (nacitaniStep_ != 1)
+            nacitaniPolls_ = 0;
         break;
     }
     case 2: {
@@ -260,15 +274,15 @@ void TMainWND::Nacitani(bool reset)
         break;
     case 6:
         model.AlarmText.clear();
-        model.AppendOutOfRangeAlarm(model.AlarmText);
+        model.BondedOnly().AppendOutOfRangeAlarm(model.AlarmText);
         nacitaniStep_ = 7;
         break;
     case 7:
-        model.AppendLowBatteryAlarm(model.AlarmText);
+        model.BondedOnly().AppendLowBatteryAlarm(model.AlarmText);
         nacitaniStep_ = 8;
         break;
     case 8:
-        model.AppendRelayFailureAlarm(model.AlarmText);
+        model.BondedOnly().AppendRelayFailureAlarm(model.AlarmText);
         nacitaniStep_ = 9;
         break;
     case 9:
@@ -292,16 +306,23 @@ void TMainWND::Nacitani(bool reset)
 void TMainWND::RefreshSelectors()
 {
     MeasuringSystem& model = session_.model;
-    const std::string probes = model.ListText(kFunctionProbe);
+    const MeasuringSystem bonded = model.BondedOnly();
+    const std::string probes = bonded.ListText(kFunctionProbe);
+    const std::string actuators = bonded.ListText(kFunctionActuator);
+    if (probes == model.ProbeListText && actuators == model.ActuatorListText)
+        return;
     if (probes != model.ProbeListText) {
         model.ProbeListText = probes;
         FillSelector(ui_->CidlaCB, probes);
     }
-    const std::string actuators = model.ListText(kFunctionActuator);
     if (actuators != model.ActuatorListText) {
         model.ActuatorListText = actuators;
         FillSelector(ui_->FansCB, actuators);
     }
+    // The panels follow their selectors at once, not a few ticks later with another element's values.
+    FansCBChange();
+    CidlaCBChange();
+    ManagePanels();
 }
 
 void TMainWND::PublishAlarms()

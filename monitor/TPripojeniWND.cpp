@@ -103,11 +103,25 @@ void TPripojeniWND::ListPorts()
 void TPripojeniWND::OkBTClick()
 {
     LinkSettings& settings = session_.settings;
+    // A time-out that is not a whole number within the bounds the configuration file accepts
+    // is refused; the dialog stays open with the time-out in force.
+    QString timeoutText = ui_->TimeOutED->text().trimmed();
+    if (timeoutText.endsWith(QStringLiteral("ms"), Qt::CaseInsensitive))
+        timeoutText.chop(2);
+    bool number = false;
+    const int timeout = timeoutText.trimmed().toInt(&number);
+    if (!number || timeout < kMinReplyTimeout || timeout > kMaxReplyTimeout) {
+        Message(QStringLiteral("Error!"),
+                QStringLiteral("Timeout must be a number from %1 to %2 ms!").arg(kMinReplyTimeout).arg(kMaxReplyTimeout),
+                MessageButtons::Ok, MessageIcon::Error);
+        ui_->TimeOutED->setText(QString::number(settings.replyTimeout));
+        ui_->TimeOutED->selectAll();
+        ui_->TimeOutED->setFocus();
+        return;
+    }
     const int position = ui_->VybratPortCB->currentIndex();
     settings.configuredPort = position > 0 ? PortOfEntry(ui_->VybratPortCB->currentText()) & 0xFF : 0;
-    // The bounds the configuration file accepts; "abc" reads as 0 and becomes the minimum.
-    const int timeout = ReadDecimal(ui_->TimeOutED->text().toStdString());
-    settings.replyTimeout = static_cast<uint32_t>(std::clamp(timeout, kMinReplyTimeout, kMaxReplyTimeout));
+    settings.replyTimeout = static_cast<uint32_t>(timeout);
     settings.attemptCount = std::max(ui_->PocetPokusuCB->currentIndex(), 0) + 1;
     ApplyLinkSettings(session_);
     accept();

@@ -109,6 +109,8 @@ std::optional<QString> QtDialogs::SaveFileName(QWidget* parent, const QString& f
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filter);
     dialog.setDefaultSuffix(defaultSuffix);
+    // The caller asks whether to keep or overwrite an existing file; one question is enough.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().front();

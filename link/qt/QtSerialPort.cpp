@@ -3,6 +3,8 @@
 #include "PortDirectory.h"
 
 #include <QDeadlineTimer>
+
+#include <filesystem>
 #include <limits>
 #include <optional>
 
@@ -59,8 +61,10 @@ bool QtSerialPort::OpenPort(uint8_t port, uint32_t baud, uint8_t byteSize, uint8
 {
     if (port_.isOpen() && !ClosePort())
         return false;
+    // An absent device fails here, before the port's lock file is written.
     const auto device = DevicePathForPort(port);
-    if (device.empty())
+    std::error_code missing;
+    if (device.empty() || !std::filesystem::exists(device, missing))
         return Fail(PortError::NotFound);
     const auto dataBits = DataBitsFor(byteSize);
     const auto parityMode = ParityFor(parity);
@@ -83,6 +87,14 @@ bool QtSerialPort::OpenPort(uint8_t port, uint32_t baud, uint8_t byteSize, uint8
     port_.clear(QSerialPort::AllDirections);
     lastError_ = PortError::None;
     return true;
+}
+
+std::vector<uint8_t> QtSerialPort::PresentPorts() const
+{
+    std::vector<uint8_t> ports;
+    for (const PortEntry& entry : kolmaris::PresentPorts())
+        ports.push_back(static_cast<uint8_t>(entry.number));
+    return ports;
 }
 
 // RTS on, DTR off. A device that has no modem-control lines refuses as unsupported.

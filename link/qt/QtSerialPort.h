@@ -23,6 +23,8 @@ public:
     void PurgePort() override;
     bool IsOpen() const override { return port_.isOpen(); }
     PortError LastError() const override { return lastError_; }
+    // Ports whose device exists and has a port behind it (PortDirectory's PresentPorts).
+    std::vector<uint8_t> PresentPorts() const override;
 
 protected:
     bool ReadByte(uint8_t& byte) override;

@@ -153,10 +153,13 @@ void TestLinkDialog::timeoutTextIsReadAsDecimalWithinBounds()
         return f.sim->session.settings.replyTimeout;
     };
     QCOMPARE(store(" 250ms"), 250u);
-    QCOMPARE(store("abc"), 1u);  // no digits read as 0, held at the smallest time-out
-    QCOMPARE(store("-40"), 1u);
+    QCOMPARE(store("abc"), 250u);  // refused: the time-out in force stays
+    QCOMPARE(f.sim->dialogs.Texts(), std::vector<QString>{"Timeout must be a number from 1 to 60000 ms!"});
+    QCOMPARE(f.timeout->text(), QStringLiteral("250"));
+    QCOMPARE(store("0"), 250u);
     QCOMPARE(store("60000"), 60000u);
     QCOMPARE(store("99999999999"), 60000u);
+    QCOMPARE(f.sim->dialogs.shown.size(), std::size_t{3});
     QCOMPARE(f.sim->link.ReplyTimeout, 60000u);
 }
 

@@ -584,6 +584,7 @@ void TestMainWindow::configurationAtShowAndClose()
     {
         Rig rig;
         rig.window->show();
+        QCoreApplication::processEvents();  // the warning comes once the window is on the screen
         QCOMPARE(rig.sim.dialogs.shown.size(), std::size_t(1));
         const auto& warning = rig.sim.dialogs.shown.front();
         QCOMPARE(warning.caption, QString("Warning"));
