@@ -182,6 +182,19 @@ private slots:
         QCOMPARE(node->meshAddress, uint8_t(yes ? 3 : 0));  // the first free address
     }
 
+    // Every poll step gives up on an answer that never completes, AttemptCount times 100 polls.
+    void silentRadioEndsTheSearch()
+    {
+        Scenario scenario = QuietDefaultScenario();
+        scenario.faults.pollsBeforeCompletion = 1 << 20;
+        auto s = Connected(scenario);
+        TAddBondWND w(s->session);
+        w.show();  // its own exchanges fail too; the retry question is declined
+        Search(w, 0, 0);
+        QVERIFY(!w.AddBondTimer()->isActive());
+        QCOMPARE(Child<QLabel>(w, "TextLB")->text(), QStringLiteral("Nothing found.."));
+    }
+
     void fullMeshLeavesNoAddress()
     {
         Scenario scenario = QuietDefaultScenario();
