@@ -227,6 +227,8 @@ private slots:
         Child<QCheckBox>(w, "LokalneCB")->setChecked(terminalOnly);
         s->dialogs.answers = {MessageResult::Yes};
         w.OdebratBTClick();
+        w.RemoveBondTimerTimer();
+        Child<QCheckBox>(w, "AllLocCB")->setChecked(true);  // the run keeps the options it started with
         RunOut(w.RemoveBondTimer(), [&] { w.RemoveBondTimerTimer(); });
         QVERIFY(!s->terminal.Bonded(2));
         QCOMPARE(s->terminal.SlotFunction(2), uint8_t(0));
