@@ -15,6 +15,7 @@ namespace {
 constexpr int kAddBondTimerMs = 200;
 constexpr uint8_t kHighestChannel = 61;
 constexpr uint8_t kNoneFound = 255;
+constexpr uint8_t kChannelUnknown = 255;
 constexpr uint8_t kLastMeshAddress = 16;
 constexpr uint8_t kNodeInfoLength = 12;
 constexpr uint8_t kBondingMapLength = 5;  // the map in answer bytes 2 to 4
@@ -181,6 +182,8 @@ void TAddBondWND::AddBondTimerTimer()
             steps_.Step = 2;
             break;
         case 2:
+            // Unknown until the terminal confirms: a lost confirmation still gets the restore.
+            TerminalChannel_ = kChannelUnknown;
             text.setText(QStringLiteral("Setting channel %1").arg(ScanChannel));
             steps_.Send(RequestWriteChannel(link, Network::Local, 0, ScanChannel), 3, 6);
             break;
