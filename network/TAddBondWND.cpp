@@ -15,8 +15,10 @@ namespace {
 constexpr int kAddBondTimerMs = 200;
 constexpr uint8_t kHighestChannel = 61;
 constexpr uint8_t kNoneFound = 255;
+constexpr uint8_t kChannelUnknown = 255;
 constexpr uint8_t kLastMeshAddress = 16;
 constexpr uint8_t kNodeInfoLength = 12;
+constexpr uint8_t kBondingMapLength = 5;  // the map in answer bytes 2 to 4
 constexpr uint8_t kP2pMask = 0x7F;
 constexpr std::size_t kCaptionFirst = 2;  // the caption runs from answer byte 2
 constexpr std::size_t kCaptionChars = 15;
@@ -74,16 +76,9 @@ void TAddBondWND::FormShow()
         QStringLiteral("Click the button 'Search' for start of searching.\n\nEnsure no other element in RF range."));
 
     RelayedAnswer answer;
-    for (;;) {
-        if (!OpeningExchange([](StepLink& link) { return RequestReadChannel(link, Network::Local, 0); }, answer))
-            return;
-        if (answer.length > 2 && answer.data[2] <= kHighestChannel)
-            break;
-        if (!AskTryAgain(session_, this)) {
-            CloseLater();
-            return;
-        }
-    }
+    if (!ReadUsable([](StepLink& link) { return RequestReadChannel(link, Network::Local, 0); },
+                    [](const RelayedAnswer& a) { return a.length > 2 && a.data[2] <= kHighestChannel; }, answer))
+        return;
     const uint8_t channel = answer.data[2];
     for (QComboBox* box : {ui_->ChanCB, ui_->StopCB}) {
         box->clear();
@@ -93,7 +88,9 @@ void TAddBondWND::FormShow()
     }
     TerminalChannel_ = HomeChannel_ = channel;
 
-    if (!OpeningExchange([](StepLink& link) { return RequestBondingMap(link, Network::Local, 0); }, answer))
+    // A short map would offer bonded addresses as free.
+    if (!ReadUsable([](StepLink& link) { return RequestBondingMap(link, Network::Local, 0); },
+                    [](const RelayedAnswer& a) { return a.length >= kBondingMapLength; }, answer))
         return;
     const std::vector<uint8_t> bonded = BondedAddresses(answer);
     ui_->MeshAdrCB->clear();
@@ -107,6 +104,21 @@ void TAddBondWND::FormShow()
     Message(QStringLiteral("Message"), QStringLiteral("No free MESH address."), MessageButtons::Ok,
             MessageIcon::Information);
     CloseLater();
+}
+
+bool TAddBondWND::ReadUsable(const RelayedSend& send, const std::function<bool(const RelayedAnswer&)>& usable,
+                             RelayedAnswer& answer)
+{
+    for (;;) {
+        if (!OpeningExchange(send, answer))
+            return false;
+        if (usable(answer))
+            return true;
+        if (!AskTryAgain(session_, this)) {
+            CloseLater();
+            return false;
+        }
+    }
 }
 
 void TAddBondWND::FormHide()
@@ -136,6 +148,7 @@ void TAddBondWND::VyhledatBTClick()
     StartChannel = static_cast<uint8_t>(std::max(0, ui_->ChanCB->currentIndex()));
     StopChannel = static_cast<uint8_t>(std::max(0, ui_->StopCB->currentIndex()));
     steps_.Start(1);
+    ui_->AddBondBT->setEnabled(false);  // no bonding run may take over the search before step 1
     ui_->VyhledatBT->setText(QStringLiteral("Stop"));
     ui_->ZavritBT->setEnabled(false);
     AddBondTimer_->start();
@@ -165,10 +178,12 @@ void TAddBondWND::AddBondTimerTimer()
             ScanChannel = StartChannel;
             steps_.AttemptNo = 0;
             FoundP2P = kNoneFound;
-            FoundCaption.clear();
+            FoundCaption.clear();  // an unreadable caption must not be the previous element's
             steps_.Step = 2;
             break;
         case 2:
+            // Unknown until the terminal confirms: a lost confirmation still gets the restore.
+            TerminalChannel_ = kChannelUnknown;
             text.setText(QStringLiteral("Setting channel %1").arg(ScanChannel));
             steps_.Send(RequestWriteChannel(link, Network::Local, 0, ScanChannel), 3, 6);
             break;

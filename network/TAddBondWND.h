@@ -6,6 +6,7 @@
 #include "ToolWindow.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -39,6 +40,9 @@ private:
     void ReportSearch();
     void Finish();
     void ShowBondChoice(bool shown);
+    // An opening exchange whose answer must also be `usable`; an unusable one asks again.
+    bool ReadUsable(const RelayedSend& send, const std::function<bool(const RelayedAnswer&)>& usable,
+                    RelayedAnswer& answer);
     // Puts the terminal back on HomeChannel when it is elsewhere (blocking, with the retry question).
     void RestoreHomeChannel();
 

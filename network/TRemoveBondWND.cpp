@@ -44,9 +44,7 @@ TRemoveBondWND::~TRemoveBondWND() = default;
 void TRemoveBondWND::FormShow()
 {
     ui_->NacistBT->setText(QStringLiteral("Read"));
-    ui_->NacistBT->setEnabled(true);
-    ui_->OdebratBT->setEnabled(true);
-    ui_->ZavritBT->setEnabled(true);
+    EnableRemoveControls(true);
     ui_->LokalneCB->setChecked(false);
     LokalneCBClick();
     if (BuildMeshAdrCB(*ui_->MeshAdrCB, {}, QStringLiteral("No elements bonded.")))
@@ -108,11 +106,21 @@ void TRemoveBondWND::OdebratBTClick()
     if (Message(QStringLiteral("Query"), QStringLiteral("Really remove the element(s) from the MESH?"),
                 MessageButtons::YesNo, MessageIcon::Question) != MessageResult::Yes)
         return;
+    ui_->NacistBT->setText(QStringLiteral("Read"));  // a read in progress ends here
+    TerminalOnly = ui_->LokalneCB->isChecked();
+    RemoveAll = ui_->AllLocCB->isChecked();
     steps_.Start(200);
-    ui_->NacistBT->setEnabled(false);
-    ui_->ZavritBT->setEnabled(false);
-    ui_->OdebratBT->setEnabled(false);
+    EnableRemoveControls(false);
     RemoveBondTimer_->start(kRemoveBondTimerMs);
+}
+
+// The options stay as the run took them: a "Remove all bonds" ticked during a run of one
+// element would otherwise reach the terminal unasked.
+void TRemoveBondWND::EnableRemoveControls(bool enabled)
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{ui_->NacistBT, ui_->ZavritBT, ui_->OdebratBT,
+                                                            ui_->LokalneCB, ui_->AllLocCB})
+        control->setEnabled(enabled);
 }
 
 void TRemoveBondWND::SkipTo(int step)
@@ -156,7 +164,7 @@ void TRemoveBondWND::RemoveBondTimerTimer()
         // Removing.
         case 200:
             SelMeshAdr = SelectedAddress();
-            if (ui_->LokalneCB->isChecked()) {
+            if (TerminalOnly) {
                 SkipTo(204);
                 break;
             }
@@ -193,8 +201,7 @@ void TRemoveBondWND::RemoveBondTimerTimer()
             DeleteLocalSlots();
             break;
         case 205:
-            steps_.Send(RequestUnbond(link, Network::Local, 0, ui_->AllLocCB->isChecked() ? kAllBonds : SelMeshAdr),
-                        206, 300);
+            steps_.Send(RequestUnbond(link, Network::Local, 0, RemoveAll ? kAllBonds : SelMeshAdr), 206, 300);
             break;
         case 206:
             if (steps_.Poll(link, answer_, 205, 300) != StepAnswer::Complete)
@@ -203,7 +210,7 @@ void TRemoveBondWND::RemoveBondTimerTimer()
             if (IsPositiveAnswer(answer_)) {
                 ResultCode = 0;
                 for (uint8_t n = 1; n <= kLastMeshAddress; ++n)
-                    if (ui_->AllLocCB->isChecked() || n == SelMeshAdr)
+                    if (RemoveAll || n == SelMeshAdr)
                         session_.model.ResetElementSlot(n);
             }
             steps_.Step = 300;
@@ -223,9 +230,8 @@ void TRemoveBondWND::DeleteLocalSlots()
     ui_->TextLB->setText(QStringLiteral("Deleting local bond(s)."));
     ResultCode = 3;
     steps_.Step = 205;
-    const bool all = ui_->AllLocCB->isChecked();
     for (uint8_t n = 1; n <= kLastMeshAddress; ++n) {
-        if (!all && n != SelMeshAdr)
+        if (!RemoveAll && n != SelMeshAdr)
             continue;
         if (SetElementFunction(session_.link, n, 0) != kOk) {
             ResultCode = 5;
@@ -252,9 +258,7 @@ void TRemoveBondWND::ReportRead()
 void TRemoveBondWND::Finish()
 {
     RemoveBondTimer_->stop();
-    ui_->NacistBT->setEnabled(true);
-    ui_->ZavritBT->setEnabled(true);
-    ui_->OdebratBT->setEnabled(true);
+    EnableRemoveControls(true);
     if (ResultCode == 0) {
         ui_->TextLB->setText(QStringLiteral("Finished"));
         Message(QStringLiteral("Message"), QStringLiteral("Element(s) successfully removed."), MessageButtons::Ok,

@@ -48,8 +48,14 @@ private:
     SendPollStep steps_;
     RelayedAnswer answer_;
 
+    // Enables or disables the controls a removal run must not see change.
+    void EnableRemoveControls(bool enabled);
+
     int ResultCode = 0;
     uint8_t SelMeshAdr = 0;
+    // The options, taken when a removal starts.
+    bool TerminalOnly = false;
+    bool RemoveAll = false;
 };
 
 }  // namespace kolmaris

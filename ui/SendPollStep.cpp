@@ -38,14 +38,18 @@ StepAnswer SendPollStep::PollOnly(StepLink& link, RelayedAnswer& answer, int fai
         Failed(failTarget);
         return StepAnswer::Failed;
     }
-    AttemptNo = 0;
     if (answer.error == 0 && !answer.complete) {
-        if (++IncompleteNo < kMaxCompositePolls)
+        // Only the first run of incomplete polls clears AttemptNo; every further run of
+        // kMaxCompositePolls adds one failure, so the limit is reached.
+        if (++IncompleteNo <= kMaxCompositePolls)
+            AttemptNo = 0;
+        if (IncompleteNo % kMaxCompositePolls != 0)
             return StepAnswer::Incomplete;
-        IncompleteNo = 0;
-        Failed(failTarget);
+        if (Failed(failTarget))
+            IncompleteNo = 0;
         return StepAnswer::Failed;
     }
+    AttemptNo = 0;
     IncompleteNo = 0;
     return answer.error != 0 ? StepAnswer::Error : StepAnswer::Complete;
 }

@@ -55,9 +55,9 @@ public:
     bool Failed(int failTarget);
 
     // A poll step: polls once. A failed poll counts like a failed send. Otherwise AttemptNo = 0
-    // and an answer error sends again (Step = `sendStep`); an incomplete answer stays, but the
+    // and an answer error sends again (Step = `sendStep`); an incomplete answer stays, but every
     // kMaxCompositePolls-th incomplete answer in a row counts as a failed poll, so a silent
-    // radio cannot hold a window forever.
+    // radio ends the step after limit x kMaxCompositePolls polls.
     StepAnswer Poll(StepLink& link, RelayedAnswer& answer, int sendStep, int failTarget);
 
     // The same, but an answer error is left to the step (it does not move).

@@ -182,6 +182,18 @@ private slots:
         QCOMPARE(node->meshAddress, uint8_t(yes ? 3 : 0));  // the first free address
     }
 
+    // Every poll step gives up on an answer that never completes, AttemptCount times 100 polls.
+    void silentRadioEndsTheSearch()
+    {
+        Scenario scenario = QuietDefaultScenario();
+        scenario.faults.pollsBeforeCompletion = 1 << 20;
+        auto s = Connected(scenario);
+        TAddBondWND w(s->session);
+        w.show();  // its own exchanges fail too; the retry question is declined
+        Search(w, 0, 0);
+        QVERIFY(!w.AddBondTimer()->isActive());
+    }
+
     void fullMeshLeavesNoAddress()
     {
         Scenario scenario = QuietDefaultScenario();
@@ -214,6 +226,8 @@ private slots:
         Child<QCheckBox>(w, "LokalneCB")->setChecked(terminalOnly);
         s->dialogs.answers = {MessageResult::Yes};
         w.OdebratBTClick();
+        w.RemoveBondTimerTimer();
+        Child<QCheckBox>(w, "AllLocCB")->setChecked(true);  // the run keeps the options it started with
         RunOut(w.RemoveBondTimer(), [&] { w.RemoveBondTimerTimer(); });
         QVERIFY(!s->terminal.Bonded(2));
         QCOMPARE(s->terminal.SlotFunction(2), uint8_t(0));
