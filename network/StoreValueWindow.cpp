@@ -63,6 +63,12 @@ void StoreValueWindow::UlozitBTClick()
         c_.ValueCB->setEnabled(true);
         return;
     }
+    // Nothing is written that the user has not chosen: the terminal may report a value the list
+    // does not hold, which leaves the list without a selection.
+    if (c_.ValueCB->currentIndex() < 0 || c_.MeshAdrCB->currentIndex() < 0) {
+        c_.TextLB->setText(QStringLiteral("Select the new value and the target first."));
+        return;
+    }
     allTargets_ = BuildTargetList(c_.MeshAdrCB->currentIndex(), true, false);
     steps_.Step = 1;
     c_.UlozitBT->setText(QStringLiteral("Stop"));

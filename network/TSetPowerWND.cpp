@@ -50,6 +50,9 @@ void TSetPowerWND::FormShow()
 
 void TSetPowerWND::MeshAdrCBChange()
 {
+    // During a run "Read" is either its Stop button or disabled; a new selection changes neither.
+    if (ProcesTimer()->isActive())
+        return;
     ui_->NacistBT->setEnabled(ui_->MeshAdrCB->currentIndex() != ItemAll);
 }
 
@@ -63,7 +66,7 @@ void TSetPowerWND::NacistBTClick()
         ui_->ZavritBT->setEnabled(true);
         return;
     }
-    if (ui_->MeshAdrCB->currentIndex() == ItemAll)
+    if (ui_->MeshAdrCB->currentIndex() < ItemTerminal)
         return;
     BuildTargetList(ui_->MeshAdrCB->currentIndex(), false, true);
     steps_.Step = 1;
@@ -84,6 +87,8 @@ void TSetPowerWND::UlozitBTClick()
         ui_->VykonCB->setEnabled(true);
         return;
     }
+    if (ui_->MeshAdrCB->currentIndex() < 0)
+        return;
     BuildTargetList(ui_->MeshAdrCB->currentIndex(), false, true);
     steps_.Step = 10;
     ui_->UlozitBT->setText(QStringLiteral("Stop"));
