@@ -62,6 +62,7 @@ void TSetPowerWND::NacistBTClick()
         ui_->NacistBT->setText(QStringLiteral("Read"));
         ProcesTimer()->stop();
         ui_->TextLB->setText(QStringLiteral("Reading interrupted..."));
+        MeshAdrCBChange();
         ui_->UlozitBT->setEnabled(true);
         ui_->ZavritBT->setEnabled(true);
         return;
@@ -82,7 +83,7 @@ void TSetPowerWND::UlozitBTClick()
         ui_->UlozitBT->setText(QStringLiteral("Save"));
         ProcesTimer()->stop();
         ui_->TextLB->setText(QStringLiteral("Saving interrupted..."));
-        ui_->NacistBT->setEnabled(ui_->MeshAdrCB->currentIndex() != ItemAll);
+        MeshAdrCBChange();
         ui_->ZavritBT->setEnabled(true);
         ui_->VykonCB->setEnabled(true);
         return;
@@ -186,6 +187,7 @@ void TSetPowerWND::FinishReading()
 {
     ProcesTimer()->stop();
     ui_->NacistBT->setText(QStringLiteral("Read"));
+    MeshAdrCBChange();
     ui_->UlozitBT->setEnabled(true);
     ui_->ZavritBT->setEnabled(true);
     if (!failed_) {
@@ -202,7 +204,7 @@ void TSetPowerWND::FinishWriting()
     ui_->VykonCB->setEnabled(true);
     ProcesTimer()->stop();
     ui_->UlozitBT->setText(QStringLiteral("Save"));
-    ui_->NacistBT->setEnabled(ui_->MeshAdrCB->currentIndex() != ItemAll);
+    MeshAdrCBChange();
     ui_->ZavritBT->setEnabled(true);
     if (!failed_) {
         ui_->TextLB->setText(QStringLiteral(" Writing finished succesfully "));
