@@ -14,6 +14,7 @@ namespace kolmaris {
 namespace {
 
 constexpr uint8_t kWholeMesh = 255;
+constexpr uint8_t kValueAnswer = 3;  // an answer that carries the value in byte 2
 
 }  // namespace
 
@@ -41,7 +42,9 @@ void StoreValueWindow::FormShow()
     if (!OpeningExchange([read](StepLink& link) { return read(link, Network::Local, 0); }, value))
         return;
     FillValues(*c_.ValueCB);
-    c_.ValueCB->setCurrentIndex(value.data[2] < c_.ValueCB->count() ? value.data[2] : -1);
+    // A short answer or a value the list does not hold selects nothing.
+    c_.ValueCB->setCurrentIndex(value.length >= kValueAnswer && value.data[2] < c_.ValueCB->count() ? value.data[2]
+                                                                                                    : -1);
     if (!FillTargets(*c_.MeshAdrCB))
         return;
     c_.MeshAdrCB->setCurrentIndex(ItemAll);
@@ -61,6 +64,12 @@ void StoreValueWindow::UlozitBTClick()
         c_.TextLB->setText(QStringLiteral("Saving interrupted..."));
         c_.ZavritBT->setEnabled(true);
         c_.ValueCB->setEnabled(true);
+        return;
+    }
+    // Nothing is written that the user has not chosen: the terminal may report a value the list
+    // does not hold, which leaves the list without a selection.
+    if (c_.ValueCB->currentIndex() < 0 || c_.MeshAdrCB->currentIndex() < 0) {
+        c_.TextLB->setText(QStringLiteral("Select the new value and the target first."));
         return;
     }
     allTargets_ = BuildTargetList(c_.MeshAdrCB->currentIndex(), true, false);

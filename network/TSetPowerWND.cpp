@@ -50,6 +50,9 @@ void TSetPowerWND::FormShow()
 
 void TSetPowerWND::MeshAdrCBChange()
 {
+    // During a run "Read" is either its Stop button or disabled; a new selection changes neither.
+    if (ProcesTimer()->isActive())
+        return;
     ui_->NacistBT->setEnabled(ui_->MeshAdrCB->currentIndex() != ItemAll);
 }
 
@@ -59,11 +62,12 @@ void TSetPowerWND::NacistBTClick()
         ui_->NacistBT->setText(QStringLiteral("Read"));
         ProcesTimer()->stop();
         ui_->TextLB->setText(QStringLiteral("Reading interrupted..."));
+        MeshAdrCBChange();
         ui_->UlozitBT->setEnabled(true);
         ui_->ZavritBT->setEnabled(true);
         return;
     }
-    if (ui_->MeshAdrCB->currentIndex() == ItemAll)
+    if (ui_->MeshAdrCB->currentIndex() < ItemTerminal)
         return;
     BuildTargetList(ui_->MeshAdrCB->currentIndex(), false, true);
     steps_.Step = 1;
@@ -79,11 +83,13 @@ void TSetPowerWND::UlozitBTClick()
         ui_->UlozitBT->setText(QStringLiteral("Save"));
         ProcesTimer()->stop();
         ui_->TextLB->setText(QStringLiteral("Saving interrupted..."));
-        ui_->NacistBT->setEnabled(ui_->MeshAdrCB->currentIndex() != ItemAll);
+        MeshAdrCBChange();
         ui_->ZavritBT->setEnabled(true);
         ui_->VykonCB->setEnabled(true);
         return;
     }
+    if (ui_->MeshAdrCB->currentIndex() < 0)
+        return;
     BuildTargetList(ui_->MeshAdrCB->currentIndex(), false, true);
     steps_.Step = 10;
     ui_->UlozitBT->setText(QStringLiteral("Stop"));
@@ -181,6 +187,7 @@ void TSetPowerWND::FinishReading()
 {
     ProcesTimer()->stop();
     ui_->NacistBT->setText(QStringLiteral("Read"));
+    MeshAdrCBChange();
     ui_->UlozitBT->setEnabled(true);
     ui_->ZavritBT->setEnabled(true);
     if (!failed_) {
@@ -197,7 +204,7 @@ void TSetPowerWND::FinishWriting()
     ui_->VykonCB->setEnabled(true);
     ProcesTimer()->stop();
     ui_->UlozitBT->setText(QStringLiteral("Save"));
-    ui_->NacistBT->setEnabled(ui_->MeshAdrCB->currentIndex() != ItemAll);
+    MeshAdrCBChange();
     ui_->ZavritBT->setEnabled(true);
     if (!failed_) {
         ui_->TextLB->setText(QStringLiteral(" Writing finished succesfully "));

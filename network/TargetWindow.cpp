@@ -61,7 +61,7 @@ bool TargetWindow::BuildTargetList(int item, bool descending, bool terminalFirst
     if (item == ItemTerminal) {
         targets_.push_back(kTerminalTarget);
     } else if (!all) {
-        if (item - ItemTerminal - 1 < static_cast<int>(bonded_.size()))
+        if (item > ItemTerminal && item - ItemTerminal - 1 < static_cast<int>(bonded_.size()))
             targets_.push_back(bonded_[item - ItemTerminal - 1]);
     } else {
         if (terminalFirst)

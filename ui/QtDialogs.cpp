@@ -93,7 +93,9 @@ MessageResult QtDialogs::Message(QWidget* parent, const QString& caption, const 
         for (const auto& [button, result] : StandardButtons(buttons))
             results.push_back({box.addButton(button), result});
     }
-    box.setDefaultButton(qobject_cast<QPushButton*>(results.front().first));
+    // "Try Again" is the default of its set; elsewhere the first button.
+    const std::size_t defaultButton = buttons == MessageButtons::CancelTryContinue ? 1 : 0;
+    box.setDefaultButton(qobject_cast<QPushButton*>(results[defaultButton].first));
     box.exec();
     for (const auto& [button, result] : results) {
         if (box.clickedButton() == button)

@@ -154,6 +154,9 @@ private slots:
         TSetIqrfModeWND w(sim.session);
         w.show();
         QVERIFY(Get<QPushButton>(&w, "UlozitBT")->isVisible());
+        Get<QComboBox>(&w, "IqrfModeCB")->setCurrentIndex(-1);  // a mode the list does not hold
+        w.UlozitBTClick();
+        QVERIFY(!w.ProcesTimer()->isActive());
         Get<QComboBox>(&w, "IqrfModeCB")->setCurrentIndex(2);
         w.UlozitBTClick();
         const QStringList texts = Run(sim, w, w.ProcesTimer());
@@ -177,6 +180,8 @@ private slots:
         QVERIFY(!Get<QPushButton>(&w, "NacistBT")->isEnabled());
         Get<QComboBox>(&w, "VykonCB")->setCurrentIndex(4);
         w.UlozitBTClick();
+        Get<QComboBox>(&w, "MeshAdrCB")->setCurrentIndex(2);  // "Read" stays off while writing
+        QVERIFY(!Get<QPushButton>(&w, "NacistBT")->isEnabled());
         const QStringList texts = Run(sim, w, w.ProcesTimer());
         QCOMPARE(texts.mid(1, 2), (QStringList{"Terminal RAM power writing\n", " Terminal EEPROM power writing\n"}));
         QCOMPARE(Numbers(texts, "RAM power writing\nelement No. (\\d+)"), (QList<int>{1, 2, 3, 4, 5}));
