@@ -61,14 +61,19 @@ MeshOverviewReader::Answer MeshOverviewReader::Poll(StepLink& link, uint8_t leng
     wrongLength = false;
     if (PollRelayedReply(link, answer_) != kOk)
         return Failed() ? Answer::GaveUp : Answer::Wait;
-    attemptNo_ = 0;
     if (answer_.error == 0 && !answer_.complete) {
-        // A silent radio cannot hold the read: so many incomplete answers count as a failed poll.
-        if (++incompleteNo_ < kMaxCompositePolls)
+        // A silent radio cannot hold the read: only the first run of incomplete answers clears
+        // the failed attempts, every further kMaxCompositePolls of them count as a failed poll.
+        if (++incompleteNo_ <= kMaxCompositePolls)
+            attemptNo_ = 0;
+        if (incompleteNo_ % kMaxCompositePolls != 0)
+            return Answer::Wait;
+        if (!Failed())
             return Answer::Wait;
         incompleteNo_ = 0;
-        return Failed() ? Answer::GaveUp : Answer::Wait;
+        return Answer::GaveUp;
     }
+    attemptNo_ = 0;
     incompleteNo_ = 0;
     if (answer_.error == 0 && answer_.length == length) {
         repeatNo_ = 0;
