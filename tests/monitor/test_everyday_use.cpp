@@ -1,5 +1,6 @@
 // What a user meets: a terminal pulled or swapped for another on the same port, the port scan,
 // the menus, the start-up warning, the data window's counts, a silent terminal, saving a file.
+#include "MenuKeys.h"
 #include "PortDirectory.h"
 #include "QtDialogs.h"
 #include "SimulatedSession.h"
@@ -121,7 +122,12 @@ private slots:
         for (const QAction* action : rig.window.menuBar()->actions())
             titles << action->text();
         QCOMPARE(titles.join(','), QString("&File,&Configuration,&Data reading,&About"));
-        QVERIFY(!rig.window.findChild<QMenu*>("WirelessMnu")->menuAction()->isEnabled());
+        auto* wireless = rig.window.findChild<QMenu*>("WirelessMnu");
+        QVERIFY(wireless->menuAction()->isEnabled());
+        for (QAction* entry : wireless->actions())
+            entry->setEnabled(false);
+        UpdateSubmenus(*rig.window.menuBar());
+        QVERIFY(!wireless->menuAction()->isEnabled());
         QVERIFY(rig.window.findChild<QMenu*>("TerminalDataMnu")->menuAction()->isEnabled());
 
         bool confirms = true;  // the program asks its own keep-or-overwrite question
