@@ -3,6 +3,7 @@
 
 #include "ProbeReaderRun.h"
 #include "ProbeRecordReader.h"
+#include "ProbeSpectrumReader.h"
 #include "TabWriters.h"
 
 #include <gtest/gtest.h>
@@ -122,28 +123,6 @@ TEST(ProbeRecordReader, WrappedRingIsReadDownwardsAcrossZero)
     EXPECT_EQ(StoredBody(store, 0, 1), RecordAt(sim, 5));
 }
 
-TEST(ProbeRecordReader, RecordsAreNumberedFromTheFirstRequested)
-{
-    SimLink sim(ProbeScenario(250, 0));
-    TDataStore store;
-    ProbeRecordReader reader;
-    std::vector<int> numbers;
-    reader.events.recordRead = [&](int n, const RadonRecord&) { numbers.push_back(n); };
-
-    ASSERT_TRUE(reader.Start(1, 100, 102, 3, false));
-    RunReader(reader, sim, store);
-
-    EXPECT_EQ(numbers, (std::vector<int>{100, 101, 102}));
-    EXPECT_EQ(StoredBody(store, 0, 0), RecordAt(sim, 150));  // record 100 of 250
-    std::ostringstream file;
-    WriteRadonFile(file, true, store, 0, reader.First() - 1);
-    const std::string rows = file.str();
-    EXPECT_EQ(rows.rfind("102\t", 0), 0u);
-    EXPECT_NE(rows.find("\r\n101\t"), std::string::npos);
-    EXPECT_NE(rows.find("\r\n100\t"), std::string::npos);
-    EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 3);
-}
-
 TEST(ProbeRecordReader, BadAnswersAreRetriedUpToTheAttemptCount)
 {
     Scenario s = ProbeScenario(250, 0);
@@ -233,14 +212,18 @@ TEST(ProbeRecordReader, WaitsForTheAcquisitionStopAndNoticesNewRecords)
     EXPECT_TRUE(reader.Warnings().empty());
 }
 
-TEST(ProbeRecordReader, RangeAndAddressAreChecked)
+TEST(ProbeReaders, RangeAndAddressAreChecked)
 {
-    ProbeRecordReader reader;
+    ProbeRecordReader records;
     EXPECT_TRUE(ProbeRecordReader::ValidRange(1, 4096));
     EXPECT_FALSE(ProbeRecordReader::ValidRange(0, 10));
-    EXPECT_FALSE(reader.Start(17, 1, 1, 3, false));
-    EXPECT_FALSE(reader.Start(1, 5, 4, 3, false));
-    EXPECT_FALSE(reader.Running());
+    EXPECT_FALSE(records.Start(17, 1, 1, 3, false));
+    EXPECT_FALSE(records.Start(1, 5, 4, 3, false));
+    EXPECT_FALSE(records.Running());
+    ProbeSpectrumReader spectra;
+    EXPECT_TRUE(ProbeSpectrumReader::ValidRange(1, 512));
+    EXPECT_FALSE(ProbeSpectrumReader::ValidRange(1, 513));
+    EXPECT_FALSE(spectra.Start(1, 0, 1, 3, false));
 }
 
 }  // namespace
