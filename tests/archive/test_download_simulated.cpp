@@ -39,38 +39,5 @@ TEST(SimulatedDownload, UnwrappedAndWrappedMemoryGiveWhatTheTerminalWrote)
     }
 }
 
-TEST(SimulatedDownload, InterruptedRunsContinueToTheSameResult)
-{
-    SimLink clean(WrappedScenario());
-    TerminalDownload d;
-    TDataStore reference;
-    d.Start();
-    RunDownload(d, clean.link, reference);
-    ASSERT_EQ(d.Outcome(), DownloadOutcome::Completed);
-    const int wholeBytes = d.BytesRead();
-
-    // Interrupted again and again, and once by a dead line for a while.
-    SimLink s(WrappedScenario());
-    const auto records = s.terminal.RecordsInMemory();
-    TDataStore store;
-    d = TerminalDownload();
-    int runs = 0;
-    for (const int at : {3, 1, 500, 2, 2000, 7}) {
-        d.Start();
-        RunDownload(d, s.link, store, at);
-        ++runs;
-        ASSERT_EQ(d.Outcome(), DownloadOutcome::Interrupted) << at;
-        EXPECT_STREQ(d.ButtonCaption(), "Continue");
-        EXPECT_TRUE(s.terminal.RecordingOn());
-    }
-    d.Start();
-    RunDownload(d, s.link, store);
-    EXPECT_EQ(d.Outcome(), DownloadOutcome::Completed);
-    EXPECT_EQ(d.BytesRead(), wholeBytes);
-    EXPECT_EQ(Contents(store), Contents(reference));
-    ExpectSame(store, records);
-    EXPECT_EQ(runs, 6);
-}
-
 }  // namespace
 }  // namespace kolmaris

@@ -4,9 +4,9 @@
 #include "MeshAddressList.h"
 #include "QtDialogs.h"
 #include "SendPollStep.h"
-#include "SimulatedSession.h"
 #include "TerminalCommands.h"
 #include "ToolWindow.h"
+#include "WindowRig.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -19,9 +19,7 @@
 #include <memory>
 
 using namespace kolmaris;
-using kolmaris::testing::QuietDefaultScenario;
-using kolmaris::testing::ShownMessage;
-using kolmaris::testing::SimulatedSession;
+using namespace kolmaris::testing;
 
 namespace {
 
@@ -41,14 +39,6 @@ void VerifyRetryQuestion(const ShownMessage& m)
     QCOMPARE(m.text, QStringLiteral("Communication error! Try again?"));
     QVERIFY(m.buttons == MessageButtons::YesNo);
     QVERIFY(m.icon == MessageIcon::Error);
-}
-
-QStringList Items(const QComboBox& box)
-{
-    QStringList items;
-    for (int i = 0; i < box.count(); ++i)
-        items << box.itemText(i);
-    return items;
 }
 
 // A tool window that only records what the base does for it.
@@ -179,9 +169,7 @@ void TestWindowMachinery::meshListFiltersByFunction()
     QCOMPARE(FunctionCode(s->session.model.ElementTable[5].status.kind), kFunctionRepeater);
 
     // Nothing of that function: an empty list, no question.
-    Scenario noProbes = QuietDefaultScenario();
-    std::erase_if(noProbes.elements, [](const ElementSetup& e) { return e.type == ElementType::Probe; });
-    auto t = Connected(noProbes);
+    auto t = Connected(WithoutProbes());
     QVERIFY(FillMeshAddressList(t->session, nullptr, box, {FunctionSource::ElementKind, kFunctionProbe}) ==
             MeshListResult::Empty);
     QCOMPARE(box.count(), 0);
@@ -343,9 +331,7 @@ void TestWindowMachinery::cancelTimerClosesWithCancel()
 
 void TestWindowMachinery::showHandlerHelpersCloseWhenTheyCannotGoOn()
 {
-    Scenario noProbes = QuietDefaultScenario();
-    std::erase_if(noProbes.elements, [](const ElementSetup& e) { return e.type == ElementType::Probe; });
-    auto s = Connected(noProbes);
+    auto s = Connected(WithoutProbes());
     ProbeWindow window(s->session);
     QComboBox box;
     QVERIFY(window.Build(box, {FunctionSource::ElementKind, kFunctionActuator}));

@@ -15,23 +15,12 @@ using namespace kolmaris::testing;
 
 namespace {
 
-// Probe 1 holds `records` records; the terminal's acquisition runs as `running` says.
-Scenario ProbeScenario(int records, bool running = false)
-{
-    Scenario s = QuietDefaultScenario();
-    s.terminal.acquisitionRunning = running;
-    s.elements[0].probe.recordsPrefill = records;
-    return s;
-}
-
 struct Fixture : StoreWindowRig<TRecordsWND, TDataStore> {
     using StoreWindowRig::StoreWindowRig;
-    // Picks the range as the user would and presses Read.
     void Read(const QString& first, const QString& last)
     {
-        Pick("RecordStartCB", first, &TRecordsWND::RecordStartCBChange);
-        Combo("RecordStopCB")->setCurrentText(last);
-        window->LoadRecordsBTClick();
+        ReadRange("RecordStartCB", &TRecordsWND::RecordStartCBChange, "RecordStopCB", &TRecordsWND::LoadRecordsBTClick,
+                  first, last);
     }
     void RunTimer() { StoreWindowRig::RunTimer(window->RecordsTimer(), &TRecordsWND::RecordsTimerTimer); }
     QStringList Rows() const { return Lines(*Label("IdLB")); }
@@ -66,7 +55,7 @@ private slots:
 
 void TestRecordsWindow::probeFaceListsProbesAndRanges()
 {
-    Fixture f(ProbeScenario(250));
+    Fixture f(ProbeRings(250, 0));
     f.OpenProbeFace();
     QCOMPARE(Items(*f.Combo("MeshAdrCB")), (QStringList{"1", "2", "3"}));
     const QStringList starts = Items(*f.Combo("RecordStartCB"));
@@ -88,7 +77,7 @@ void TestRecordsWindow::probeFaceListsProbesAndRanges()
 
 void TestRecordsWindow::readingStopsAcquisitionAndWarnsOfFewerRecords()
 {
-    Fixture f(ProbeScenario(250, true));
+    Fixture f(ProbeRings(250, 0, true));
     f.OpenProbeFace();
     f.sim.dialogs.answers = {MessageResult::Ok};
     f.Read("1", "4096");
@@ -119,7 +108,7 @@ void TestRecordsWindow::readingStopsAcquisitionAndWarnsOfFewerRecords()
 
 void TestRecordsWindow::refusedStopPreventsTheReading()
 {
-    Scenario s = ProbeScenario(250, true);
+    Scenario s = ProbeRings(250, 0, true);
     s.faults.refusedCommands = {0xBE};  // the acquisition control command
     Fixture f(s);
     f.OpenProbeFace();
@@ -131,7 +120,7 @@ void TestRecordsWindow::refusedStopPreventsTheReading()
 
 void TestRecordsWindow::pointerZeroAndWrongRange()
 {
-    Fixture f(ProbeScenario(0));
+    Fixture f(ProbeRings(0, 0));
     f.OpenProbeFace();
     f.Read("100", "50");
     QCOMPARE(f.Last(), QStringLiteral("Error!|Wrong range of records to be read!"));
@@ -147,7 +136,7 @@ void TestRecordsWindow::pointerZeroAndWrongRange()
 
 void TestRecordsWindow::stopInterruptsAndSaveNumbersFromTheFirstRequested()
 {
-    Fixture f(ProbeScenario(250));
+    Fixture f(ProbeRings(250, 0));
     f.OpenProbeFace();
     f.Read("1", "100");
     for (int i = 0; i < 12; ++i)

@@ -14,23 +14,12 @@ using namespace kolmaris::testing;
 
 namespace {
 
-// Probe 1 has closed `spectra` spectrum buffers; the acquisition runs as `running` says.
-Scenario ProbeScenario(int spectra, bool running = false)
-{
-    Scenario s = QuietDefaultScenario();
-    s.terminal.acquisitionRunning = running;
-    s.elements[0].probe.recordsPrefill = 100;
-    s.elements[0].probe.spectraPrefill = spectra;
-    return s;
-}
-
 struct Fixture : StoreWindowRig<TRadonSpectWND, TDataStore> {
     using StoreWindowRig::StoreWindowRig;
     void Read(const QString& first, const QString& last)
     {
-        Pick("SpectRecordStartCB", first, &TRadonSpectWND::SpectRecordStartCBChange);
-        Combo("SpectRecordStopCB")->setCurrentText(last);
-        window->LoadSpectBTClick();
+        ReadRange("SpectRecordStartCB", &TRadonSpectWND::SpectRecordStartCBChange, "SpectRecordStopCB",
+                  &TRadonSpectWND::LoadSpectBTClick, first, last);
     }
     void RunTimer() { StoreWindowRig::RunTimer(window->SpectrumTimer(), &TRadonSpectWND::SpectrumTimerTimer); }
     QString FirstChannel() const { return Lines(*Label("Data1LB")).value(0); }
@@ -68,7 +57,7 @@ private slots:
 
 void TestSpectraWindow::probeFaceListsProbesAndBuffers()
 {
-    Fixture f(ProbeScenario(20));
+    Fixture f(ProbeRings(100, 20));
     f.OpenProbeFace();
     QCOMPARE(Items(*f.Combo("MeshAdrCB")), (QStringList{"1", "2", "3"}));
     const QStringList buffers = Items(*f.Combo("SpectRecordStartCB"));
@@ -87,7 +76,7 @@ void TestSpectraWindow::probeFaceListsProbesAndBuffers()
 
 void TestSpectraWindow::readingShowsTheBuffersAndWarns()
 {
-    Fixture f(ProbeScenario(4, true));  // S = 4: five buffers
+    Fixture f(ProbeRings(100, 4, true));  // S = 4: five buffers
     f.OpenProbeFace();
     f.sim.dialogs.answers = {MessageResult::Ok};
     f.Read("1", "10");
@@ -124,7 +113,7 @@ void TestSpectraWindow::readingShowsTheBuffersAndWarns()
 
 void TestSpectraWindow::notAvailableAndFailedReadings()
 {
-    Fixture f(ProbeScenario(2));  // S = 2
+    Fixture f(ProbeRings(100, 2));  // S = 2
     f.OpenProbeFace();
     f.Read("5", "8");
     f.RunTimer();
@@ -133,7 +122,7 @@ void TestSpectraWindow::notAvailableAndFailedReadings()
     f.Read("8", "5");
     QCOMPARE(f.Last(), QStringLiteral("Error!|Wrong range of records to be read!"));
 
-    Scenario s = ProbeScenario(20);
+    Scenario s = ProbeRings(100, 20);
     s.faults.answerFaults.push_back({AnswerFaultKind::Busy, 1, 0xB4, -1});
     Fixture busy(s);
     busy.OpenProbeFace();
@@ -224,7 +213,7 @@ void TestSpectraWindow::saveInBlockAndTimeMode()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("SPC_1.tab"));
-    Fixture f(ProbeScenario(20));
+    Fixture f(ProbeRings(100, 20));
     f.OpenProbeFace();
     f.Read("3", "4");
     f.RunTimer();
