@@ -42,7 +42,7 @@ Bytes Send(SimulatedTerminal& t, const Bytes& bytes)
 
 TEST(SimModel, LineFrontEnd)
 {
-    auto scenario = QuietScenario();
+    auto scenario = QuietDefaultScenario();
     scenario.terminal.acquisitionRunning = false;  // nothing recorded yet
     SimulatedTerminal t(scenario);
     EXPECT_EQ(Send(t, {0xFF, 0xE8}), (Bytes{0xE5}));

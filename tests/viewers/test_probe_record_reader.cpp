@@ -34,7 +34,7 @@ std::vector<uint8_t> StoredBody(const TDataStore& store, int slot, int index)
 
 TEST(ProbeRecordReader, RangeBeyondTheRecordsReadsWhatThereIsAndWarns)
 {
-    SimLink sim(ProbeScenario(250, 3));
+    SimLink sim(ProbeRings(250, 3));
     TDataStore store;
     ProbeRecordReader reader;
     std::vector<int> numbers;
@@ -76,7 +76,7 @@ TEST(ProbeRecordReader, RangeBeyondTheRecordsReadsWhatThereIsAndWarns)
 
 TEST(ProbeRecordReader, PointerZeroReadsNothingAndClearsTheSlot)
 {
-    SimLink sim(ProbeScenario(0, 0));
+    SimLink sim(ProbeRings(0, 0));
     TDataStore store;
     RadonRecord old{};
     ASSERT_EQ(store.AddRadonRecord(old, false), kStoreDone);
@@ -100,7 +100,7 @@ TEST(ProbeRecordReader, PointerZeroReadsNothingAndClearsTheSlot)
 
 TEST(ProbeRecordReader, WrappedRingIsReadDownwardsAcrossZero)
 {
-    SimLink sim(ProbeScenario(4096 + 5, 0));  // P = 0x1005: next write at position 5
+    SimLink sim(ProbeRings(4096 + 5, 0));  // P = 0x1005: next write at position 5
     TDataStore store;
     ProbeRecordReader reader;
     ASSERT_TRUE(reader.Start(1, 1, 8, 3, false));
@@ -125,7 +125,7 @@ TEST(ProbeRecordReader, WrappedRingIsReadDownwardsAcrossZero)
 
 TEST(ProbeRecordReader, BadAnswersAreRetriedUpToTheAttemptCount)
 {
-    Scenario s = ProbeScenario(250, 0);
+    Scenario s = ProbeRings(250, 0);
     // Record 1: two answers one byte short, then a busy element, then the record.
     s.faults.answerFaults.push_back({AnswerFaultKind::WrongLength, 1, 0x72, 2});
     s.faults.answerFaults.push_back({AnswerFaultKind::Busy, 1, 0x72, 1});
@@ -154,7 +154,7 @@ TEST(ProbeRecordReader, BadAnswersAreRetriedUpToTheAttemptCount)
 
 TEST(ProbeRecordReader, AttemptCountOfBadAnswersEndsWithActionFailed)
 {
-    Scenario s = ProbeScenario(250, 0);
+    Scenario s = ProbeRings(250, 0);
     s.faults.answerFaults.push_back({AnswerFaultKind::Busy, 1, 0x72, 1});
     s.faults.answerFaults.push_back({AnswerFaultKind::Invalid, 1, 0x72, -1});
     SimLink sim(s);
@@ -174,7 +174,7 @@ TEST(ProbeRecordReader, AttemptCountOfBadAnswersEndsWithActionFailed)
 
 TEST(ProbeRecordReader, FullStoreEndsWithTheMemoryError)
 {
-    SimLink sim(ProbeScenario(250, 0));
+    SimLink sim(ProbeRings(250, 0));
     TDataStore store(3);
     ProbeRecordReader reader;
     ASSERT_TRUE(reader.Start(1, 1, 10, 3, false));
@@ -188,7 +188,7 @@ TEST(ProbeRecordReader, FullStoreEndsWithTheMemoryError)
 
 TEST(ProbeRecordReader, WaitsForTheAcquisitionStopAndNoticesNewRecords)
 {
-    Scenario s = ProbeScenario(250, 0);
+    Scenario s = ProbeRings(250, 0);
     s.terminal.acquisitionRunning = true;
     s.terminal.timeAcceleration = 3600.0;  // a record every second of the line
     SimLink sim(s);

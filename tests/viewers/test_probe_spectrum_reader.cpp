@@ -32,7 +32,7 @@ std::vector<uint8_t> StoredChannels(const TDataStore& store, int index)
 
 TEST(ProbeSpectrumReader, FewerBuffersThanRequestedAreReadDownFromThePointer)
 {
-    SimLink sim(ProbeScenario(40, 4));  // S = 4
+    SimLink sim(ProbeRings(40, 4));  // S = 4
     TDataStore store;
     ProbeSpectrumReader reader;
     std::vector<int> numbers;
@@ -55,7 +55,7 @@ TEST(ProbeSpectrumReader, FewerBuffersThanRequestedAreReadDownFromThePointer)
 
 TEST(ProbeSpectrumReader, WrappedRingContinuesAt511)
 {
-    SimLink sim(ProbeScenario(40, 512));  // S = 0x200: newest at position 0
+    SimLink sim(ProbeRings(40, 512));  // S = 0x200: newest at position 0
     TDataStore store;
     ProbeSpectrumReader reader;
     ASSERT_TRUE(reader.Start(1, 1, 3, 3, false));
@@ -77,7 +77,7 @@ TEST(ProbeSpectrumReader, WrappedRingContinuesAt511)
 
 TEST(ProbeSpectrumReader, ProgressCountsParts)
 {
-    SimLink sim(ProbeScenario(40, 20));
+    SimLink sim(ProbeRings(40, 20));
     TDataStore store;
     ProbeSpectrumReader reader;
     ASSERT_TRUE(reader.Start(1, 3, 4, 3, false));
@@ -108,7 +108,7 @@ TEST(ProbeSpectrumReader, ProgressCountsParts)
 
 TEST(ProbeSpectrumReader, BadAnswersAreRetriedThenFail)
 {
-    Scenario s = ProbeScenario(40, 20);
+    Scenario s = ProbeRings(40, 20);
     s.faults.answerFaults.push_back({AnswerFaultKind::WrongLength, 1, 0xB4, 2});
     SimLink sim(s);
     TDataStore store;
@@ -120,7 +120,7 @@ TEST(ProbeSpectrumReader, BadAnswersAreRetriedThenFail)
     EXPECT_TRUE(Shown(run, "Data recording (done: 0%) #3"));
     EXPECT_EQ(StoredChannels(store, 0), BufferAt(sim, 20));
 
-    Scenario busy = ProbeScenario(40, 20);
+    Scenario busy = ProbeRings(40, 20);
     busy.faults.answerFaults.push_back({AnswerFaultKind::Busy, 1, 0xB4, -1});
     SimLink busySim(busy);
     ASSERT_TRUE(reader.Start(1, 1, 1, 4, false));
