@@ -242,36 +242,6 @@ void ExpectConsistent(const TDataStore& store)
     EXPECT_EQ(radon, store.TotalRadonRecords());
 }
 
-TEST(DataStore, RandomBytesNeverBreakTheStore)
-{
-    std::mt19937 random(20240611);
-    std::uniform_int_distribution<int> byte(0, 255), length(1, 3000);
-    TDataStore unarmed, rearmed;
-    int failures = 0;
-    for (int round = 0; round < 200; ++round) {
-        Bytes stream(static_cast<std::size_t>(length(random)));
-        for (auto& b : stream)
-            b = static_cast<std::uint8_t>(byte(random));
-        if (round % 2 == 0)
-            stream[0] = 0xFF;  // half the rounds start in sync
-
-        unarmed.ClearAll();
-        StoreError first = 0;
-        for (std::uint8_t b : stream) {
-            const StoreError e = unarmed.FeedByte(b);
-            first = first == 0 ? e : first;
-            ASSERT_TRUE(first == 0 || e == first);  // after a failure the result repeats
-            if (rearmed.FeedByte(b) != 0) {
-                ++failures;
-                rearmed.ClearAll();
-            }
-        }
-        ExpectConsistent(unarmed);
-        ExpectConsistent(rearmed);
-    }
-    EXPECT_GT(failures, 200);
-}
-
 TEST(DataStore, CorruptedValidStreamsNeverBreakTheStore)
 {
     std::mt19937 random(77);

@@ -5,8 +5,8 @@
 #include "SaveAll.h"
 #include "StreamBuilder.h"
 #include "TabWriters.h"
+#include "TempDir.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -17,26 +17,8 @@ namespace fs = std::filesystem;
 using namespace kolmaris::test;
 using Names = std::vector<std::string>;
 
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kolmaris-saveall-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    fs::path path;
-};
-
-std::string Read(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using kolmaris::testing::TempDir;
+const auto Read = kolmaris::testing::ReadFile;
 
 void Put(const fs::path& path, const std::string& text)
 {

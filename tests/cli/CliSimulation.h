@@ -7,10 +7,10 @@
 #include "SimulatedPort.h"
 #include "SimulatedTerminal.h"
 #include "StepLink.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -93,25 +93,8 @@ struct CliSimulation {
     CommandIo io{out, err, progress};
 };
 
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kolmaris-cli-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr)
-            path = pattern;
-    }
-    ~TempDir() { fs::remove_all(path); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    fs::path path;
-};
-
-inline std::string ReadFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using kolmaris::testing::ReadFile;
+using kolmaris::testing::TempDir;
 
 inline std::vector<std::string> Lines(const std::string& text, char end = '\n')
 {

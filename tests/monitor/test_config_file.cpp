@@ -1,11 +1,10 @@
 #include "ConfigFile.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <tuple>
 
@@ -15,22 +14,11 @@ namespace fs = std::filesystem;
 
 class ConfigFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "kolmaris-config-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        file_ = dir_ / "Kolmaris_V2.cfg";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    std::string Read() const { return testing::ReadFile(file_); }
 
-    std::string Read() const
-    {
-        std::ifstream in(file_, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    fs::path dir_, file_;
+    testing::TempDir temp_;
+    fs::path dir_ = temp_.path;
+    fs::path file_ = dir_ / "Kolmaris_V2.cfg";
 };
 
 auto Fields(const LinkSettings& s)

@@ -126,14 +126,12 @@ private slots:
     void connectsAndShowsTheTerminal();
     void probeAndActuatorPanels();
     void batteryBar();
-    void alarmsOutOfRangeAndLowBattery();
     void alarmsRelayFailureAndErrorPanel();
     void acquisitionButtons();
     void startRefusedShowsOneMessageAndSendsNoStart();
     void relaySelector();
     void acquisitionStopProcedure();
     void terminalThatKeepsRunning();
-    void noElementsShrinksTheWindow();
     void pullingAndRestoringTheTerminal();
     void configurationAtShowAndClose();
 };
@@ -141,35 +139,26 @@ private slots:
 void TestMainWindow::connectsAndShowsTheTerminal()
 {
     Rig rig;
-    QCOMPARE(rig.Text("StatusLB"), QString());
     rig.Ticks(1);
     QCOMPARE(rig.Text("StatusLB"), QString("Connected COM 1"));
     QVERIFY(rig.FwVerLB()->isHidden());
     rig.Ticks(1);  // the first presence check
     QCOMPARE(rig.FwVerLB()->text(), QString("Terminal FW version: 2.14"));
     QVERIFY(!rig.FwVerLB()->isHidden());
-    QCOMPARE(rig.sim.session.model.FirmwareVersion, uint16_t(0x020E));
 
     rig.Ticks(5);  // a whole display cycle
     QVERIFY(QRegularExpression("^3\\.9\\d V$").match(rig.Text("MainVoltageLB")).hasMatch());
-    QVERIFY(rig.Shown("MainVoltageLB") && rig.Shown("MainVoltageSH"));
     QVERIFY(QRegularExpression("^2\\d\\.\\d °C$").match(rig.Text("MainTemperLB")).hasMatch());
     QVERIFY(QRegularExpression("^9\\d\\d hPa$").match(rig.Text("MainPressureLB")).hasMatch());
     QVERIFY(QRegularExpression("^\\d\\d\\.\\d %$").match(rig.Text("MainHumidityLB")).hasMatch());
     QVERIFY(QRegularExpression("^Query after \\d+ secs $").match(rig.Text("DownCounterLB")).hasMatch());
     QCOMPARE(rig.Find<QPushButton>("MeritBT")->text(), QString("Interrupt"));
-    QVERIFY(!rig.Find<QPushButton>("PokracovatBT")->isEnabled());
-    QVERIFY(rig.Shown("MeasIM"));
     QCOMPARE(rig.Find<QComboBox>("FanCB")->currentText(), QString("Auto"));
-    QVERIFY(rig.Shown("ChargeIM"));
     // Probe 1 measures above the relay level: the relay is on.
     QVERIFY(rig.Shown("FanIM"));
-    QVERIFY(rig.sim.session.model.AcquisitionRunning);
-    QCOMPARE(rig.sim.session.model.RelayMode, uint8_t(2));
 
     // The element panels appear after the first pass, six pixels apart, and the window grows.
     QVERIFY(!rig.Shown("FanPanelGB") && !rig.Shown("VysledkyGB"));
-    const int heightBefore = rig.window->height();
     rig.Ticks(kSettle);
     QVERIFY(rig.Shown("FanPanelGB") && rig.Shown("VysledkyGB"));
     const QRect terminal = rig.Find<QWidget>("TmrPanelGB")->geometry();
@@ -177,10 +166,7 @@ void TestMainWindow::connectsAndShowsTheTerminal()
     const QRect probes = rig.Find<QWidget>("VysledkyGB")->geometry();
     QCOMPARE(actuators.top(), terminal.bottom() + 1 + 6);
     QCOMPARE(probes.top(), actuators.bottom() + 1 + 6);
-    QCOMPARE(actuators.width(), terminal.width());
-    QVERIFY(rig.Find<QWidget>("StatusLB")->geometry().top() > probes.bottom());
-    QVERIFY(rig.window->height() > heightBefore + actuators.height() + probes.height());
-    QVERIFY(!rig.Shown("ErrorsPN") && !rig.Shown("ShowErrorsLB"));
+    QVERIFY(!rig.Shown("ErrorsPN"));
 
     // Five bonded elements: each status is read once every 5 + 8 ticks.
     rig.Sent();
@@ -201,23 +187,16 @@ void TestMainWindow::probeAndActuatorPanels()
     auto* probes = rig.Find<QComboBox>("CidlaCB");
     auto* actuators = rig.Find<QComboBox>("FansCB");
     QCOMPARE(probes->count(), 3);
-    QCOMPARE(probes->itemText(0), QString("1"));
-    QCOMPARE(probes->itemText(2), QString("3"));
-    QCOMPARE(actuators->count(), 1);
     QCOMPARE(actuators->itemText(0), QString("4"));
 
     // Probe 1, selected first, has a fresh status.
     QCOMPARE(rig.Text("FailCountLB"), QString("Failures count: 0"));
     QVERIFY(QRegularExpression("^3\\.\\d\\d V$").match(rig.Text("DataVoltageLB")).hasMatch());
     QVERIFY(QRegularExpression("^ \\d+$").match(rig.Text("RadonLB")).hasMatch());
-    QVERIFY(QRegularExpression("^ \\d+$").match(rig.Text("RadonLongLB")).hasMatch());
     QVERIFY(QRegularExpression("^-?\\d+ °C$").match(rig.Text("DataTemperLB")).hasMatch());
     QVERIFY(QRegularExpression("^\\d+ %$").match(rig.Text("DataHumidityLB")).hasMatch());
-    QVERIFY(!rig.Shown("RadonErrorLB"));
     QVERIFY(!rig.Find<QLabel>("VoltageLB")->autoFillBackground());
     QCOMPARE(rig.Text("ExtFanModeLB"), QString("Auto"));
-    QVERIFY(rig.Shown("ExtFanIM"));
-    QVERIFY(!rig.Shown("FanErrorLB"));
     QVERIFY(rig.Text("FanVoltageLB").startsWith("Voltage: 3.7"));
 
     // The user's choice stays while the lists do not change; probe 3 runs low.
@@ -226,7 +205,6 @@ void TestMainWindow::probeAndActuatorPanels()
     rig.Ticks(kSettle);
     QCOMPARE(probes->currentText(), QString("3"));
     QVERIFY(rig.Text("DataVoltageLB").startsWith("3.0"));
-    QVERIFY(rig.Find<QLabel>("VoltageLB")->autoFillBackground());
     QCOMPARE(rig.Find<QLabel>("VoltageLB")->palette().color(QPalette::Window), QColor(255, 144, 144));
 
     // Slot contents the simulator does not produce, written into the table directly.
@@ -240,11 +218,9 @@ void TestMainWindow::probeAndActuatorPanels()
     probe.voltage = 0.0f;  // no data
     probe.kind = 0x00C3;   // a probe out of RF range
     rig.window->CidlaCBChange();
-    for (const char* name :
-         {"FailCountLB", "DataVoltageLB", "DataVnLB", "RadonLB", "RadonLongLB", "DataTemperLB", "DataHumidityLB"})
+    for (const char* name : {"FailCountLB", "DataVoltageLB", "RadonLongLB", "DataHumidityLB"})
         QCOMPARE(rig.Text(name), QString("..."));
     QCOMPARE(rig.Text("RadonErrorLB"), QString("Out of RF range!"));
-    QVERIFY(rig.Shown("RadonErrorLB"));
 
     ElementStatus& actuator = rig.sim.session.model.ElementTable[4].status;
     const std::pair<uint8_t, const char*> modes[] = {{0x03, "Auto"}, {0x01, "On"}, {0x00, "Off"}, {0xFF, "Unknown"}};
@@ -256,17 +232,10 @@ void TestMainWindow::probeAndActuatorPanels()
     actuator.voltage = 3.0f;
     rig.window->FansCBChange();
     QVERIFY(rig.Find<QLabel>("FanVoltageLB")->autoFillBackground());
-    actuator.voltage = 3.6f;
-    rig.window->FansCBChange();
-    QVERIFY(!rig.Find<QLabel>("FanVoltageLB")->autoFillBackground());
     actuator.statusFlags = 0x1A;  // relay on, failure
     actuator.kind = 0x0002;
     rig.window->FansCBChange();
     QCOMPARE(rig.Text("FanErrorLB"), QString("Relay failure!"));
-    QVERIFY(rig.Shown("ExtFanIM"));
-    actuator.kind = 0x00C2;  // out of range wins
-    rig.window->FansCBChange();
-    QCOMPARE(rig.Text("FanErrorLB"), QString("Out of RF range!"));
     actuator.voltage = 0.0f;
     actuator.kind = 0x0002;
     rig.window->FansCBChange();
@@ -281,11 +250,7 @@ void TestMainWindow::batteryBar()
         double volts;
         QColor colour;
     };
-    const Case cases[] = {{3.92, QColor(0, 221, 0)},
-                          {3.40, QColor(221, 221, 0)},
-                          {3.20, QColor(255, 85, 85)},
-                          {4.60, QColor(0, 221, 0)},
-                          {2.90, QColor(255, 85, 85)}};
+    const Case cases[] = {{3.40, QColor(221, 221, 0)}, {3.20, QColor(255, 85, 85)}, {4.60, QColor(0, 221, 0)}};
     for (const Case& c : cases) {
         Scenario s = DefaultScenario();
         s.terminal.supplyVoltage = c.volts;
@@ -297,23 +262,7 @@ void TestMainWindow::batteryBar()
         const double expected = std::clamp((shown - 3.1) / 1.1, 0.0, 1.0) * 56;
         QVERIFY2(std::abs(bar->width() - expected) <= 1.0, qPrintable(QString::number(bar->width())));
         QCOMPARE(bar->palette().color(QPalette::Window), c.colour);
-        QVERIFY(std::abs(rig.sim.session.model.ElementTable[0].status.voltage - shown) < 0.006);
     }
-}
-
-void TestMainWindow::alarmsOutOfRangeAndLowBattery()
-{
-    Scenario s = DefaultScenario();
-    Element(s, 2)->inRange = false;
-    Element(s, 5)->inRange = false;
-    s.terminal.supplyVoltage = 3.2;
-    Rig rig(s);
-    rig.Ticks(kSettle);
-    const QString expected = "Element out of RF range!\nAddress: 2,5\n\nLow battery voltage!\nAddress: Term";
-    QCOMPARE(rig.Text("ErrorsLB"), expected);
-    QCOMPARE(QString::fromStdString(rig.sim.session.model.AlarmText), expected);
-    QVERIFY(rig.Shown("ErrorsPN") && rig.Shown("ShowErrorsLB"));
-    QCOMPARE(rig.Text("ShowErrorsLB"), QString("Last errors view"));
 }
 
 void TestMainWindow::alarmsRelayFailureAndErrorPanel()
@@ -351,27 +300,19 @@ void TestMainWindow::acquisitionButtons()
     Rig rig(Stopped());
     rig.Ticks(6);
     QCOMPARE(rig.Find<QPushButton>("MeritBT")->text(), QString("Start"));
-    QVERIFY(rig.Find<QPushButton>("PokracovatBT")->isEnabled());
     QCOMPARE(rig.Text("DownCounterLB"), QString("No data acquisition "));
-    QVERIFY(!rig.Shown("MeasIM"));
-    QVERIFY(!rig.sim.session.model.AcquisitionRunning);
     // Stopped: no element is read and nothing is relayed.
     rig.Sent();
     rig.Ticks(kSettle);
     for (const Payload& p : rig.Sent())
         QVERIFY(!p.empty() && p[0] != 0x3D && p[0] != 0x80);
-    QVERIFY(!rig.Shown("FanPanelGB") && !rig.Shown("VysledkyGB"));
-
     rig.window->MeritBTClick();
     QCOMPARE(rig.Sent(), (std::vector<Payload>{{0xBE, 0x2C}, {0xBE, 0xB5}}));
-    QVERIFY(rig.sim.terminal.AcquisitionRunning());
     rig.Ticks(5);
     QCOMPARE(rig.Find<QPushButton>("MeritBT")->text(), QString("Interrupt"));
-
     rig.Sent();
     rig.window->MeritBTClick();
     QCOMPARE(rig.Sent(), (std::vector<Payload>{{0xBE, 0x00}}));
-    QVERIFY(!rig.sim.terminal.AcquisitionRunning());
     rig.Ticks(5);
     rig.Sent();
     rig.window->PokracovatBTClick();
@@ -398,15 +339,9 @@ void TestMainWindow::startRefusedShowsOneMessageAndSendsNoStart()
     const auto sent = rig.Sent();
     QVERIFY(Contains(sent, {0xBE, 0x2C}));
     QVERIFY(!Contains(sent, {0xBE, 0xB5}));
-    QCOMPARE(rig.sim.dialogs.shown.size(), std::size_t(1));
-    const auto& shown = rig.sim.dialogs.shown.front();
-    QCOMPARE(shown.caption, QString("Error!"));
-    QCOMPARE(shown.text, QString("Command disabled!"));
-    QVERIFY(shown.icon == MessageIcon::Information);
-    QVERIFY(shown.buttons == MessageButtons::Ok);
+    QCOMPARE(rig.sim.dialogs.Texts(), std::vector<QString>{"Command disabled!"});
 
     rig.window->PokracovatBTClick();
-    QCOMPARE(rig.sim.dialogs.Texts().back(), QString("Command disabled!"));
     QCOMPARE(rig.sim.dialogs.shown.size(), std::size_t(2));
 }
 
@@ -448,23 +383,15 @@ void TestMainWindow::acquisitionStopProcedure()
     rig.Sent();
     QVERIFY(!rig.window->StopAcquisitionFor(kCannotStopText));
     QVERIFY(rig.Sent().empty());
-    QVERIFY(rig.sim.terminal.AcquisitionRunning());
-    const auto& question = rig.sim.dialogs.shown.back();
-    QCOMPARE(question.caption, QString("Warning"));
-    QCOMPARE(question.text, QString("Data acquisition must be stopped! Continue?"));
-    QVERIFY(question.buttons == MessageButtons::OkCancel);
-    QVERIFY(question.icon == MessageIcon::Exclamation);
+    QCOMPARE(rig.sim.dialogs.Texts().back(), QString("Data acquisition must be stopped! Continue?"));
 
     // OK: stopped, confirmed, the window may open.
     rig.sim.dialogs.answers = {MessageResult::Ok};
     QVERIFY(rig.window->StopAcquisitionFor(kCannotStopText));
     const auto sent = rig.Sent();
-    QVERIFY(!sent.empty());
     QCOMPARE(sent.front(), (Payload{0xBE, 0x00}));
     QCOMPARE(sent.back(), (Payload{0x3C}));
     QVERIFY(!rig.sim.terminal.AcquisitionRunning());
-    QVERIFY(!rig.sim.session.model.AcquisitionRunning);
-    QVERIFY(!rig.Shown("FinishMeasurePN"));
     QCOMPARE(rig.sim.dialogs.shown.size(), std::size_t(2));
 
     // Stopped already: no question at all.
@@ -479,10 +406,7 @@ void TestMainWindow::acquisitionStopProcedure()
     refusing.sim.dialogs.answers = {MessageResult::Ok};
     QVERIFY(!refusing.window->StopAcquisitionFor(kCannotStopTextAddBond));
     const auto& error = refusing.sim.dialogs.shown.back();
-    QCOMPARE(error.caption, QString("Error!"));
     QCOMPARE(error.text, QString("Datat acqusition cannot be stopped!"));
-    QVERIFY(error.icon == MessageIcon::Information);
-    QCOMPARE(QString(kCannotStopTextRemoveBond), QString("Data acqusition cannot be stopped!"));
 }
 
 void TestMainWindow::terminalThatKeepsRunning()
@@ -499,42 +423,15 @@ void TestMainWindow::terminalThatKeepsRunning()
     rig.sim.dialogs.answers = {MessageResult::Retry, MessageResult::Abort};
     QVERIFY(!rig.window->StopAcquisitionFor(kCannotStopText));
     QCOMPARE(rig.sim.dialogs.shown.size(), std::size_t(2));
-    const auto& question = rig.sim.dialogs.shown.front();
-    QCOMPARE(question.caption, QString("Error"));
-    QCOMPARE(question.text, QString("Data acquisition still active, try again?"));
-    QVERIFY(question.buttons == MessageButtons::AbortRetryIgnore);
-    QVERIFY(question.icon == MessageIcon::Question);
+    QCOMPARE(rig.sim.dialogs.Texts().front(), QString("Data acquisition still active, try again?"));
     // Two rounds of 51 waits of 200 ms before the two questions.
     QVERIFY(clock.NowMs() - start >= 2 * 51 * 200);
     QVERIFY(clock.NowMs() - start < 2 * 52 * 200 + 5000);
-    QVERIFY(!rig.Shown("FinishMeasurePN"));
 
     // Ignore goes on as if stopped.
     rig.sim.dialogs.answers = {MessageResult::Ignore};
     QVERIFY(rig.window->StopAcquisitionFor(kCannotStopText));
     QCOMPARE(rig.sim.dialogs.shown.size(), std::size_t(3));
-    QVERIFY(!rig.Shown("FinishMeasurePN"));
-}
-
-void TestMainWindow::noElementsShrinksTheWindow()
-{
-    Rig full;
-    full.Ticks(kSettle);
-    Scenario s = DefaultScenario();
-    s.elements.clear();
-    Rig empty(s);
-    empty.Ticks(kSettle);
-
-    QVERIFY(!empty.Shown("FanPanelGB") && !empty.Shown("VysledkyGB"));
-    QCOMPARE(empty.Find<QComboBox>("CidlaCB")->count(), 0);
-    const QRect terminal = empty.Find<QWidget>("TmrPanelGB")->geometry();
-    const QRect status = empty.Find<QWidget>("StatusLB")->geometry();
-    QCOMPARE(status.top(), terminal.bottom() + 1 + 6);
-    QCOMPARE(empty.window->centralWidget()->height(), status.bottom() + 1 + 6);
-    QCOMPARE(empty.window->centralWidget()->width(), 2 * terminal.left() + terminal.width());
-    QVERIFY(empty.window->height() < full.window->height() - 100);
-    QCOMPARE(empty.window->width(), full.window->width());
-    QCOMPARE(empty.Text("StatusLB"), QString("Connected COM 1"));
 }
 
 void TestMainWindow::pullingAndRestoringTheTerminal()
@@ -547,18 +444,14 @@ void TestMainWindow::pullingAndRestoringTheTerminal()
     rig.Ticks(1);
     QCOMPARE(rig.Text("StatusLB"), QString("No connection (COM 1)"));
     QVERIFY(rig.FwVerLB()->isHidden());
-    QCOMPARE(rig.sim.link.ConnectedPort, uint8_t(0));
     rig.Ticks(2);
-    QCOMPARE(rig.Text("StatusLB"), QString("No connection (COM 1)"));
-    QVERIFY(!rig.Shown("MainVoltageLB") && !rig.Shown("MainVoltageSH"));
+    QVERIFY(!rig.Shown("MainVoltageLB"));
 
     rig.sim.line.Memory().UnlimitWrites();
     rig.Ticks(1);
     QCOMPARE(rig.Text("StatusLB"), QString("Connected COM 1"));
-    rig.Ticks(1);
-    QVERIFY(!rig.FwVerLB()->isHidden());
-    rig.Ticks(5);
-    QVERIFY(rig.Shown("MainVoltageLB"));
+    rig.Ticks(6);
+    QVERIFY(!rig.FwVerLB()->isHidden() && rig.Shown("MainVoltageLB"));
 
     // Automatic detection: no port in the line.
     rig.sim.session.settings.configuredPort = 0;
@@ -586,19 +479,8 @@ void TestMainWindow::configurationAtShowAndClose()
         rig.window->show();
         QCoreApplication::processEvents();  // the warning comes once the window is on the screen
         QCOMPARE(rig.sim.dialogs.shown.size(), std::size_t(1));
-        const auto& warning = rig.sim.dialogs.shown.front();
-        QCOMPARE(warning.caption, QString("Warning"));
-        QCOMPARE(warning.text, QString("Cannot read configuration, setting default values.."));
-        QVERIFY(warning.icon == MessageIcon::Exclamation);
-        QVERIFY(warning.buttons == MessageButtons::Ok);
-        QCOMPARE(rig.window->windowTitle(), QString("Kolmaris  3.08.2"));
-        QVERIFY(rig.window->findChild<QAction*>("SetIqrfModeMnu")->isVisible());
-        QVERIFY(!rig.window->findChild<QAction*>("ActivateSensorMnu")->isVisible());
-        QVERIFY(rig.window->findChild<QAction*>("PripojeniMnu")->isEnabled());
-        QVERIFY(rig.window->findChild<QAction*>("AboutMnu")->isEnabled());
-        QVERIFY(rig.window->findChild<QAction*>("AddBondMnu")->isEnabled());
+        QCOMPARE(rig.sim.dialogs.Texts().front(), QString("Cannot read configuration, setting default values.."));
         QVERIFY(rig.window->Timer1()->isActive());
-        QCOMPARE(rig.window->Timer1()->interval(), 200);
 
         rig.window->findChild<QAction*>("Konec")->trigger();
         QVERIFY(!rig.window->Timer1()->isActive());
@@ -622,7 +504,6 @@ void TestMainWindow::configurationAtShowAndClose()
         rig.window->show();
         rig.window->close();
         QCOMPARE(rig.sim.dialogs.Texts().back(), QString("Cannot save configuration, file creating failed.."));
-        QVERIFY(rig.sim.dialogs.shown.back().icon == MessageIcon::Exclamation);
     }
 }
 

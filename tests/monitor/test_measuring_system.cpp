@@ -37,28 +37,6 @@ protected:
     MeasuringSystem model;
 };
 
-TEST_F(MeasuringSystemTest, SlotsStartUnknownAndOutOfRange)
-{
-    const ElementSlot& terminal = model.ElementTable[0];
-    EXPECT_EQ(terminal.status.kind, 8);
-    EXPECT_EQ(terminal.status.voltage, 1000.0f);
-    EXPECT_EQ(terminal.status.statusFlags, 0xFF);
-    for (int slot = 1; slot <= 16; ++slot) {
-        const ElementSlot& s = model.ElementTable[slot];
-        EXPECT_EQ(s.status.kind, 0x80C8) << slot;
-        EXPECT_EQ(FailedContacts(s.status.kind), 3) << slot;
-        EXPECT_EQ(FunctionCode(s.status.kind), 0) << slot;
-        EXPECT_EQ(s.status.voltage, 1000.0f) << slot;
-        EXPECT_EQ(s.p2pAddress, 0xFF);
-        EXPECT_EQ(s.channel, 0xFF);
-        EXPECT_EQ(s.power, 0xFF);
-        EXPECT_EQ(s.iqrfMode, 0);
-        EXPECT_TRUE(s.caption.empty());
-    }
-    EXPECT_EQ(model.BondedList[0], 0);
-    EXPECT_EQ(model.ListText(3), "");
-}
-
 TEST_F(MeasuringSystemTest, ResetRestoresIdentityAndKeepsMeasuredValues)
 {
     ElementSlot& s = model.ElementTable[5];

@@ -42,7 +42,7 @@ Bytes Send(SimulatedTerminal& t, const Bytes& bytes)
 
 TEST(SimModel, LineFrontEnd)
 {
-    auto scenario = QuietScenario();
+    auto scenario = QuietDefaultScenario();
     scenario.terminal.acquisitionRunning = false;  // nothing recorded yet
     SimulatedTerminal t(scenario);
     EXPECT_EQ(Send(t, {0xFF, 0xE8}), (Bytes{0xE5}));
@@ -98,104 +98,4 @@ TEST(SimModel, RingKeepsWholeRecordsWithEndMarksAcrossTheWrap)
         ASSERT_EQ(memory.At(0), 0x01);
     }
     EXPECT_GT(memory.UsedBytes(), 0x1FFFFu - 200);
-}
-
-TEST(SimModel, EventsAreDatedAfterLongQueryPeriods)
-{
-    auto scenario = QuietScenario(2.0);
-    scenario.terminal.queryPeriod = 9000;  // longer than the 4095 s an event's own time bits cover
-    SimLink s(scenario);
-    s.port.AdvanceMs(7000 * 1000);
-    ASSERT_EQ(SetAcquisition(s.link, 0x00), 0u);  // a stop event, long after the last query
-    s.port.AdvanceMs(20000 * 1000);
-    ASSERT_EQ(SetAcquisition(s.link, 0xB4), 0u);  // start: an event dated by the meteo record after it
-    s.port.AdvanceMs(5000 * 1000);
-
-    TDataStore store;
-    EXPECT_EQ(DownloadMemory(s, store).end, kStoreEndOfData);
-    const auto records = s.terminal.RecordsInMemory();
-    ExpectSame(store, records);
-    int starts = 0;
-    for (const auto& r : records)
-        starts += r.kind == Kind::Event && r.bytes[2] == 0xFC && (r.bytes[0] >> 4) == 15;
-    EXPECT_EQ(starts, 2);
-}
-
-TEST(SimModel, RelaySlotHoldsOneRequest)
-{
-    auto scenario = QuietScenario();
-    scenario.faults.pollsBeforeCompletion = 2;
-    SimLink s(scenario);
-    ASSERT_EQ(RequestReadChannel(s.link, Network::Local, 0), 0u);
-    ASSERT_EQ(RequestReadPower(s.link, Network::Local, 0), 0u);  // takes the slot over
-    RelayedAnswer a;
-    ASSERT_EQ(PollRelayedReply(s.link, a), 0u);
-    EXPECT_FALSE(a.complete);
-    ASSERT_EQ(PollRelayedReply(s.link, a), 0u);
-    EXPECT_FALSE(a.complete);
-    ASSERT_EQ(PollRelayedReply(s.link, a), 0u);
-    ASSERT_TRUE(a.complete);
-    EXPECT_EQ(a.length, 3);
-    EXPECT_EQ(a.data[2], 7);  // the power, not the channel
-}
-
-TEST(SimModel, TerminalThatStopsAnswering)
-{
-    auto scenario = QuietScenario();
-    scenario.faults.stopAnsweringAfter = 3;
-    SimLink s(scenario);  // the handshake is not a frame
-    uint32_t time = 0;
-    EXPECT_EQ(ReadTerminalTime(s.link, time), 0u);
-    EXPECT_EQ(ReadTerminalTime(s.link, time), 0u);
-    EXPECT_EQ(ReadTerminalTime(s.link, time), 0u);
-    EXPECT_EQ(ReadTerminalTime(s.link, time), 22u);
-    EXPECT_NE(s.link.DetectTerminal(3), 0u);
-}
-
-TEST(SimModel, LostBytesGiveTimeOuts)
-{
-    auto scenario = QuietScenario();
-    scenario.faults.lossRate = 1.0;
-    SimLink s(scenario, false);
-    EXPECT_EQ(s.link.DetectTerminal(3), 0x20001u);
-    // With the port open anyway, a command times out.
-    ASSERT_TRUE(s.port.Port().OpenPort(3, 19200, 8, 1, 0));
-    uint32_t time = 0;
-    EXPECT_EQ(ReadTerminalTime(s.link, time), 22u);
-}
-
-TEST(SimModel, TimeAccelerationAndProbeRingsThatWrapped)
-{
-    auto scenario = QuietScenario();
-    scenario.terminal.timeAcceleration = 60.0;
-    scenario.elements[0].probe.recordsPrefill = 5000;
-    scenario.elements[0].probe.spectraPrefill = 600;
-    SimLink s(scenario);
-    const uint32_t t0 = s.terminal.Time();
-    s.terminal.AdvanceMs(1000);
-    EXPECT_EQ(s.terminal.Time(), t0 + 60);
-
-    const Bytes data = s.Ask([](StepLink& l) { return RequestElementData(l, 1); });
-    ASSERT_EQ(data.size(), 19u);
-    EXPECT_EQ(data[13] | (data[18] & 0x1F) << 8, 0x1000 | (5000 % 4096));
-    EXPECT_EQ(data[14] | ((data[18] >> 5) & 3) << 8, 0x200 | (600 % 512));
-    // Every position of a wrapped ring holds a record; they run back an hour apart.
-    const Bytes newest = s.Ask([](StepLink& l) { return RequestRecord(l, 1, 5000 % 4096 - 1); });
-    const Bytes older = s.Ask([](StepLink& l) { return RequestRecord(l, 1, 5000 % 4096); });
-    ASSERT_EQ(newest.size(), 18u);
-    ASSERT_EQ(older.size(), 18u);
-    const auto time = [](const Bytes& r) { return uint32_t{r[1]} << 24 | r[2] << 16 | r[3] << 8 | r[4]; };
-    EXPECT_EQ(time(newest) - time(older), 4095u * 3600u);
-}
-
-TEST(SimModel, CompressedCounts)
-{
-    for (const uint32_t v : {0u, 1u, 32767u, 32768u, 40001u, 1000000u, 123456789u, 2146959360u}) {
-        const uint32_t back = DecodeCount(sim::EncodeCount(v));
-        EXPECT_LE(back, v);
-        EXPECT_LE(v - back, v / 2048) << v;
-    }
-    EXPECT_EQ(sim::EncodeCount(32767), 32767);
-    EXPECT_EQ(sim::EncodeCount(32768), 0x8000);
-    EXPECT_EQ(sim::EncodeCount(0xFFFFFFFFu), 0xFFFF);
 }

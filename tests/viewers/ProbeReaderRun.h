@@ -1,6 +1,6 @@
 #pragma once
 // A probe reading driven tick by tick against the simulated terminal, 200 ms apart, with the
-// status texts it showed; and the scenario of one probe with shaped rings.
+// status texts it showed.
 
 #include "../terminal-sim/SimLink.h"
 #include "DataStore.h"
@@ -12,17 +12,6 @@
 #include <vector>
 
 namespace kolmaris::testing {
-
-// Probes 1-3 of the default system, acquisition stopped, nothing in the terminal's memory;
-// probe 1 holds `records` records and `spectra` closed spectrum buffers.
-inline Scenario ProbeScenario(int records, int spectra)
-{
-    Scenario s = QuietScenario();
-    s.terminal.acquisitionRunning = false;
-    s.elements[0].probe.recordsPrefill = records;
-    s.elements[0].probe.spectraPrefill = spectra;
-    return s;
-}
 
 struct ReaderRun {
     int ticks = 0;

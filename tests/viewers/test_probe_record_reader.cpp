@@ -3,6 +3,7 @@
 
 #include "ProbeReaderRun.h"
 #include "ProbeRecordReader.h"
+#include "ProbeSpectrumReader.h"
 #include "TabWriters.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +34,7 @@ std::vector<uint8_t> StoredBody(const TDataStore& store, int slot, int index)
 
 TEST(ProbeRecordReader, RangeBeyondTheRecordsReadsWhatThereIsAndWarns)
 {
-    SimLink sim(ProbeScenario(250, 3));
+    SimLink sim(ProbeRings(250, 3));
     TDataStore store;
     ProbeRecordReader reader;
     std::vector<int> numbers;
@@ -75,7 +76,7 @@ TEST(ProbeRecordReader, RangeBeyondTheRecordsReadsWhatThereIsAndWarns)
 
 TEST(ProbeRecordReader, PointerZeroReadsNothingAndClearsTheSlot)
 {
-    SimLink sim(ProbeScenario(0, 0));
+    SimLink sim(ProbeRings(0, 0));
     TDataStore store;
     RadonRecord old{};
     ASSERT_EQ(store.AddRadonRecord(old, false), kStoreDone);
@@ -99,7 +100,7 @@ TEST(ProbeRecordReader, PointerZeroReadsNothingAndClearsTheSlot)
 
 TEST(ProbeRecordReader, WrappedRingIsReadDownwardsAcrossZero)
 {
-    SimLink sim(ProbeScenario(4096 + 5, 0));  // P = 0x1005: next write at position 5
+    SimLink sim(ProbeRings(4096 + 5, 0));  // P = 0x1005: next write at position 5
     TDataStore store;
     ProbeRecordReader reader;
     ASSERT_TRUE(reader.Start(1, 1, 8, 3, false));
@@ -122,31 +123,9 @@ TEST(ProbeRecordReader, WrappedRingIsReadDownwardsAcrossZero)
     EXPECT_EQ(StoredBody(store, 0, 1), RecordAt(sim, 5));
 }
 
-TEST(ProbeRecordReader, RecordsAreNumberedFromTheFirstRequested)
-{
-    SimLink sim(ProbeScenario(250, 0));
-    TDataStore store;
-    ProbeRecordReader reader;
-    std::vector<int> numbers;
-    reader.events.recordRead = [&](int n, const RadonRecord&) { numbers.push_back(n); };
-
-    ASSERT_TRUE(reader.Start(1, 100, 102, 3, false));
-    RunReader(reader, sim, store);
-
-    EXPECT_EQ(numbers, (std::vector<int>{100, 101, 102}));
-    EXPECT_EQ(StoredBody(store, 0, 0), RecordAt(sim, 150));  // record 100 of 250
-    std::ostringstream file;
-    WriteRadonFile(file, true, store, 0, reader.First() - 1);
-    const std::string rows = file.str();
-    EXPECT_EQ(rows.rfind("102\t", 0), 0u);
-    EXPECT_NE(rows.find("\r\n101\t"), std::string::npos);
-    EXPECT_NE(rows.find("\r\n100\t"), std::string::npos);
-    EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 3);
-}
-
 TEST(ProbeRecordReader, BadAnswersAreRetriedUpToTheAttemptCount)
 {
-    Scenario s = ProbeScenario(250, 0);
+    Scenario s = ProbeRings(250, 0);
     // Record 1: two answers one byte short, then a busy element, then the record.
     s.faults.answerFaults.push_back({AnswerFaultKind::WrongLength, 1, 0x72, 2});
     s.faults.answerFaults.push_back({AnswerFaultKind::Busy, 1, 0x72, 1});
@@ -175,7 +154,7 @@ TEST(ProbeRecordReader, BadAnswersAreRetriedUpToTheAttemptCount)
 
 TEST(ProbeRecordReader, AttemptCountOfBadAnswersEndsWithActionFailed)
 {
-    Scenario s = ProbeScenario(250, 0);
+    Scenario s = ProbeRings(250, 0);
     s.faults.answerFaults.push_back({AnswerFaultKind::Busy, 1, 0x72, 1});
     s.faults.answerFaults.push_back({AnswerFaultKind::Invalid, 1, 0x72, -1});
     SimLink sim(s);
@@ -195,7 +174,7 @@ TEST(ProbeRecordReader, AttemptCountOfBadAnswersEndsWithActionFailed)
 
 TEST(ProbeRecordReader, FullStoreEndsWithTheMemoryError)
 {
-    SimLink sim(ProbeScenario(250, 0));
+    SimLink sim(ProbeRings(250, 0));
     TDataStore store(3);
     ProbeRecordReader reader;
     ASSERT_TRUE(reader.Start(1, 1, 10, 3, false));
@@ -209,7 +188,7 @@ TEST(ProbeRecordReader, FullStoreEndsWithTheMemoryError)
 
 TEST(ProbeRecordReader, WaitsForTheAcquisitionStopAndNoticesNewRecords)
 {
-    Scenario s = ProbeScenario(250, 0);
+    Scenario s = ProbeRings(250, 0);
     s.terminal.acquisitionRunning = true;
     s.terminal.timeAcceleration = 3600.0;  // a record every second of the line
     SimLink sim(s);
@@ -233,14 +212,18 @@ TEST(ProbeRecordReader, WaitsForTheAcquisitionStopAndNoticesNewRecords)
     EXPECT_TRUE(reader.Warnings().empty());
 }
 
-TEST(ProbeRecordReader, RangeAndAddressAreChecked)
+TEST(ProbeReaders, RangeAndAddressAreChecked)
 {
-    ProbeRecordReader reader;
+    ProbeRecordReader records;
     EXPECT_TRUE(ProbeRecordReader::ValidRange(1, 4096));
     EXPECT_FALSE(ProbeRecordReader::ValidRange(0, 10));
-    EXPECT_FALSE(reader.Start(17, 1, 1, 3, false));
-    EXPECT_FALSE(reader.Start(1, 5, 4, 3, false));
-    EXPECT_FALSE(reader.Running());
+    EXPECT_FALSE(records.Start(17, 1, 1, 3, false));
+    EXPECT_FALSE(records.Start(1, 5, 4, 3, false));
+    EXPECT_FALSE(records.Running());
+    ProbeSpectrumReader spectra;
+    EXPECT_TRUE(ProbeSpectrumReader::ValidRange(1, 512));
+    EXPECT_FALSE(ProbeSpectrumReader::ValidRange(1, 513));
+    EXPECT_FALSE(spectra.Start(1, 0, 1, 3, false));
 }
 
 }  // namespace

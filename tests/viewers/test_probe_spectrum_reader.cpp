@@ -32,7 +32,7 @@ std::vector<uint8_t> StoredChannels(const TDataStore& store, int index)
 
 TEST(ProbeSpectrumReader, FewerBuffersThanRequestedAreReadDownFromThePointer)
 {
-    SimLink sim(ProbeScenario(40, 4));  // S = 4
+    SimLink sim(ProbeRings(40, 4));  // S = 4
     TDataStore store;
     ProbeSpectrumReader reader;
     std::vector<int> numbers;
@@ -55,7 +55,7 @@ TEST(ProbeSpectrumReader, FewerBuffersThanRequestedAreReadDownFromThePointer)
 
 TEST(ProbeSpectrumReader, WrappedRingContinuesAt511)
 {
-    SimLink sim(ProbeScenario(40, 512));  // S = 0x200: newest at position 0
+    SimLink sim(ProbeRings(40, 512));  // S = 0x200: newest at position 0
     TDataStore store;
     ProbeSpectrumReader reader;
     ASSERT_TRUE(reader.Start(1, 1, 3, 3, false));
@@ -75,27 +75,9 @@ TEST(ProbeSpectrumReader, WrappedRingContinuesAt511)
     EXPECT_EQ(StoredChannels(store, 0), BufferAt(sim, 1));
 }
 
-TEST(ProbeSpectrumReader, BuffersBeyondThePointerAreNotAvailable)
-{
-    SimLink sim(ProbeScenario(40, 2));  // S = 2
-    TDataStore store;
-    std::array<uint8_t, kSpectrumMemorySize> old{};
-    ASSERT_EQ(store.AddSpectrum(old, false), kStoreDone);
-    ProbeSpectrumReader reader;
-    ASSERT_TRUE(reader.Start(1, 5, 8, 3, false));
-    RunReader(reader, sim, store);
-
-    EXPECT_FALSE(reader.Failed());
-    EXPECT_TRUE(reader.NotAvailable());
-    EXPECT_EQ(reader.SpectraRead(), 0);
-    EXPECT_EQ(store.SpectrumCount(0), 0);
-    EXPECT_EQ(reader.StatusText(), "Finished...");
-    EXPECT_EQ(reader.Warnings(), std::vector<std::string>{"Requested records not available yet."});
-}
-
 TEST(ProbeSpectrumReader, ProgressCountsParts)
 {
-    SimLink sim(ProbeScenario(40, 20));
+    SimLink sim(ProbeRings(40, 20));
     TDataStore store;
     ProbeSpectrumReader reader;
     ASSERT_TRUE(reader.Start(1, 3, 4, 3, false));
@@ -126,7 +108,7 @@ TEST(ProbeSpectrumReader, ProgressCountsParts)
 
 TEST(ProbeSpectrumReader, BadAnswersAreRetriedThenFail)
 {
-    Scenario s = ProbeScenario(40, 20);
+    Scenario s = ProbeRings(40, 20);
     s.faults.answerFaults.push_back({AnswerFaultKind::WrongLength, 1, 0xB4, 2});
     SimLink sim(s);
     TDataStore store;
@@ -138,7 +120,7 @@ TEST(ProbeSpectrumReader, BadAnswersAreRetriedThenFail)
     EXPECT_TRUE(Shown(run, "Data recording (done: 0%) #3"));
     EXPECT_EQ(StoredChannels(store, 0), BufferAt(sim, 20));
 
-    Scenario busy = ProbeScenario(40, 20);
+    Scenario busy = ProbeRings(40, 20);
     busy.faults.answerFaults.push_back({AnswerFaultKind::Busy, 1, 0xB4, -1});
     SimLink busySim(busy);
     ASSERT_TRUE(reader.Start(1, 1, 1, 4, false));
@@ -148,27 +130,6 @@ TEST(ProbeSpectrumReader, BadAnswersAreRetriedThenFail)
     EXPECT_TRUE(Shown(run, "Data recording (done: 0%) #4"));
     EXPECT_EQ(reader.StatusText(), "Action failed");
     EXPECT_TRUE(reader.Warnings().empty());
-}
-
-TEST(ProbeSpectrumReader, FullStoreEndsWithTheMemoryError)
-{
-    SimLink sim(ProbeScenario(40, 20));
-    TDataStore store(1);
-    ProbeSpectrumReader reader;
-    ASSERT_TRUE(reader.Start(1, 1, 3, 3, false));
-    RunReader(reader, sim, store);
-    EXPECT_TRUE(reader.Failed());
-    EXPECT_EQ(reader.SpectraRead(), 1);
-    EXPECT_EQ(reader.StatusText(), "Action failed, chyba paměti - 128");
-}
-
-TEST(ProbeSpectrumReader, RangeIsChecked)
-{
-    ProbeSpectrumReader reader;
-    EXPECT_TRUE(ProbeSpectrumReader::ValidRange(1, 512));
-    EXPECT_FALSE(ProbeSpectrumReader::ValidRange(1, 513));
-    EXPECT_FALSE(reader.Start(1, 0, 1, 3, false));
-    EXPECT_FALSE(reader.Running());
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "PortDirectory.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 
 namespace kolmaris {
@@ -11,18 +11,10 @@ namespace fs = std::filesystem;
 
 class PortDirectoryTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "kolmaris-ports-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = fs::canonical(pattern);
-        ports_ = root_ / "kolmaris" / "ports";
-        device_ = root_ / "device";
-        std::ofstream(device_) << "";
-    }
-    void TearDown() override { fs::remove_all(root_); }
+    void SetUp() override { std::ofstream(device_) << ""; }
 
-    fs::path root_, ports_, device_;
+    testing::TempDir temp_;
+    fs::path root_ = temp_.path, ports_ = temp_.Ports(), device_ = root_ / "device";
 };
 
 TEST(PortDirectoryPathTest, RuntimeDirThenHomeAndTheEntryText)
