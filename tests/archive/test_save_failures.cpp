@@ -1,0 +1,126 @@
+// Saving into a full or a read-only file system: every failure reported, old files kept whole,
+// nothing unfinished left beside them. Both are small tmpfs mounts in a mount namespace of this
+// process only; where that is not allowed the tests are skipped with the reason.
+#include <gtest/gtest.h>
+
+#include "FileReplacement.h"
+#include "SaveAll.h"
+#include "StreamBuilder.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <set>
+
+#include <sched.h>
+#include <sys/mount.h>
+
+namespace kolmaris {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace kolmaris::test;
+
+const std::string kOld = "old rows\r\n";
+
+std::set<std::string> Listing(const fs::path& dir)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+std::string Read(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// "full": old files, then a filler up to the last byte; "ro": old files, remounted read-only.
+std::string MountFailingDirectory(const fs::path& dir, bool readOnly)
+{
+    fs::create_directories(dir);
+    if (::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0)
+        return std::string("cannot mount a tmpfs: ") + std::strerror(errno);
+    for (const char* name : {"RDN_1.tab", "DIA.tab"})
+        std::ofstream(dir / name, std::ios::binary) << kOld;
+    if (readOnly)
+        return ::mount("tmpfs", dir.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0
+                   ? ""
+                   : std::string("cannot remount read-only: ") + std::strerror(errno);
+    std::ofstream filler(dir / "filler", std::ios::binary);
+    const std::string block(4096, 'f');
+    while (filler.write(block.data(), block.size()))
+        filler.flush();
+    return "";
+}
+
+class SaveFailures : public ::testing::TestWithParam<bool> {
+protected:
+    static void SetUpTestSuite()
+    {
+        root_ = fs::temp_directory_path() / ("kolmaris-savefail-" + std::to_string(::getpid()));
+        const bool isolated =
+            ::unshare(CLONE_NEWNS) == 0 && ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        for (const bool readOnly : {false, true})
+            skip_[readOnly] = isolated ? MountFailingDirectory(Dir(readOnly), readOnly)
+                                       : std::string("no private mount namespace: ") + std::strerror(errno);
+    }
+    static void TearDownTestSuite()
+    {
+        for (const bool readOnly : {false, true})
+            ::umount(Dir(readOnly).c_str());
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+    static fs::path Dir(bool readOnly) { return root_ / (readOnly ? "ro" : "full"); }
+
+    void SetUp() override
+    {
+        if (!skip_[GetParam()].empty())
+            GTEST_SKIP() << skip_[GetParam()];
+        before_ = Listing(Dir(GetParam()));
+    }
+    // Whatever failed, the directory holds what it held, and the old files are whole.
+    void TearDown() override
+    {
+        if (!skip_[GetParam()].empty())
+            return;
+        EXPECT_EQ(Listing(Dir(GetParam())), before_);
+        EXPECT_EQ(Read(Dir(GetParam()) / "RDN_1.tab"), kOld);
+        EXPECT_EQ(Read(Dir(GetParam()) / "DIA.tab"), kOld);
+    }
+
+    static inline fs::path root_;
+    static inline std::string skip_[2];
+    std::set<std::string> before_;
+};
+
+TEST_P(SaveFailures, ReplacingOrAppendingReportsTheFailure)
+{
+    const std::string reason = GetParam() ? "Read-only file system" : "No space left on device";
+    for (const bool append : {false, true}) {
+        std::string error;
+        EXPECT_FALSE(ReplaceFile(Dir(GetParam()) / "RDN_1.tab", append,
+                                 [](std::ostream& out) { out << std::string(70000, 'n'); }, error));
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+    }
+}
+
+TEST_P(SaveFailures, SaveAllNamesEveryFileItCouldNotWrite)
+{
+    TDataStore store;
+    ASSERT_EQ(FeedUntilResult(store, Backwards({Meteo(794'916'000), ElementEvent(2, 0xF8, 30),
+                                                Radon(0, 794'916'100, 1), SpectrumData(0, 3)})),
+              1u);
+    const SaveAllResult result = SaveAll(store, Dir(GetParam()));
+    EXPECT_TRUE(result.written.empty());
+    EXPECT_EQ(result.failed, (std::vector<std::string>{"DIA.tab", "TERM.tab", "RDN_1.tab", "SPC_1.tab"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(FileSystems, SaveFailures, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "ReadOnly" : "Full"; });
+
+}  // namespace
+}  // namespace kolmaris
