@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <functional>
 
 namespace kolmaris::fuzz {
 
@@ -29,16 +30,19 @@ inline void PollAnswer(StepLink& link)
         Check(answer.length <= kMaxAnswerData);
 }
 
+// Whether replies remain to be decoded; the run ends early when none do.
+using MoreReplies = std::function<bool()>;
+
 template <class Reader>
-void ReadProbe(StepLink& link, Reader& reader, int last)
+void ReadProbe(StepLink& link, Reader& reader, int last, const MoreReplies& more)
 {
     TDataStore store(4096);
     reader.Start(1, 1, last, 2, false);
-    for (int tick = 0; tick < 4000 && reader.Tick(link, store); ++tick) {
+    for (int tick = 0; tick < 4000 && more() && reader.Tick(link, store); ++tick) {
     }
 }
 
-inline void CallEveryDecoder(StepLink& link)
+inline void CallEveryDecoder(StepLink& link, const MoreReplies& more = [] { return true; })
 {
     std::array<uint8_t, 40> memory{};
     ReadTerminalMemory(link, 0x1FFF0, memory);
@@ -54,6 +58,8 @@ inline void CallEveryDecoder(StepLink& link)
     ReadTerminalFlags(link, flags);
     ReadAcquisitionState(link, state, countdown, period, cycles);
     ReadMemoryPointer(link, pointer);
+    if (!more())
+        return;
     ElementStatus status;
     ReadElementStatus(link, 1, status);
     ReadElementKind(link, 2, function);
@@ -66,12 +72,14 @@ inline void CallEveryDecoder(StepLink& link)
         request(link, 1);
         PollAnswer(link);
     }
+    if (!more())
+        return;
     ReadCoordinatorRouting(link, value);
     ReadLocalRssi(link, value);
     ProbeRecordReader records;
-    ReadProbe(link, records, 20);
+    ReadProbe(link, records, 20, more);
     ProbeSpectrumReader spectra;
-    ReadProbe(link, spectra, 3);
+    ReadProbe(link, spectra, 3, more);
 }
 
 }  // namespace kolmaris::fuzz

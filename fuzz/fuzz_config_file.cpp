@@ -10,7 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     using namespace kolmaris;
     using fuzz::Check;
     static const std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("kolmaris-fuzz-" + std::to_string(::getpid()) + ".cfg");
+        (std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm")
+                                                   : std::filesystem::temp_directory_path()) /
+        ("kolmaris-fuzz-" + std::to_string(::getpid()) + ".cfg");
     std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
                                                                   static_cast<std::streamsize>(size));
     LinkSettings settings;

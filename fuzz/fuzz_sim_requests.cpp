@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     using namespace kolmaris;
     static const Scenario scenario = [] {
         Scenario s = DefaultScenario();
-        s.memory.days = 1;
+        s.memory.days = 0;
         return s;
     }();
     SimulatedTerminal terminal(scenario);

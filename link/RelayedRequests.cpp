@@ -122,6 +122,7 @@ uint32_t PollRelayedReply(StepLink& link, RelayedAnswer& answer)
     }
     if (answer.length == kLengthInvalid) {
         answer.error = kAnswerInvalidLength;
+        answer.length = 0;
         return kOk;
     }
     if (answer.length > kMaxAnswerData) {
