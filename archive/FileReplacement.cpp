@@ -60,18 +60,21 @@ void FileReplacement::Discard()
 bool FileReplacement::Open(const fs::path& target, bool append)
 {
     Discard();
+    target_ = target;
     std::error_code error;
     // Writing through a link replaces the file it names, not the link.
-    target_ = fs::is_symlink(target, error) ? fs::weakly_canonical(target, error) : target;
-    if (error)
-        return Fail("cannot resolve", target, error.value());
-    // A device or pipe cannot be replaced; it is written in place.
-    const bool special = fs::exists(target_, error) && !fs::is_regular_file(target_, error);
-    temporary_ = special ? fs::path() : TemporaryBeside(target_);
-    if (!special && append && fs::exists(target_, error)) {
-        if (!fs::copy_file(target_, temporary_, fs::copy_options::overwrite_existing, error))
-            return Fail("cannot copy the old contents of", target_, error.value());
+    if (fs::is_symlink(fs::symlink_status(target, error))) {
+        target_ = fs::weakly_canonical(target, error);
+        if (error)
+            return Fail("cannot resolve", target, error.value());
     }
+    const auto status = fs::status(target_, error);
+    // A device or pipe cannot be replaced; it is written in place.
+    const bool special = fs::exists(status) && !fs::is_regular_file(status);
+    temporary_ = special ? fs::path() : TemporaryBeside(target_);
+    if (!special && append && fs::exists(status) &&
+        !fs::copy_file(target_, temporary_, fs::copy_options::overwrite_existing, error))
+        return Fail("cannot copy the old contents of", target_, error.value());
     errno = 0;
     out_.open(special ? target_ : temporary_, std::ios::out | std::ios::binary | (append ? std::ios::app : std::ios::trunc));
     if (!out_.is_open())

@@ -119,6 +119,24 @@ TEST_P(SaveFailures, SaveAllNamesEveryFileItCouldNotWrite)
     EXPECT_EQ(result.failed, (std::vector<std::string>{"DIA.tab", "TERM.tab", "RDN_1.tab", "SPC_1.tab"}));
 }
 
+// A complete save goes through a link to the file it names, which keeps its permissions.
+TEST(FileReplacement, ReplacesTheLinkedFileAndKeepsItsPermissions)
+{
+    const fs::path dir = fs::temp_directory_path() / ("kolmaris-replace-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "data.tab", std::ios::binary) << kOld;
+    fs::permissions(dir / "data.tab", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("data.tab", dir / "link.tab");
+    std::string error;
+    ASSERT_TRUE(ReplaceFile(dir / "link.tab", true, [](std::ostream& out) { out << "new\r\n"; }, error)) << error;
+    EXPECT_TRUE(fs::is_symlink(dir / "link.tab"));
+    EXPECT_EQ(Read(dir / "data.tab"), kOld + "new\r\n");
+    EXPECT_EQ(fs::status(dir / "data.tab").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(Listing(dir), (std::set<std::string>{"data.tab", "link.tab"}));
+    fs::remove_all(dir);
+}
+
 INSTANTIATE_TEST_SUITE_P(FileSystems, SaveFailures, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "ReadOnly" : "Full"; });
 
