@@ -7,6 +7,7 @@
 // Prints "start-to-live MS", "tick-median MS", "tick-worst MS" and "idle-cpu PERCENT" lines.
 
 #include "Application.h"
+#include "ConfigFile.h"
 #include "TMainWND.h"
 
 #include <QApplication>
@@ -63,6 +64,11 @@ int main(int argc, char** argv)
             idleSeconds = std::max(1, std::atoi(argv[i + 1]));
     }
     QApplication app(argc, argv);
+    // Automatic detection, and no "cannot read configuration" box when the file is missing.
+    const std::filesystem::path config =
+        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / kolmaris::kConfigFileName;
+    if (!std::filesystem::exists(config))
+        kolmaris::SaveConfig(config, kolmaris::LinkSettings{});
     kolmaris::Application application;
     application.Show();
     kolmaris::TMainWND& window = application.MainWindow();

@@ -7,6 +7,7 @@ set -euo pipefail
 seconds=${1:?usage: fuzz/run.sh SECONDS}
 cd "$(dirname "$0")/.."
 build=build-fuzz
+command -v clang++ >/dev/null || bash scripts/install-deps.sh
 if [[ ! -f $build/build.ninja ]]; then
   launcher=()
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
