@@ -14,36 +14,16 @@
 #include <csignal>
 
 namespace kolmaris {
-namespace {
-
-constexpr int kPort = 150;
-constexpr int kReturns = 20;
 
 class TestMainWindowReplug : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(dir_.isValid());
-        qputenv("XDG_RUNTIME_DIR", dir_.path().toLocal8Bit());
-        QFile scenario(dir_.filePath("quiet.json"));
-        QVERIFY(scenario.open(QIODevice::WriteOnly));
-        scenario.write(R"({"memory": {"days": 0}})");
-        // The program's own configuration file: automatic detection.
-        QCOMPARE(SaveConfig(std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) /
-                                kConfigFileName,
-                            LinkSettings{}),
-                 SaveResult::Saved);
-        sim_.setProcessChannelMode(QProcess::MergedChannels);
-    }
     void reconnectsEachTimeTheTerminalReturns();
 
 private:
     void StartSimulator()
     {
-        sim_.start(QStringLiteral(KOLMARIS_TERMINAL_SIM_PROGRAM),
-                   {"--port", QString::number(kPort), "--scenario", dir_.filePath("quiet.json")});
-        QVERIFY(sim_.waitForStarted());
+        sim_.start(KOLMARIS_TERMINAL_SIM_PROGRAM, {"--port", "150", "--scenario", dir_.filePath("quiet.json")});
         QByteArray output;
         QTRY_VERIFY2_WITH_TIMEOUT((output += sim_.readAll()).contains("on COM"), output.constData(), 10000);
     }
@@ -53,20 +33,26 @@ private:
 
 void TestMainWindowReplug::reconnectsEachTimeTheTerminalReturns()
 {
+    qputenv("XDG_RUNTIME_DIR", dir_.path().toLocal8Bit());
+    QFile scenario(dir_.filePath("quiet.json"));
+    QVERIFY(scenario.open(QIODevice::WriteOnly) && scenario.write(R"({"memory": {"days": 0}})") > 0);
+    scenario.close();
+    // The program's own configuration file: automatic detection.
+    SaveConfig(QCoreApplication::applicationDirPath().toStdString() + "/" + kConfigFileName, LinkSettings{});
+    sim_.setProcessChannelMode(QProcess::MergedChannels);
     StartSimulator();
     Application application;
     application.Show();
     const auto* status = application.MainWindow().findChild<QLabel*>("StatusLB");
     const auto* voltage = application.MainWindow().findChild<QLabel*>("MainVoltageLB");
-    const QString connected = QString("Connected COM %1").arg(kPort);
     qsizetype objectsAfterFirstReturn = 0;
-    for (int returns = 0; returns <= kReturns; ++returns) {
-        QTRY_COMPARE_WITH_TIMEOUT(status->text(), connected, 20000);
+    for (int returns = 0;; ++returns) {
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), QString("Connected COM 150"), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(voltage->isVisible(), 10000);
         const qsizetype objects = application.MainWindow().findChildren<QObject*>().size();
         if (returns == 1)
             objectsAfterFirstReturn = objects;
-        if (returns == kReturns) {
+        if (returns == 20) {
             QCOMPARE(objects, objectsAfterFirstReturn);
             break;
         }
@@ -79,7 +65,6 @@ void TestMainWindowReplug::reconnectsEachTimeTheTerminalReturns()
     sim_.waitForFinished(10000);
 }
 
-}  // namespace
 }  // namespace kolmaris
 
 QTEST_MAIN(kolmaris::TestMainWindowReplug)

@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 namespace kolmaris {
-namespace {
 namespace fs = std::filesystem;
 
 TEST(PortLinkOwner, AKilledOwnersLinkIsIgnoredAndReplaced)
@@ -21,20 +20,16 @@ TEST(PortLinkOwner, AKilledOwnersLinkIsIgnoredAndReplaced)
     const fs::path root = pattern, ports = root / "ports", first = root / "first", second = root / "second";
     std::ofstream(first) << "";
     std::ofstream(second) << "";
-
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
+    int claimed[2];
+    ASSERT_EQ(::pipe(claimed), 0);
     const pid_t child = ::fork();
     if (child == 0) {
         const auto owner = PortLinkOwner::Claim(97, first, ports);
-        const char claimed = owner ? 'y' : 'n';
-        (void)!::write(ready[1], &claimed, 1);
+        (void)!::write(claimed[1], owner ? "y" : "n", 1);
         ::pause();
-        std::_Exit(0);
     }
-    char claimed = 0;
-    ASSERT_EQ(::read(ready[0], &claimed, 1), 1);
-    ASSERT_EQ(claimed, 'y');
+    char answer = 0;
+    ASSERT_TRUE(::read(claimed[0], &answer, 1) == 1 && answer == 'y');
     EXPECT_EQ(DevicePathForPort(97, ports), first);
     EXPECT_EQ(FirstFreePortNumber(ports), 98);
     EXPECT_EQ(PortLinkOwner::Claim(97, second, ports), nullptr);
@@ -49,13 +44,10 @@ TEST(PortLinkOwner, AKilledOwnersLinkIsIgnoredAndReplaced)
         EXPECT_NE(entry.number, 97);
     {
         const auto owner = PortLinkOwner::Claim(97, second, ports);
-        ASSERT_NE(owner, nullptr);
-        EXPECT_EQ(DevicePathForPort(97, ports), second);
+        EXPECT_TRUE(owner && DevicePathForPort(97, ports) == second);
     }
-    EXPECT_FALSE(fs::is_symlink(ports / "COM97"));
     EXPECT_TRUE(fs::is_empty(ports));
     fs::remove_all(root);
 }
 
-}  // namespace
 }  // namespace kolmaris
