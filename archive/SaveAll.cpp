@@ -1,8 +1,8 @@
 #include "SaveAll.h"
 
+#include "FileReplacement.h"
 #include "TabWriters.h"
 
-#include <fstream>
 #include <system_error>
 
 namespace kolmaris {
@@ -11,16 +11,11 @@ namespace {
 
 using Writer = std::function<void(std::ostream&)>;
 
-// Creates (or truncates) the file, writes it and closes it; false when any of that failed.
+// Replaces the file with what `write` produces; false, the old file kept, when that failed.
 bool WriteNew(const std::filesystem::path& path, const Writer& write)
 {
-    std::ofstream out(path, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!out.is_open())
-        return false;
-    write(out);
-    const bool written = out.good();
-    out.close();
-    return written && !out.fail();
+    std::string error;
+    return ReplaceFile(path, false, write, error);
 }
 
 }  // namespace
@@ -46,12 +41,14 @@ SaveAllResult SaveAll(const TDataStore& store, const std::filesystem::path& dire
     };
 
     // Old diagnostics never stay behind: an empty store leaves no DIA.tab.
-    std::error_code removeError;
-    std::filesystem::remove(directory / kDiaFileName, removeError);
-    if (store.DiaEventCount() > 0)
+    if (store.DiaEventCount() > 0) {
         save(kDiaFileName, [&](std::ostream& out) { WriteDiaFile(out, false, store); });
-    else if (removeError)
-        result.failed.push_back(kDiaFileName);
+    } else {
+        std::error_code removeError;
+        std::filesystem::remove(directory / kDiaFileName, removeError);
+        if (removeError)
+            result.failed.push_back(kDiaFileName);
+    }
 
     if (store.LocRecordCount() > 0)
         save(kLocFileName, [&](std::ostream& out) { WriteLocFile(out, false, store); });

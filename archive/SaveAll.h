@@ -1,8 +1,8 @@
 #pragma once
 // "Save All": every kind of data in the store as ".tab" files in one directory, each written
-// new (old contents replaced) with a header: DIA.tab, TERM.tab, RDN_n.tab and SPC_n.tab for
-// MESH addresses n = 1..16. A kind without data writes no file and leaves an old one alone,
-// except DIA.tab, which is always removed first.
+// new with a header, replacing an old one only once complete: DIA.tab, TERM.tab, RDN_n.tab and
+// SPC_n.tab for MESH addresses n = 1..16. A kind without data writes no file and leaves an old
+// one alone, except DIA.tab, which is removed.
 
 #include <filesystem>
 #include <functional>
@@ -21,7 +21,7 @@ inline constexpr char kLocFileName[] = "TERM.tab";
 
 struct SaveAllResult {
     std::vector<std::string> written;  // file names written completely, in order
-    std::vector<std::string> failed;   // file names that could not be created, written or closed,
+    std::vector<std::string> failed;   // file names that could not be written in full (old file kept),
                                        // or an old DIA.tab that could not be removed
     bool Ok() const { return failed.empty(); }
 };

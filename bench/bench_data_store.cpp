@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "DataStore.h"
+#include "TabWriters.h"
+
+#include <sstream>
 
 namespace {
 
@@ -122,5 +125,26 @@ void BM_FeedByteFullMemory(benchmark::State& state)
         store.TotalRadonRecords() + store.TotalSpectra() + store.LocRecordCount() + store.DiaEventCount();
 }
 BENCHMARK(BM_FeedByteFullMemory)->Unit(benchmark::kMillisecond);
+
+// A full memory parsed and every tab file written (to memory), as a download ends.
+void BM_ParseAndWriteFullMemory(benchmark::State& state)
+{
+    const Bytes stream = BackwardsMemoryImage();
+    for (auto _ : state) {
+        kolmaris::TDataStore store;
+        for (std::uint8_t b : stream)
+            if (store.FeedByte(b) != 0)
+                break;
+        std::ostringstream out;
+        kolmaris::WriteDiaFile(out, false, store);
+        kolmaris::WriteLocFile(out, false, store);
+        for (int slot = 0; slot < kolmaris::kProbeSlots; ++slot) {
+            kolmaris::WriteRadonFile(out, false, store, slot, 0);
+            kolmaris::WriteSpectrumFile(out, false, store, slot, 0);
+        }
+        benchmark::DoNotOptimize(out.tellp());
+    }
+}
+BENCHMARK(BM_ParseAndWriteFullMemory)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// Writes one ".tab" file anew (old contents replaced).
+// Writes one ".tab" file anew; an old one is replaced only by a complete new one.
 
 #include <filesystem>
 #include <functional>
@@ -8,7 +8,7 @@
 
 namespace kolmaris::cli {
 
-// False, with the one-line `error`, when the file cannot be created, written or closed.
+// False, with the one-line `error` and the old file untouched, when it cannot be written in full.
 bool WriteTabFile(const std::filesystem::path& file, const std::function<void(std::ostream&)>& write,
                   std::string& error);
 

@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6sql6-sqlite libqt6sql6-psql libgl-dev xvfb xauth
-          libgtest-dev libgmock-dev libbenchmark-dev postgresql)
+          libgtest-dev libgmock-dev libbenchmark-dev postgresql
+          clang libclang-rt-14-dev)  # libFuzzer, for fuzz/run.sh
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

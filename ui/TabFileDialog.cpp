@@ -26,10 +26,8 @@ std::unique_ptr<TabFile> OpenTabFile(Dialogs& dialogs, QWidget* parent, const QS
                 continue;
             file->append = answer == MessageResult::Yes;
         }
-        const auto mode = std::ios::binary | (file->append ? std::ios::app : std::ios::trunc);
         for (;;) {
-            file->out.open(QFile::encodeName(*path).toStdString(), std::ios::out | mode);
-            if (file->out.is_open())
+            if (file->file.Open(QFile::encodeName(*path).toStdString(), file->append))
                 return file;
             if (dialogs.Message(parent, QStringLiteral("Error!"), QStringLiteral("File opening failed! Try again?"),
                                 MessageButtons::RetryCancel, MessageIcon::Error) != MessageResult::Retry)
@@ -40,10 +38,7 @@ std::unique_ptr<TabFile> OpenTabFile(Dialogs& dialogs, QWidget* parent, const QS
 
 void CloseTabFile(Dialogs& dialogs, QWidget* parent, TabFile& file)
 {
-    // A write error anywhere leaves the stream failed; closing flushes and may fail too.
-    const bool written = file.out.good();
-    file.out.close();
-    if (written && !file.out.fail())
+    if (file.file.Commit())
         dialogs.Message(parent, QStringLiteral("Message"), QStringLiteral("Finished OK"), MessageButtons::Ok,
                         MessageIcon::Information);
     else
@@ -57,7 +52,7 @@ bool SaveTabFile(Dialogs& dialogs, QWidget* parent, const std::function<void(std
     const auto file = OpenTabFile(dialogs, parent, defaultSuffix);
     if (!file)
         return false;
-    write(file->out, file->append);
+    write(file->file.Out(), file->append);
     CloseTabFile(dialogs, parent, *file);
     return true;
 }

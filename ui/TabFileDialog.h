@@ -3,10 +3,10 @@
 // question, a retry when the file cannot be opened, and the final report.
 
 #include "Dialogs.h"
+#include "FileReplacement.h"
 
 #include <QString>
 
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -16,8 +16,8 @@ class QWidget;
 namespace kolmaris {
 
 struct TabFile {
-    std::ofstream out;    // binary: the writers put CR LF themselves
-    bool append = false;  // keep the old data: no header
+    FileReplacement file;  // binary: the writers put CR LF themselves
+    bool append = false;   // keep the old data: no header
     QString path;
 };
 
@@ -27,8 +27,8 @@ struct TabFile {
 // Try again?" (Retry/Cancel). Nothing when the user cancels.
 std::unique_ptr<TabFile> OpenTabFile(Dialogs& dialogs, QWidget* parent, const QString& defaultSuffix = QString());
 
-// Closes the file and reports "Finished OK" (caption "Message"), or "File closing failed!"
-// (caption "Error!") when writing or closing failed.
+// Puts the complete file in place and reports "Finished OK" (caption "Message"), or
+// "File closing failed!" (caption "Error!"), the old file untouched, when writing failed.
 void CloseTabFile(Dialogs& dialogs, QWidget* parent, TabFile& file);
 
 // A whole single save: OpenTabFile, `write(out, append)`, CloseTabFile. False when cancelled.

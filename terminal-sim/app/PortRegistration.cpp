@@ -36,8 +36,8 @@ std::unique_ptr<PortRegistration> PortRegistration::Register(int port, const fs:
         return nullptr;
     }
     if (port != 0) {
-        if (RegisterPortLink(port, device, portDirectory))
-            return std::unique_ptr<PortRegistration>(new PortRegistration(port, device, portDirectory));
+        if (auto owner = PortLinkOwner::Claim(port, device, portDirectory))
+            return std::unique_ptr<PortRegistration>(new PortRegistration(std::move(owner)));
         error = WhyNotLinked(portDirectory, port);
         return nullptr;
     }
@@ -47,18 +47,11 @@ std::unique_ptr<PortRegistration> PortRegistration::Register(int port, const fs:
             error = "no free COM number from 97 to 255 in " + portDirectory.string();
             return nullptr;
         }
-        if (RegisterPortLink(free, device, portDirectory))
-            return std::unique_ptr<PortRegistration>(new PortRegistration(free, device, portDirectory));
+        if (auto owner = PortLinkOwner::Claim(free, device, portDirectory))
+            return std::unique_ptr<PortRegistration>(new PortRegistration(std::move(owner)));
         error = WhyNotLinked(portDirectory, free);
     }
     return nullptr;
-}
-
-PortRegistration::~PortRegistration()
-{
-    std::error_code error;
-    if (fs::read_symlink(LinkOf(directory_, port_), error) == device_ && !error)
-        RemovePortLink(port_, directory_);
 }
 
 }  // namespace kolmaris

@@ -1,6 +1,9 @@
 #pragma once
 // The COM number under which the simulator is found: a link COM<n> in the port directory
-// pointing to its pseudo-terminal. The link goes when the registration does.
+// pointing to its pseudo-terminal, owned by this process. The link goes when the registration
+// does; should the process be killed, the next simulator or reader sees the link as stale.
+
+#include "PortDirectory.h"
 
 #include <filesystem>
 #include <memory>
@@ -14,22 +17,13 @@ public:
     // Null, `error` set, when the number is taken, none is free or the link cannot be made.
     static std::unique_ptr<PortRegistration> Register(int port, const std::filesystem::path& device,
                                                       const std::filesystem::path& portDirectory, std::string& error);
-    // Removes the link, unless something else has replaced it meanwhile.
-    ~PortRegistration();
-    PortRegistration(const PortRegistration&) = delete;
-    PortRegistration& operator=(const PortRegistration&) = delete;
 
-    int Number() const { return port_; }
+    int Number() const { return owner_->Number(); }
 
 private:
-    PortRegistration(int port, std::filesystem::path device, std::filesystem::path directory)
-        : port_(port), device_(std::move(device)), directory_(std::move(directory))
-    {
-    }
+    explicit PortRegistration(std::unique_ptr<PortLinkOwner> owner) : owner_(std::move(owner)) {}
 
-    int port_;
-    std::filesystem::path device_;
-    std::filesystem::path directory_;
+    std::unique_ptr<PortLinkOwner> owner_;
 };
 
 }  // namespace kolmaris

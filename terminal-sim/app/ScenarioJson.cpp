@@ -228,9 +228,35 @@ std::string NameOf(const std::string& source)
     return stem.empty() ? source : stem;
 }
 
+// The message is one line on a terminal: control characters from the file (C0, DEL and
+// UTF-8-encoded C1) are written as escapes, so a key cannot break the line or send a sequence.
+std::string EscapeControls(const std::string& text)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool c1 = c == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c < 0x20 || c == 0x7F)
+            out += std::string("\\x") + kHex[c >> 4] + kHex[c & 0xF];
+        else if (c1) {
+            const auto code = static_cast<unsigned char>(text[++i]);
+            out += std::string("\\u00") + kHex[code >> 4] + kHex[code & 0xF];
+        } else
+            out += text[i];
+    }
+    return out;
+}
+
 ScenarioLoad Failure(const std::string& source, const std::string& message)
 {
-    return {std::nullopt, source + ": " + message};
+    return {std::nullopt, EscapeControls(source + ": " + message)};
 }
 
 // Line and column (from 1) of a byte offset.

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# bench/run.sh [BUILD_DIR]: measures every benchmark figure of the program in one run and prints
+# them as one table beside their goals; exits 1 when a goal is missed, 2 when a figure could not
+# be measured. BUILD_DIR defaults to build/ (the programs and benchmarks are built there when
+# missing). Takes about six minutes: two full downloads at 19200 baud and 30 s of idling.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+cmake --build "$build" -j2 --target kolmaris-cli kolmaris-terminal-sim kolmaris_bench bench_download \
+  bench_main_window >/dev/null
+
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+  if [[ -n $sim_pid ]]; then
+    kill "$sim_pid" 2>/dev/null || true
+    wait "$sim_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+rows=()
+status=0
+# row FIGURE GOAL MEASURED LIMIT less-than|at-most [SHOWN]: a table row, SHOWN (default MEASURED)
+# in the measured column; an empty MEASURED is "not measured".
+row() {
+  local verdict
+  if [[ -z $3 ]]; then
+    verdict="not measured"
+    ((status == 1)) || status=2
+  elif awk -v m="$3" -v l="$4" -v op="$5" 'BEGIN { exit !(op == "less-than" ? m < l : m <= l) }'; then
+    verdict=met
+  else
+    verdict=MISSED
+    status=1
+  fi
+  rows+=("| $1 | $2 | ${6:-$3} | $verdict |")
+}
+
+echo "Measuring (about six minutes)..." >&2
+cli_ratio=$("$root/bench/download-timing.sh" --build "$build" 2>&1 | sed -n 's/^Ratio: *\([0-9.]*\).*/\1/p') || true
+row "full 128 KiB download, CLI, 19200-baud pacing, against the wire floor" "≤ 1.10 ×" "$cli_ratio" 1.10 at-most
+
+window_ratio=$("$root/bench/window-download-timing.sh" "$build" window 2>&1 |
+  sed -n 's/^window .* ratio \([0-9.]*\).*/\1/p') || true
+row "the same through the terminal data window's machine" "≤ 1.35 ×" "$window_ratio" 1.35 at-most
+
+# The main window finds the paced simulator by automatic detection in a port directory of its own.
+export XDG_RUNTIME_DIR=$work/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+"$build/terminal-sim/app/kolmaris-terminal-sim" --baud-pacing >"$work/sim.log" 2>&1 &
+sim_pid=$!
+for _ in $(seq 100); do
+  grep -q "on COM" "$work/sim.log" && break
+  sleep 0.1
+done
+QT_QPA_PLATFORM=offscreen "$build/bench/bench_main_window" >"$work/main.log" 2>&1 || true
+figure() { sed -n "s/^$1 \([0-9.]*\)$/\1/p" "$work/main.log"; }
+# The worst tick decides; the median is shown beside it.
+row "one main-window polling tick at 19200-baud pacing, median / worst (ms)" "< 60 ms" \
+  "$(figure tick-worst)" 60 less-than "$(figure tick-median) / $(figure tick-worst)"
+row "CPU of the connected, idle program over 30 s (% of one core)" "< 2 %" "$(figure idle-cpu)" 2 less-than
+kill "$sim_pid" 2>/dev/null || true
+wait "$sim_pid" 2>/dev/null || true
+sim_pid=
+
+reconnect=
+if [[ -x $root/bench/reconnect-cost.sh ]]; then
+  reconnect=$("$root/bench/reconnect-cost.sh" "$build" 2>/dev/null | grep -o '[0-9.]\+ *ms' | tail -1 | grep -o '[0-9.]\+') || true
+fi
+row "one reconnection attempt with no terminal anywhere, GUI thread (ms)" "< 20 ms" "$reconnect" 20 less-than
+
+parse=$("$build/bench/kolmaris_bench" --benchmark_filter=BM_ParseAndWriteFullMemory --benchmark_format=csv 2>/dev/null |
+  awk -F, '/^"BM_ParseAndWriteFullMemory"/ { print $3 }') || true
+row "parser and writers on a full memory, unpaced (ms)" "< 100 ms" "$parse" 100 less-than
+row "start to first live values with automatic detection (ms)" "< 2 s" "$(figure start-to-live)" 2000 less-than
+
+echo "| figure | goal | measured | verdict |"
+echo "|---|---|---|---|"
+printf '%s\n' "${rows[@]}"
+if [[ -s $work/main.log ]] && ! grep -q start-to-live "$work/main.log"; then
+  echo "bench_main_window: $(tail -1 "$work/main.log")" >&2
+fi
+exit "$status"
