@@ -5,7 +5,6 @@
 
 #include "AcquisitionStop.h"
 #include "SimulatedSession.h"
-#include "StepCodec.h"
 #include "TAboutWND.h"
 
 #include <QAction>
@@ -61,22 +60,7 @@ struct Rig {
     // Payloads of the requests written to the terminal since the last call.
     std::vector<Payload> Sent()
     {
-        std::vector<Payload> payloads;
-        const auto& bytes = sim.line.Memory().Written();
-        std::size_t start = bytes.size();
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            if (bytes[i] == 0xD1)
-                start = i;
-            else if ((bytes[i] == 0xA3 || bytes[i] == 0x9A) && start < i) {
-                Payload payload(kMaxReplyPayload);
-                std::size_t length = 0;
-                if (DecodeFrame(&bytes[start], i - start + 1, bytes[i], std::nullopt, payload.data(), length) == 0) {
-                    payload.resize(length);
-                    payloads.push_back(payload);
-                }
-                start = bytes.size();
-            }
-        }
+        auto payloads = sim.Sent();
         sim.line.Memory().ClearWritten();
         return payloads;
     }
