@@ -23,11 +23,6 @@ struct ClockCase {
     std::size_t lines;
 };
 
-void PrintTo(const ClockCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 // The difference a "Difference:" line gives.
 int64_t Difference(const std::string& line)
 {

@@ -1,5 +1,5 @@
 // System configuration and function assigning against the in-memory simulated terminal.
-#include "SimulatedSession.h"
+#include "WindowRig.h"
 #include "TActivateSensorWND.h"
 #include "TConfigureMeasurementWND.h"
 
@@ -17,26 +17,24 @@ using kolmaris::testing::SimulatedSession;
 
 namespace {
 
-// A connected session with `w`, a window of type W, shown on it.
+// `w`, a window of type W, shown on a connected session.
 template <class W>
-struct Rig {
-    explicit Rig(const Scenario& scenario = QuietDefaultScenario()) : sim(scenario)
+struct Rig : kolmaris::testing::WindowRig<W> {
+    explicit Rig(const Scenario& scenario = QuietDefaultScenario()) : kolmaris::testing::WindowRig<W>(scenario)
     {
-        if (!sim.Connect())
-            qFatal("no handshake");
-        w = std::make_unique<W>(sim.session);
+        this->window = std::make_unique<W>(this->sim.session);
+        w = this->window.get();
         w->show();
     }
     template <class T = QLineEdit>
-    T* Find(const char* name) const { return w->template findChild<T*>(QString::fromLatin1(name)); }
+    T* Find(const char* name) const { return this->template WindowRig<W>::template Find<T>(name); }
     void Type(const QStringList& names, const QStringList& texts) const
     {
         for (int i = 0; i < names.size(); ++i)
             Find(names[i].toLatin1())->setText(texts[i]);
     }
-    QString LastText() const { return sim.dialogs.shown.empty() ? QString() : sim.dialogs.shown.back().text; }
-    SimulatedSession sim;
-    std::unique_ptr<W> w;
+    QString LastText() const { return this->sim.dialogs.shown.empty() ? QString() : this->sim.dialogs.shown.back().text; }
+    W* w;
 };
 using Config = Rig<TConfigureMeasurementWND>;
 

@@ -1,7 +1,6 @@
 // Probe initialisation, probe parameters and actuator parameters against the in-memory
 // simulated terminal: the timer handlers are called directly, the wire is read back.
 #include "SimulatedSession.h"
-#include "StepCodec.h"
 #include "TInitSensorWND.h"
 #include "TSetParamFanWND.h"
 #include "TMainWND.h"
@@ -52,25 +51,7 @@ struct Rig {
         }
         QVERIFY(!timer->isActive());
     }
-    // Payloads of the frames sent, beginning with `prefix`.
-    std::vector<Payload> Sent(const Payload& prefix)
-    {
-        std::vector<Payload> out;
-        Payload frame;
-        for (const uint8_t b : sim.line.Memory().Written()) {
-            if (b == 0xD1)
-                frame.clear();
-            frame.push_back(b);
-            uint8_t payload[kMaxReplyPayload + 8];
-            std::size_t length = 0;
-            if ((b == 0xA3 || b == 0x9A) &&
-                DecodeFrame(frame.data(), frame.size(), b, std::nullopt, payload, length) == 0 &&
-                length >= prefix.size() &&
-                std::equal(prefix.begin(), prefix.end(), payload))
-                out.emplace_back(payload, payload + length);
-        }
-        return out;
-    }
+    std::vector<Payload> Sent(const Payload& prefix) { return sim.Sent(prefix); }
     QString LastMessage() const { return sim.dialogs.shown.empty() ? QString() : sim.dialogs.shown.back().text; }
 
     testing::SimulatedSession sim;

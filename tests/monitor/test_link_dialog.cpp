@@ -135,6 +135,7 @@ void TestLinkDialog::timeoutTextIsReadAsDecimalWithinBounds()
     QCOMPARE(f.sim->dialogs.Texts(), std::vector<QString>{"Timeout must be a number from 1 to 60000 ms!"});
     QCOMPARE(f.timeout->text(), QStringLiteral("250"));
     QCOMPARE(store("0"), 250u);
+    QCOMPARE(store("1"), 1u);
     QCOMPARE(store("60000"), 60000u);
     QCOMPARE(store("99999999999"), 60000u);
     QCOMPARE(f.sim->dialogs.shown.size(), std::size_t{3});

@@ -21,19 +21,12 @@
 using namespace kolmaris;
 using kolmaris::testing::QuietDefaultScenario;
 using kolmaris::testing::SimulatedSession;
+using kolmaris::testing::Connected;
 
 namespace {
 
 constexpr uint8_t kNewcomerP2p = 0x2A;  // the unbonded probe of the default system, on channel 17
 constexpr uint8_t kHome = 52;
-
-std::unique_ptr<SimulatedSession> Connected(const Scenario& scenario = QuietDefaultScenario())
-{
-    auto s = std::make_unique<SimulatedSession>(scenario);
-    if (!s->Connect())
-        qFatal("the simulated terminal did not answer the handshake");
-    return s;
-}
 
 // A scenario file shipped with the simulator; empty: the default system.
 Scenario Shipped(const QString& file)

@@ -25,14 +25,6 @@ namespace {
 
 const RelayedSend kBondingMap = [](StepLink& link) { return RequestBondingMap(link, Network::Local, 0); };
 
-std::unique_ptr<SimulatedSession> Connected(const Scenario& scenario = QuietDefaultScenario())
-{
-    auto s = std::make_unique<SimulatedSession>(scenario);
-    if (!s->Connect())
-        qFatal("the simulated terminal did not answer the handshake");
-    return s;
-}
-
 void VerifyRetryQuestion(const ShownMessage& m)
 {
     QCOMPARE(m.caption, QStringLiteral("Error!"));
