@@ -43,9 +43,7 @@ TSetParamFanWND::TSetParamFanWND(Session& session, QWidget* parent)
       steps_(kAttemptLimit)
 {
     ui_->setupUi(this);
-    ProcesTimer_->setObjectName(QStringLiteral("ProcesTimer"));
-    ProcesTimer_->setInterval(kProcesTimerMs);
-    connect(ProcesTimer_, &QTimer::timeout, this, &TSetParamFanWND::ProcesTimerTimer);
+    SetUpTimer(ProcesTimer_, "ProcesTimer", kProcesTimerMs, &TSetParamFanWND::ProcesTimerTimer);
     connect(ui_->LoadBT, &QPushButton::clicked, this, &TSetParamFanWND::LoadBTClick);
     connect(ui_->SaveBT, &QPushButton::clicked, this, &TSetParamFanWND::SaveBTClick);
     connect(ui_->Button1, &QPushButton::clicked, this, &QDialog::reject);
@@ -186,14 +184,10 @@ bool TSetParamFanWND::EndAction()
     ProcesTimer_->stop();
     ui_->LoadBT->setEnabled(true);
     ui_->SaveBT->setEnabled(true);
-    if (!ActionFailed) {
-        ui_->StatusLB->setText(QStringLiteral("Finished.."));
-        ShowState(QStringLiteral(" On"));
-        return true;
-    }
-    Message(QStringLiteral("Error!"), QStringLiteral("Action failed"), MessageButtons::Ok, MessageIcon::Error);
-    ui_->StatusLB->setText(QStringLiteral("Error.."));
-    return false;
+    if (!ReportActionEnd(*ui_->StatusLB, ActionFailed))
+        return false;
+    ShowState(QStringLiteral(" On"));
+    return true;
 }
 
 void TSetParamFanWND::ProcesTimerTimer()

@@ -79,9 +79,7 @@ TSetParamSensorWND::TSetParamSensorWND(Session& session, TInitSensorWND& initWin
       steps_(kAttemptLimit)
 {
     ui_->setupUi(this);
-    ParamsTimer_->setObjectName(QStringLiteral("ParamsTimer"));
-    ParamsTimer_->setInterval(kParamsTimerMs);
-    connect(ParamsTimer_, &QTimer::timeout, this, &TSetParamSensorWND::ParamsTimerTimer);
+    SetUpTimer(ParamsTimer_, "ParamsTimer", kParamsTimerMs, &TSetParamSensorWND::ParamsTimerTimer);
     connect(ui_->LoadBT, &QPushButton::clicked, this, &TSetParamSensorWND::LoadBTClick);
     connect(ui_->SaveBT, &QPushButton::clicked, this, &TSetParamSensorWND::SaveBTClick);
     connect(ui_->Button2, &QPushButton::clicked, this, &TSetParamSensorWND::Button2Click);
@@ -227,13 +225,7 @@ bool TSetParamSensorWND::EndAction()
 {
     ParamsTimer_->stop();
     SetActionButtonsEnabled(true);
-    if (!ActionFailed) {
-        ui_->StatusLB->setText(QStringLiteral("Finished.."));
-        return true;
-    }
-    Message(QStringLiteral("Error!"), QStringLiteral("Action failed"), MessageButtons::Ok, MessageIcon::Error);
-    ui_->StatusLB->setText(QStringLiteral("Error.."));
-    return false;
+    return ReportActionEnd(*ui_->StatusLB, ActionFailed);
 }
 
 void TSetParamSensorWND::ParamsTimerTimer()
