@@ -1,5 +1,6 @@
 #include "TSetParamFanWND.h"
 
+#include "ActionSteps.h"
 #include "DecimalInput.h"
 #include "ElementStatus.h"
 #include "Session.h"
@@ -158,16 +159,8 @@ void TSetParamFanWND::SaveBTClick()
 void TSetParamFanWND::PollStep(int sendStep, int endStep, uint8_t length, std::size_t flagsAt)
 {
     RelayedAnswer answer;
-    switch (steps_.Poll(session_.link, answer, sendStep, endStep)) {
-    case StepAnswer::Failed:
-        ActionFailed = steps_.Step == endStep;
+    if (!PollActionStep(steps_, session_.link, answer, sendStep, endStep, ActionFailed))
         return;
-    case StepAnswer::Incomplete:
-    case StepAnswer::Error:  // asked again
-        return;
-    case StepAnswer::Complete:
-        break;
-    }
     if (answer.length != length) {
         ActionFailed = !steps_.Refused(sendStep, endStep, session_.settings.attemptCount);
         return;
@@ -201,8 +194,7 @@ void TSetParamFanWND::ProcesTimerTimer()
         break;
     case kReadSend:
         ui_->StatusLB->setText(steps_.Text(QStringLiteral("Reading..")));
-        if (!steps_.Send(RequestActuatorData(link, target_), kReadPoll, kReadEnd) && steps_.Step == kReadEnd)
-            ActionFailed = true;
+        SendActionStep(steps_, RequestActuatorData(link, target_), kReadEnd, ActionFailed);
         break;
     case kReadPoll:
         PollStep(kReadSend, kReadEnd, kDataLength, kDataFlagsAt);
@@ -213,8 +205,7 @@ void TSetParamFanWND::ProcesTimerTimer()
         break;
     case kSaveSend:
         ui_->StatusLB->setText(steps_.Text(QStringLiteral("Saving..")));
-        if (!steps_.Send(SetActuatorMode(link, target_, relayMode_), kSavePoll, kSaveEnd) && steps_.Step == kSaveEnd)
-            ActionFailed = true;
+        SendActionStep(steps_, SetActuatorMode(link, target_, relayMode_), kSaveEnd, ActionFailed);
         break;
     case kSavePoll:
         PollStep(kSaveSend, kSaveEnd, kModeLength, kModeFlagsAt);
