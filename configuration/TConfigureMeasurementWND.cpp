@@ -49,9 +49,7 @@ TConfigureMeasurementWND::TConfigureMeasurementWND(Session& session, QWidget* pa
     : ToolWindow(session, parent), ui_(std::make_unique<Ui::TConfigureMeasurementWND>()), timeTmr_(new QTimer(this))
 {
     ui_->setupUi(this);
-    timeTmr_->setObjectName(QStringLiteral("TimeTMR"));
-    timeTmr_->setInterval(kTimeTmrMs);
-    connect(timeTmr_, &QTimer::timeout, this, &TConfigureMeasurementWND::TimeTMRTimer);
+    SetUpTimer(timeTmr_, "TimeTMR", kTimeTmrMs, &TConfigureMeasurementWND::TimeTMRTimer);
     connect(ui_->SaveTimerBT, &QPushButton::clicked, this, &TConfigureMeasurementWND::SaveTimerBTClick);
     connect(ui_->SaveHistoryBT, &QPushButton::clicked, this, &TConfigureMeasurementWND::SaveHistoryBTClick);
     connect(ui_->Button1, &QPushButton::clicked, this, &TConfigureMeasurementWND::Button1Click);

@@ -33,9 +33,7 @@ TInitSensorWND::TInitSensorWND(Session& session, QWidget* parent)
       steps_(session.settings)
 {
     ui_->setupUi(this);
-    InitSensorTimer_->setObjectName(QStringLiteral("InitSensorTimer"));
-    InitSensorTimer_->setInterval(kInitSensorTimerMs);
-    connect(InitSensorTimer_, &QTimer::timeout, this, &TInitSensorWND::InitSensorTimerTimer);
+    SetUpTimer(InitSensorTimer_, "InitSensorTimer", kInitSensorTimerMs, &TInitSensorWND::InitSensorTimerTimer);
     connect(ui_->InitSensorBT, &QPushButton::clicked, this, &TInitSensorWND::InitSensorBTClick);
     connect(ui_->ZavritBT, &QPushButton::clicked, this, &QDialog::reject);
     for (QCheckBox* box : {ui_->CheckBox1, ui_->CheckBox2, ui_->CheckBox3, ui_->CheckBox4})

@@ -1,5 +1,6 @@
 #include "TSetParamFanWND.h"
 
+#include "ActionSteps.h"
 #include "DecimalInput.h"
 #include "ElementStatus.h"
 #include "Session.h"
@@ -43,9 +44,7 @@ TSetParamFanWND::TSetParamFanWND(Session& session, QWidget* parent)
       steps_(kAttemptLimit)
 {
     ui_->setupUi(this);
-    ProcesTimer_->setObjectName(QStringLiteral("ProcesTimer"));
-    ProcesTimer_->setInterval(kProcesTimerMs);
-    connect(ProcesTimer_, &QTimer::timeout, this, &TSetParamFanWND::ProcesTimerTimer);
+    SetUpTimer(ProcesTimer_, "ProcesTimer", kProcesTimerMs, &TSetParamFanWND::ProcesTimerTimer);
     connect(ui_->LoadBT, &QPushButton::clicked, this, &TSetParamFanWND::LoadBTClick);
     connect(ui_->SaveBT, &QPushButton::clicked, this, &TSetParamFanWND::SaveBTClick);
     connect(ui_->Button1, &QPushButton::clicked, this, &QDialog::reject);
@@ -160,16 +159,8 @@ void TSetParamFanWND::SaveBTClick()
 void TSetParamFanWND::PollStep(int sendStep, int endStep, uint8_t length, std::size_t flagsAt)
 {
     RelayedAnswer answer;
-    switch (steps_.Poll(session_.link, answer, sendStep, endStep)) {
-    case StepAnswer::Failed:
-        ActionFailed = steps_.Step == endStep;
+    if (!PollActionStep(steps_, session_.link, answer, sendStep, endStep, ActionFailed))
         return;
-    case StepAnswer::Incomplete:
-    case StepAnswer::Error:  // asked again
-        return;
-    case StepAnswer::Complete:
-        break;
-    }
     if (answer.length != length) {
         ActionFailed = !steps_.Refused(sendStep, endStep, session_.settings.attemptCount);
         return;
@@ -186,14 +177,10 @@ bool TSetParamFanWND::EndAction()
     ProcesTimer_->stop();
     ui_->LoadBT->setEnabled(true);
     ui_->SaveBT->setEnabled(true);
-    if (!ActionFailed) {
-        ui_->StatusLB->setText(QStringLiteral("Finished.."));
-        ShowState(QStringLiteral(" On"));
-        return true;
-    }
-    Message(QStringLiteral("Error!"), QStringLiteral("Action failed"), MessageButtons::Ok, MessageIcon::Error);
-    ui_->StatusLB->setText(QStringLiteral("Error.."));
-    return false;
+    if (!ReportActionEnd(*ui_->StatusLB, ActionFailed))
+        return false;
+    ShowState(QStringLiteral(" On"));
+    return true;
 }
 
 void TSetParamFanWND::ProcesTimerTimer()
@@ -207,8 +194,7 @@ void TSetParamFanWND::ProcesTimerTimer()
         break;
     case kReadSend:
         ui_->StatusLB->setText(steps_.Text(QStringLiteral("Reading..")));
-        if (!steps_.Send(RequestActuatorData(link, target_), kReadPoll, kReadEnd) && steps_.Step == kReadEnd)
-            ActionFailed = true;
+        SendActionStep(steps_, RequestActuatorData(link, target_), kReadEnd, ActionFailed);
         break;
     case kReadPoll:
         PollStep(kReadSend, kReadEnd, kDataLength, kDataFlagsAt);
@@ -219,8 +205,7 @@ void TSetParamFanWND::ProcesTimerTimer()
         break;
     case kSaveSend:
         ui_->StatusLB->setText(steps_.Text(QStringLiteral("Saving..")));
-        if (!steps_.Send(SetActuatorMode(link, target_, relayMode_), kSavePoll, kSaveEnd) && steps_.Step == kSaveEnd)
-            ActionFailed = true;
+        SendActionStep(steps_, SetActuatorMode(link, target_, relayMode_), kSaveEnd, ActionFailed);
         break;
     case kSavePoll:
         PollStep(kSaveSend, kSaveEnd, kModeLength, kModeFlagsAt);

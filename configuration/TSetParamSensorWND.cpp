@@ -1,5 +1,6 @@
 #include "TSetParamSensorWND.h"
 
+#include "ActionSteps.h"
 #include "DecimalInput.h"
 #include "ElementStatus.h"
 #include "Session.h"
@@ -79,9 +80,7 @@ TSetParamSensorWND::TSetParamSensorWND(Session& session, TInitSensorWND& initWin
       steps_(kAttemptLimit)
 {
     ui_->setupUi(this);
-    ParamsTimer_->setObjectName(QStringLiteral("ParamsTimer"));
-    ParamsTimer_->setInterval(kParamsTimerMs);
-    connect(ParamsTimer_, &QTimer::timeout, this, &TSetParamSensorWND::ParamsTimerTimer);
+    SetUpTimer(ParamsTimer_, "ParamsTimer", kParamsTimerMs, &TSetParamSensorWND::ParamsTimerTimer);
     connect(ui_->LoadBT, &QPushButton::clicked, this, &TSetParamSensorWND::LoadBTClick);
     connect(ui_->SaveBT, &QPushButton::clicked, this, &TSetParamSensorWND::SaveBTClick);
     connect(ui_->Button2, &QPushButton::clicked, this, &TSetParamSensorWND::Button2Click);
@@ -191,24 +190,10 @@ void TSetParamSensorWND::ShowParams(const ProbeParams& p)
     ui_->DelkaMerED->setText(QString::number(p.recordTime));
 }
 
-void TSetParamSensorWND::SendStep(uint32_t result, int endStep)
-{
-    if (!steps_.Send(result, steps_.Step + 1, endStep) && steps_.Step == endStep)
-        ActionFailed = true;
-}
-
 void TSetParamSensorWND::PollStep(int sendStep, int endStep, Judge judge)
 {
-    switch (steps_.Poll(session_.link, answer_, sendStep, endStep)) {
-    case StepAnswer::Failed:
-        ActionFailed = steps_.Step == endStep;
+    if (!PollActionStep(steps_, session_.link, answer_, sendStep, endStep, ActionFailed))
         return;
-    case StepAnswer::Incomplete:
-    case StepAnswer::Error:  // asked again
-        return;
-    case StepAnswer::Complete:
-        break;
-    }
     switch (judge(answer_)) {
     case Verdict::Taken:
         steps_.Step = endStep;
@@ -227,13 +212,7 @@ bool TSetParamSensorWND::EndAction()
 {
     ParamsTimer_->stop();
     SetActionButtonsEnabled(true);
-    if (!ActionFailed) {
-        ui_->StatusLB->setText(QStringLiteral("Finished.."));
-        return true;
-    }
-    Message(QStringLiteral("Error!"), QStringLiteral("Action failed"), MessageButtons::Ok, MessageIcon::Error);
-    ui_->StatusLB->setText(QStringLiteral("Error.."));
-    return false;
+    return ReportActionEnd(*ui_->StatusLB, ActionFailed);
 }
 
 void TSetParamSensorWND::ParamsTimerTimer()
@@ -248,7 +227,7 @@ void TSetParamSensorWND::ParamsTimerTimer()
         break;
     case kReadSend:
         ui_->StatusLB->setText(QStringLiteral("Reading.."));
-        SendStep(RequestProbeParameters(link, target_), kReadEnd);
+        SendActionStep(steps_, RequestProbeParameters(link, target_), kReadEnd, ActionFailed);
         break;
     case kReadPoll:
         PollStep(kReadSend, kReadEnd, JudgeParams);
@@ -260,10 +239,11 @@ void TSetParamSensorWND::ParamsTimerTimer()
         break;
     case kWriteSend:
         ui_->StatusLB->setText(QStringLiteral("Saving.."));
-        SendStep(WriteProbeParameters(link, target_, writing_.discrimination1, writing_.discrimination2,
-                                      writing_.discrimination3, writing_.calibration, writing_.limit, writing_.gain,
-                                      writing_.recordTime),
-                 kWriteEnd);
+        SendActionStep(steps_,
+                       WriteProbeParameters(link, target_, writing_.discrimination1, writing_.discrimination2,
+                                            writing_.discrimination3, writing_.calibration, writing_.limit,
+                                            writing_.gain, writing_.recordTime),
+                       kWriteEnd, ActionFailed);
         break;
     case kWritePoll:
         PollStep(kWriteSend, kWriteEnd, JudgeWrite);
@@ -275,7 +255,7 @@ void TSetParamSensorWND::ParamsTimerTimer()
         break;
     case kInfoSend:
         ui_->StatusLB->setText(QStringLiteral("Reading.."));
-        SendStep(RequestProbeTime(link, target_), kInfoEnd);
+        SendActionStep(steps_, RequestProbeTime(link, target_), kInfoEnd, ActionFailed);
         break;
     case kInfoPoll:
         PollStep(kInfoSend, kInfoEnd, JudgeInfo);

@@ -57,8 +57,6 @@ private:
     void ShowParams(const ProbeParams& params);
     void StartAction(int step);
     void SetActionButtonsEnabled(bool enabled);
-    // The send step of an action with the result of its request.
-    void SendStep(uint32_t result, int endStep);
     // The poll step of an action: polls, then judges a complete answer. Taken: on to the end
     // step. Busy: sent again, three sends in all. Failed: the action fails.
     void PollStep(int sendStep, int endStep, Judge judge);

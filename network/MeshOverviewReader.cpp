@@ -109,16 +109,64 @@ void MeshOverviewReader::GiveUp(uint8_t address)
     incomplete_[address] = true;
 }
 
-void MeshOverviewReader::NextRow(int sendStep)
+void MeshOverviewReader::Next(uint8_t address, int step)
 {
-    ++rowNo_;
-    step_ = sendStep;
+    if (address != kTerminal)
+        ++rowNo_;
+    step_ = step;
+}
+
+void MeshOverviewReader::AfterSend(uint32_t result, uint8_t address, int failStep)
+{
+    if (result == kOk) {
+        attemptNo_ = 0;
+        ++step_;
+    } else if (Failed()) {
+        GiveUp(address);
+        Next(address, failStep);
+    }
+}
+
+void MeshOverviewReader::SendRow(OverviewCell cell, const char* progress, int afterRows,
+                                 const std::function<uint32_t(uint8_t)>& request)
+{
+    const uint8_t address = Row();
+    if (address == 0) {
+        rowNo_ = 0;
+        step_ = afterRows;
+        return;
+    }
+    Cell(address, cell, "?");
+    Progress(Text(Format(progress, address)));
+    AfterSend(request(address), address, step_);
+}
+
+bool MeshOverviewReader::PollStep(StepLink& link, uint8_t address, uint8_t length, int next, int failStep,
+                                  const std::function<void()>& wrongLength)
+{
+    bool wrong = false;
+    switch (Poll(link, length, wrong)) {
+        case Answer::Accepted:
+            Next(address, next);
+            return true;
+        case Answer::Retry:
+            --step_;
+            break;
+        case Answer::GaveUp:
+            if (wrong && wrongLength)
+                wrongLength();
+            GiveUp(address);
+            Next(address, failStep);
+            break;
+        case Answer::Wait:
+            break;
+    }
+    return false;
 }
 
 MeshOverviewReader::TickResult MeshOverviewReader::Tick(StepLink& link, MeasuringSystem& model)
 {
     ElementSlot& terminal = model.ElementTable[kTerminal];
-    bool wrongLength = false;
     switch (step_) {
         case 1:
             rowNo_ = 0;
@@ -144,32 +192,12 @@ MeshOverviewReader::TickResult MeshOverviewReader::Tick(StepLink& link, Measurin
         case 3:
             Cell(kTerminal, OverviewCell::Channel, "?");
             Progress(Text("Channel reading"));
-            if (RequestReadChannel(link, Network::Local, 0) == kOk) {
-                attemptNo_ = 0;
-                step_ = 4;
-            } else if (Failed()) {
-                GiveUp(kTerminal);
-                step_ = kEnd;
-            }
+            AfterSend(RequestReadChannel(link, Network::Local, 0), kTerminal, kEnd);
             break;
         case 4:
-            switch (Poll(link, kParameterAnswer, wrongLength)) {
-                case Answer::Accepted:
-                    terminal.channel = answer_.data[2];
-                    Cell(kTerminal, OverviewCell::Channel, std::to_string(terminal.channel));
-                    step_ = 5;
-                    break;
-                case Answer::Retry:
-                    step_ = 3;
-                    break;
-                case Answer::GaveUp:
-                    if (wrongLength)
-                        terminal.channel = kUnknown;
-                    GiveUp(kTerminal);
-                    step_ = kEnd;
-                    break;
-                case Answer::Wait:
-                    break;
+            if (PollStep(link, kTerminal, kParameterAnswer, 5, kEnd, [&] { terminal.channel = kUnknown; })) {
+                terminal.channel = answer_.data[2];
+                Cell(kTerminal, OverviewCell::Channel, std::to_string(terminal.channel));
             }
             break;
         case 5: {
@@ -204,80 +232,35 @@ MeshOverviewReader::TickResult MeshOverviewReader::Tick(StepLink& link, Measurin
             Cell(kTerminal, OverviewCell::Power, "?");
             Cell(kTerminal, OverviewCell::Rssi, "");
             Progress(Text("Reading terminal power"));
-            if (RequestReadPower(link, Network::Local, 0) == kOk) {
-                attemptNo_ = 0;
-                step_ = 7;
-            } else if (Failed()) {
-                GiveUp(kTerminal);
-                step_ = 8;
-            }
+            AfterSend(RequestReadPower(link, Network::Local, 0), kTerminal, 8);
             break;
         case 7:
-            switch (Poll(link, kParameterAnswer, wrongLength)) {
-                case Answer::Accepted:
-                    terminal.power = PowerOf(answer_);
-                    Cell(kTerminal, OverviewCell::Power, std::to_string(terminal.power));
-                    step_ = 8;
-                    break;
-                case Answer::Retry:
-                    step_ = 6;
-                    break;
-                case Answer::GaveUp:
-                    GiveUp(kTerminal);
-                    step_ = 8;
-                    break;
-                case Answer::Wait:
-                    break;
+            if (PollStep(link, kTerminal, kParameterAnswer, 8, 8)) {
+                terminal.power = PowerOf(answer_);
+                Cell(kTerminal, OverviewCell::Power, std::to_string(terminal.power));
             }
             break;
-        case 8: {
-            const uint8_t address = Row();
-            if (address == 0) {
-                rowNo_ = 0;
-                step_ = 10;
-                break;
-            }
-            Cell(address, OverviewCell::Power, "?");
-            Progress(Text(Format("Reading power \u2013 element No. %d", address)));
-            if (RequestReadPower(link, Network::Mesh, address) == kOk) {
-                attemptNo_ = 0;
-                step_ = 9;
-            } else if (Failed()) {
-                GiveUp(address);
-                NextRow(8);
-            }
+        case 8:
+            SendRow(OverviewCell::Power, "Reading power \u2013 element No. %d", 10,
+                    [&](uint8_t address) { return RequestReadPower(link, Network::Mesh, address); });
             break;
-        }
         case 9: {
             const uint8_t address = Row();
             ElementSlot& slot = model.ElementTable[address];
-            switch (Poll(link, kParameterAnswer, wrongLength)) {
-                case Answer::Accepted: {
-                    slot.power = PowerOf(answer_);
-                    Cell(address, OverviewCell::Power, std::to_string(slot.power));
-                    OverviewRssi rssi{static_cast<uint8_t>(answer_.data[0] & kRssiBits), std::nullopt};
-                    // The read goes on without the terminal's side of the signal.
-                    if (uint8_t local = 0; ReadLocalRssi(link, local) == kOk)
-                        rssi.local = local;
-                    rssi_[address] = rssi;
-                    Cell(address, OverviewCell::Rssi,
-                         std::to_string(rssi.element) + "/" + (rssi.local ? std::to_string(*rssi.local) : "..."));
-                    NextRow(8);
-                    break;
-                }
-                case Answer::Retry:
-                    step_ = 8;
-                    break;
-                case Answer::GaveUp:
-                    if (wrongLength) {
-                        slot.power = kUnknown;
-                        Cell(address, OverviewCell::Rssi, "...");
-                    }
-                    GiveUp(address);
-                    NextRow(8);
-                    break;
-                case Answer::Wait:
-                    break;
+            const auto unknown = [&] {
+                slot.power = kUnknown;
+                Cell(address, OverviewCell::Rssi, "...");
+            };
+            if (PollStep(link, address, kParameterAnswer, 8, 8, unknown)) {
+                slot.power = PowerOf(answer_);
+                Cell(address, OverviewCell::Power, std::to_string(slot.power));
+                OverviewRssi rssi{static_cast<uint8_t>(answer_.data[0] & kRssiBits), std::nullopt};
+                // The read goes on without the terminal's side of the signal.
+                if (uint8_t local = 0; ReadLocalRssi(link, local) == kOk)
+                    rssi.local = local;
+                rssi_[address] = rssi;
+                Cell(address, OverviewCell::Rssi,
+                     std::to_string(rssi.element) + "/" + (rssi.local ? std::to_string(*rssi.local) : "..."));
             }
             break;
         }
@@ -305,117 +288,46 @@ MeshOverviewReader::TickResult MeshOverviewReader::Tick(StepLink& link, Measurin
             }
             break;
         }
-        case 12: {
-            const uint8_t address = Row();
-            if (address == 0) {
-                rowNo_ = 0;
-                step_ = 14;
-                break;
-            }
-            Cell(address, OverviewCell::Voltage, "?");
-            Progress(Text(Format("Reading voltage \u2013 element No. %d", address)));
-            if (RequestElementData(link, address) == kOk) {
-                attemptNo_ = 0;
-                step_ = 13;
-            } else if (Failed()) {
-                GiveUp(address);
-                NextRow(12);
-            }
+        case 12:
+            SendRow(OverviewCell::Voltage, "Reading voltage \u2013 element No. %d", 14,
+                    [&](uint8_t address) { return RequestElementData(link, address); });
             break;
-        }
         case 13: {
             const uint8_t address = Row();
             ElementSlot& slot = model.ElementTable[address];
-            switch (Poll(link, kElementDataAnswer, wrongLength)) {
-                case Answer::Accepted:
-                    slot.status.voltage = static_cast<float>((answer_.data[15] << 8 | answer_.data[16]) * 0.001);
-                    Cell(address, OverviewCell::Voltage, VoltageText(slot.status.voltage));
-                    NextRow(12);
-                    break;
-                case Answer::Retry:
-                    step_ = 12;
-                    break;
-                case Answer::GaveUp:
-                    if (wrongLength)
-                        slot.status.voltage = kUnknownVoltage;
-                    GiveUp(address);
-                    NextRow(12);
-                    break;
-                case Answer::Wait:
-                    break;
+            if (PollStep(link, address, kElementDataAnswer, 12, 12,
+                         [&] { slot.status.voltage = kUnknownVoltage; })) {
+                slot.status.voltage = static_cast<float>((answer_.data[15] << 8 | answer_.data[16]) * 0.001);
+                Cell(address, OverviewCell::Voltage, VoltageText(slot.status.voltage));
             }
             break;
         }
-        case 14: {
-            const uint8_t address = Row();
-            if (address == 0) {
-                rowNo_ = 0;
-                step_ = 16;
-                break;
-            }
-            Cell(address, OverviewCell::P2p, "?");
-            Progress(Text(Format("Reading P2P address \u2013 element No. %d", address)));
-            if (RequestNodeInfo(link, Network::Mesh, address) == kOk) {
-                attemptNo_ = 0;
-                step_ = 15;
-            } else if (Failed()) {
-                GiveUp(address);
-                NextRow(14);
-            }
+        case 14:
+            SendRow(OverviewCell::P2p, "Reading P2P address \u2013 element No. %d", 16,
+                    [&](uint8_t address) { return RequestNodeInfo(link, Network::Mesh, address); });
             break;
-        }
         case 15: {
             const uint8_t address = Row();
             ElementSlot& slot = model.ElementTable[address];
-            switch (Poll(link, kNodeInfoAnswer, wrongLength)) {
-                case Answer::Accepted:
-                    slot.p2pAddress = answer_.data[1] & kP2pBits;
-                    Cell(address, OverviewCell::P2p, std::to_string(slot.p2pAddress));
-                    NextRow(14);
-                    break;
-                case Answer::Retry:
-                    step_ = 14;
-                    break;
-                case Answer::GaveUp:
-                    if (wrongLength) {
-                        slot.p2pAddress = kUnknown;
-                        Cell(address, OverviewCell::P2p, "...");
-                    }
-                    GiveUp(address);
-                    NextRow(14);
-                    break;
-                case Answer::Wait:
-                    break;
+            const auto unknown = [&] {
+                slot.p2pAddress = kUnknown;
+                Cell(address, OverviewCell::P2p, "...");
+            };
+            if (PollStep(link, address, kNodeInfoAnswer, 14, 14, unknown)) {
+                slot.p2pAddress = answer_.data[1] & kP2pBits;
+                Cell(address, OverviewCell::P2p, std::to_string(slot.p2pAddress));
             }
             break;
         }
         case 16:
             Cell(kTerminal, OverviewCell::P2p, "?");
             Progress(Text("Reading terminal P2P"));
-            if (RequestNodeInfo(link, Network::Local, 0) == kOk) {
-                attemptNo_ = 0;
-                step_ = 17;
-            } else if (Failed()) {
-                GiveUp(kTerminal);
-                step_ = kEnd;
-            }
+            AfterSend(RequestNodeInfo(link, Network::Local, 0), kTerminal, kEnd);
             break;
         case 17:
-            switch (Poll(link, kNodeInfoAnswer, wrongLength)) {
-                case Answer::Accepted:
-                    terminal.p2pAddress = answer_.data[1] & kP2pBits;
-                    Cell(kTerminal, OverviewCell::P2p, std::to_string(terminal.p2pAddress));
-                    step_ = kEnd;
-                    break;
-                case Answer::Retry:
-                    step_ = 16;
-                    break;
-                case Answer::GaveUp:
-                    GiveUp(kTerminal);
-                    step_ = kEnd;
-                    break;
-                case Answer::Wait:
-                    break;
+            if (PollStep(link, kTerminal, kNodeInfoAnswer, kEnd, kEnd)) {
+                terminal.p2pAddress = answer_.data[1] & kP2pBits;
+                Cell(kTerminal, OverviewCell::P2p, std::to_string(terminal.p2pAddress));
             }
             break;
         case kEnd:

@@ -84,7 +84,20 @@ private:
     void GiveUp(uint8_t address);
     // The current row's address, or 0 past the end.
     uint8_t Row() const { return rowNo_ < rows_.size() ? rows_[rowNo_] : 0; }
-    void NextRow(int sendStep);
+    // On at `step`; after an element's row with the next row.
+    void Next(uint8_t address, int step);
+    // A send step's result. Sent: on to its poll step. Failed at the limit: the row is given up,
+    // on at `failStep`.
+    void AfterSend(uint32_t result, uint8_t address, int failStep);
+    // A send step over the element rows: past the last, on at `afterRows`; else `cell` shows "?"
+    // and `progress` (with the address) while `request` goes to the row's element.
+    void SendRow(OverviewCell cell, const char* progress, int afterRows,
+                 const std::function<uint32_t(uint8_t)>& request);
+    // A poll step. True when accepted (the caller takes the answer), on at `next`. Refused: the
+    // request goes again. Given up: `wrongLength` runs when the answers kept the wrong length, the
+    // row is given up, on at `failStep`.
+    bool PollStep(StepLink& link, uint8_t address, uint8_t length, int next, int failStep,
+                  const std::function<void()>& wrongLength = {});
 
     std::vector<uint8_t> rows_;
     int limit_ = 0;

@@ -49,9 +49,7 @@ TAddBondWND::TAddBondWND(Session& session, QWidget* parent)
       steps_(session.settings)
 {
     ui_->setupUi(this);
-    AddBondTimer_->setObjectName(QStringLiteral("AddBondTimer"));
-    AddBondTimer_->setInterval(kAddBondTimerMs);
-    connect(AddBondTimer_, &QTimer::timeout, this, &TAddBondWND::AddBondTimerTimer);
+    SetUpTimer(AddBondTimer_, "AddBondTimer", kAddBondTimerMs, &TAddBondWND::AddBondTimerTimer);
     connect(ui_->VyhledatBT, &QPushButton::clicked, this, &TAddBondWND::VyhledatBTClick);
     connect(ui_->AddBondBT, &QPushButton::clicked, this, &TAddBondWND::AddBondBTClick);
     connect(ui_->ZavritBT, &QPushButton::clicked, this, &QDialog::reject);

@@ -28,9 +28,7 @@ TRemoveBondWND::TRemoveBondWND(Session& session, QWidget* parent)
       steps_(kTries)
 {
     ui_->setupUi(this);
-    RemoveBondTimer_->setObjectName(QStringLiteral("RemoveBondTimer"));
-    RemoveBondTimer_->setInterval(kRemoveBondTimerMs);
-    connect(RemoveBondTimer_, &QTimer::timeout, this, &TRemoveBondWND::RemoveBondTimerTimer);
+    SetUpTimer(RemoveBondTimer_, "RemoveBondTimer", kRemoveBondTimerMs, &TRemoveBondWND::RemoveBondTimerTimer);
     connect(ui_->MeshAdrCB, &QComboBox::currentIndexChanged, this, &TRemoveBondWND::MeshAdrCBChange);
     connect(ui_->NacistBT, &QPushButton::clicked, this, &TRemoveBondWND::NacistBTClick);
     connect(ui_->OdebratBT, &QPushButton::clicked, this, &TRemoveBondWND::OdebratBTClick);

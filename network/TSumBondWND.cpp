@@ -71,12 +71,8 @@ TSumBondWND::TSumBondWND(Session& session, QWidget* parent)
       savedTmr_(new QTimer(this))
 {
     ui_->setupUi(this);
-    procesTimer_->setObjectName(QStringLiteral("ProcesTimer"));
-    procesTimer_->setInterval(kProcesTimerMs);
-    savedTmr_->setObjectName(QStringLiteral("SavedTMR"));
-    savedTmr_->setInterval(kSavedTmrMs);
-    connect(procesTimer_, &QTimer::timeout, this, &TSumBondWND::ProcesTimerTimer);
-    connect(savedTmr_, &QTimer::timeout, this, &TSumBondWND::SavedTMRTimer);
+    SetUpTimer(procesTimer_, "ProcesTimer", kProcesTimerMs, &TSumBondWND::ProcesTimerTimer);
+    SetUpTimer(savedTmr_, "SavedTMR", kSavedTmrMs, &TSumBondWND::SavedTMRTimer);
     connect(ui_->NacistBT, &QPushButton::clicked, this, &TSumBondWND::NacistBTClick);
     connect(ui_->ZavritBT, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui_->RefreshBT, &QPushButton::clicked, this, &TSumBondWND::RefreshBTClick);

@@ -18,9 +18,7 @@ constexpr int kProcesTimerMs = 200;
 TargetWindow::TargetWindow(Session& session, QWidget* parent)
     : ToolWindow(session, parent), steps_(session.settings), procesTimer_(new QTimer(this))
 {
-    procesTimer_->setObjectName(QStringLiteral("ProcesTimer"));
-    procesTimer_->setInterval(kProcesTimerMs);
-    connect(procesTimer_, &QTimer::timeout, this, &TargetWindow::ProcesTimerTimer);
+    SetUpTimer(procesTimer_, "ProcesTimer", kProcesTimerMs, &TargetWindow::ProcesTimerTimer);
 }
 
 void TargetWindow::FormHide()

@@ -292,9 +292,7 @@ void GrowingTable::AlignTitles()
 GrowingTableWindow::GrowingTableWindow(Session& session, QWidget* parent)
     : ToolWindow(session, parent), autoUpdateTmr_(new QTimer(this))
 {
-    autoUpdateTmr_->setObjectName(QStringLiteral("AutoUpdateTMR"));
-    autoUpdateTmr_->setInterval(kAutoUpdateMs);
-    connect(autoUpdateTmr_, &QTimer::timeout, this, &GrowingTableWindow::AutoUpdateTMRTimer);
+    SetUpTimer(autoUpdateTmr_, "AutoUpdateTMR", kAutoUpdateMs, &GrowingTableWindow::AutoUpdateTMRTimer);
 }
 
 GrowingTableWindow::~GrowingTableWindow() = default;

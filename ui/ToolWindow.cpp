@@ -3,6 +3,7 @@
 #include "Session.h"
 
 #include <QHideEvent>
+#include <QLabel>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -17,9 +18,7 @@ constexpr int kCancelTmrMs = 100;
 ToolWindow::ToolWindow(Session& session, QWidget* parent)
     : QDialog(parent), session_(session), cancelTmr_(new QTimer(this))
 {
-    cancelTmr_->setObjectName(QStringLiteral("CancelTMR"));
-    cancelTmr_->setInterval(kCancelTmrMs);
-    connect(cancelTmr_, &QTimer::timeout, this, &ToolWindow::CancelTMRTimer);
+    SetUpTimer(cancelTmr_, "CancelTMR", kCancelTmrMs, &ToolWindow::CancelTMRTimer);
 }
 
 void ToolWindow::CancelTMRTimer()
@@ -60,6 +59,17 @@ void ToolWindow::StepProtocolError(QTimer* processTimer, MessageIcon icon)
 {
     processTimer->stop();
     Message(QStringLiteral("Error!"), QStringLiteral("STEP protocol error!"), MessageButtons::Ok, icon);
+}
+
+bool ToolWindow::ReportActionEnd(QLabel& status, bool failed)
+{
+    if (!failed) {
+        status.setText(QStringLiteral("Finished.."));
+        return true;
+    }
+    Message(QStringLiteral("Error!"), QStringLiteral("Action failed"), MessageButtons::Ok, MessageIcon::Error);
+    status.setText(QStringLiteral("Error.."));
+    return false;
 }
 
 MessageResult ToolWindow::Message(const QString& caption, const QString& text, MessageButtons buttons, MessageIcon icon)

@@ -10,9 +10,10 @@
 
 #include <QDialog>
 #include <QString>
+#include <QTimer>
 
 class QComboBox;
-class QTimer;
+class QLabel;
 
 namespace kolmaris {
 
@@ -44,6 +45,17 @@ protected:
     bool BuildMeshAdrCB(QComboBox& MeshAdrCB, const MeshAddressFilter& filter, const QString& noneText);
     // Stops the process timer and reports the unknown step.
     void StepProtocolError(QTimer* processTimer, MessageIcon icon = MessageIcon::Exclamation);
+    // The end of an action: "Finished.." in `status`, or "Action failed" shown and "Error.." in
+    // `status`. True when the action succeeded.
+    bool ReportActionEnd(QLabel& status, bool failed);
+    // A window timer: object name, interval and the handler its ticks run.
+    template <class Window>
+    void SetUpTimer(QTimer* timer, const char* name, int intervalMs, void (Window::*handler)())
+    {
+        timer->setObjectName(QString::fromLatin1(name));
+        timer->setInterval(intervalMs);
+        connect(timer, &QTimer::timeout, static_cast<Window*>(this), handler);
+    }
     // Shows a message under this window.
     MessageResult Message(const QString& caption, const QString& text, MessageButtons buttons, MessageIcon icon);
 

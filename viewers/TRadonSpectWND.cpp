@@ -71,9 +71,7 @@ TRadonSpectWND::TRadonSpectWND(Session& session, TDataStore& store, QWidget* par
 {
     ui_->setupUi(this);
     ui_->GrafPN->installEventFilter(this);
-    SpectrumTimer_->setObjectName(QStringLiteral("SpectrumTimer"));
-    SpectrumTimer_->setInterval(kSpectrumTimerMs);
-    connect(SpectrumTimer_, &QTimer::timeout, this, &TRadonSpectWND::SpectrumTimerTimer);
+    SetUpTimer(SpectrumTimer_, "SpectrumTimer", kSpectrumTimerMs, &TRadonSpectWND::SpectrumTimerTimer);
     connect(ui_->LoadSpectBT, &QPushButton::clicked, this, &TRadonSpectWND::LoadSpectBTClick);
     connect(ui_->SaveSpectBT, &QPushButton::clicked, this, &TRadonSpectWND::SaveSpectBTClick);
     connect(ui_->Button1, &QPushButton::clicked, this, &TRadonSpectWND::Button1Click);

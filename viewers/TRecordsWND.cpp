@@ -61,12 +61,8 @@ TRecordsWND::TRecordsWND(Session& session, TDataStore& store, QWidget* parent)
     ui_->TitleLayout->setSpacing(ui_->ColumnLayout->spacing());
     table_ = std::make_unique<GrowingTable>(ui_->ScrollBox1, columns);
 
-    RecordsTimer_->setObjectName(QStringLiteral("RecordsTimer"));
-    RecordsTimer_->setInterval(kRecordsTimerMs);
-    AutoUpdateTMR_->setObjectName(QStringLiteral("AutoUpdateTMR"));
-    AutoUpdateTMR_->setInterval(kAutoUpdateMs);
-    connect(RecordsTimer_, &QTimer::timeout, this, &TRecordsWND::RecordsTimerTimer);
-    connect(AutoUpdateTMR_, &QTimer::timeout, this, &TRecordsWND::AutoUpdateTMRTimer);
+    SetUpTimer(RecordsTimer_, "RecordsTimer", kRecordsTimerMs, &TRecordsWND::RecordsTimerTimer);
+    SetUpTimer(AutoUpdateTMR_, "AutoUpdateTMR", kAutoUpdateMs, &TRecordsWND::AutoUpdateTMRTimer);
     connect(ui_->LoadRecordsBT, &QPushButton::clicked, this, &TRecordsWND::LoadRecordsBTClick);
     connect(ui_->SaveRecordsBT, &QPushButton::clicked, this, &TRecordsWND::SaveRecordsBTClick);
     connect(ui_->Button1, &QPushButton::clicked, this, &TRecordsWND::Button1Click);
