@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include "RadonCsv.h"
 #include "RadonStatistics.h"
 #include "StoreReport.h"
 
@@ -9,15 +10,7 @@ namespace kolmaris::cli {
 
 namespace {
 
-// "2026-12-07 10:15" on the terminal's clock.
-std::string IsoTime(TerminalTime time, char between = ' ')
-{
-    const TimeFields f = TimeToFields(time);
-    char text[24];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d", 2000 + f.year, f.month, f.day, between, f.hour,
-                  f.minute);
-    return text;
-}
+using history::IsoTime;
 
 std::string Decimal(double value, int decimals)
 {
@@ -71,14 +64,6 @@ void Text(const CliOptions& o, const std::vector<history::RadonRow>& rows, const
     StatisticsText(s, o.reference, out);
 }
 
-void Csv(const std::vector<history::RadonRow>& rows, std::ostream& out)
-{
-    out << "time,radon,sum1,sum2,sum3,sum4,temperature,humidity,hv\n";
-    for (const history::RadonRow& r : rows)
-        out << IsoTime(r.time) << ',' << r.radon << ',' << r.sum1 << ',' << r.sum2 << ',' << r.sum3 << ',' << r.sum4
-            << ',' << r.temperature << ',' << r.humidity << ',' << r.hv << '\n';
-}
-
 void Json(const CliOptions& o, const std::vector<history::RadonRow>& rows, const history::RadonStatistics& s,
           std::ostream& out)
 {
@@ -120,7 +105,7 @@ Exit RunHistory(const CliOptions& options, CommandIo& io)
             break;
         case OutputFormat::Csv:
             // The statistics go beside the table, which stays plain CSV.
-            Csv(rows, io.out);
+            history::WriteRadonCsv(rows, io.out);
             StatisticsText(stats, options.reference, io.err);
             break;
         case OutputFormat::Json:

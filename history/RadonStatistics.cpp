@@ -35,4 +35,21 @@ RadonStatistics ComputeStatistics(const std::vector<RadonRow>& rows, std::uint32
     return s;
 }
 
+std::vector<double> TrailingMeans(const std::vector<RadonRow>& rows, TerminalTime span)
+{
+    std::vector<double> means;
+    means.reserve(rows.size());
+    double sum = 0;
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        sum += rows[i].radon;
+        while (first < i && rows[i].time - rows[first].time >= span) {
+            sum -= rows[first].radon;
+            ++first;
+        }
+        means.push_back(sum / static_cast<double>(i - first + 1));
+    }
+    return means;
+}
+
 }  // namespace kolmaris::history

@@ -23,4 +23,9 @@ struct RadonStatistics {
 // `rows` oldest first.
 RadonStatistics ComputeStatistics(const std::vector<RadonRow>& rows, std::uint32_t referenceLevel);
 
+// The records keep no long-term radon; the history shows the mean of the records of the `span`
+// seconds up to each record instead. `rows` oldest first; one value per row.
+inline constexpr TerminalTime kLongTermSpan = 7 * 24 * 3600;
+std::vector<double> TrailingMeans(const std::vector<RadonRow>& rows, TerminalTime span = kLongTermSpan);
+
 }  // namespace kolmaris::history

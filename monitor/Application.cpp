@@ -11,6 +11,7 @@
 #include "TLocsWND.h"
 #include "TMainWND.h"
 #include "TPripojeniWND.h"
+#include "TRadonHistoryWND.h"
 #include "TRadonSpectWND.h"
 #include "TRecordsWND.h"
 #include "TSetParamFanWND.h"
@@ -51,6 +52,7 @@ Application::Application()
     windows_.spectra = new TRadonSpectWND(session_, store, mainWindow_.get());
     windows_.datas->SetViewers({windows_.records, windows_.spectra, new TLocsWND(session_, store, mainWindow_.get()),
                                 new TDiasWND(session_, store, mainWindow_.get())});
+    windows_.history = new TRadonHistoryWND(session_, mainWindow_.get());
     windows_.measureConfig = new TConfigureMeasurementWND(session_, mainWindow_.get());
     windows_.activateSensor = new TActivateSensorWND(session_, mainWindow_.get());
     windows_.initSensor = new TInitSensorWND(session_, mainWindow_.get());

@@ -14,6 +14,7 @@
 #include "TDatasWND.h"
 #include "TInitSensorWND.h"
 #include "TPripojeniWND.h"
+#include "TRadonHistoryWND.h"
 #include "TRadonSpectWND.h"
 #include "TRecordsWND.h"
 #include "TSetParamFanWND.h"
@@ -69,6 +70,7 @@ TMainWND::TMainWND(Session& session, QWidget* parent)
     connect(ui_->DataMnu, &QAction::triggered, this, &TMainWND::DataMnuClick);
     connect(ui_->RecordsMnu, &QAction::triggered, this, &TMainWND::RecordsMnuClick);
     connect(ui_->SpectrumMnu, &QAction::triggered, this, &TMainWND::SpectrumMnuClick);
+    connect(ui_->HistoryMnu, &QAction::triggered, this, &TMainWND::HistoryMnuClick);
     connect(ui_->MeasureConfigMnu, &QAction::triggered, this, &TMainWND::MeasureConfigMnuClick);
     connect(ui_->ActivateSensorMnu, &QAction::triggered, this, &TMainWND::ActivateSensorMnuClick);
     connect(ui_->InitSensorMnu, &QAction::triggered, this, &TMainWND::InitSensorMnuClick);
@@ -266,6 +268,13 @@ void TMainWND::SpectrumMnuClick()
         tools_.spectra->close();
     tools_.spectra->PrepareFromDetector();
     tools_.spectra->exec();
+}
+
+// Reads the archive only: acquisition goes on.
+void TMainWND::HistoryMnuClick()
+{
+    if (tools_.history)
+        tools_.history->exec();
 }
 
 void TMainWND::MeasureConfigMnuClick()

@@ -69,6 +69,7 @@ public slots:
     void AboutMnuClick();
     void DataMnuClick();
     void RecordsMnuClick();
+    void HistoryMnuClick();
     void SpectrumMnuClick();
     void MeasureConfigMnuClick();
     void ActivateSensorMnuClick();

@@ -12,6 +12,7 @@ class TDatasWND;
 class TDebugWND;
 class TInitSensorWND;
 class TPripojeniWND;
+class TRadonHistoryWND;
 class TRadonSpectWND;
 class TRecordsWND;
 class TSetParamFanWND;
@@ -30,6 +31,7 @@ struct ToolWindows {
     TDatasWND* datas = nullptr;
     TRecordsWND* records = nullptr;
     TRadonSpectWND* spectra = nullptr;
+    TRadonHistoryWND* history = nullptr;
     TConfigureMeasurementWND* measureConfig = nullptr;
     TActivateSensorWND* activateSensor = nullptr;
     TInitSensorWND* initSensor = nullptr;

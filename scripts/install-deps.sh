@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the benchmarks need (as root).
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config
-          qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6sql6-sqlite libqt6sql6-psql libgl-dev xvfb xauth
+          qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libqt6sql6-psql libgl-dev xvfb xauth
           libgtest-dev libgmock-dev libbenchmark-dev postgresql
           clang libclang-rt-14-dev)  # libFuzzer, for fuzz/run.sh
 missing=()

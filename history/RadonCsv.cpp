@@ -1,0 +1,26 @@
+#include "RadonCsv.h"
+
+#include "TerminalTime.h"
+
+#include <cstdio>
+
+namespace kolmaris::history {
+
+std::string IsoTime(TerminalTime time, char between)
+{
+    const TimeFields f = TimeToFields(time);
+    char text[24];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d", 2000 + f.year, f.month, f.day, between, f.hour,
+                  f.minute);
+    return text;
+}
+
+void WriteRadonCsv(const std::vector<RadonRow>& rows, std::ostream& out)
+{
+    out << "time,radon,sum1,sum2,sum3,sum4,temperature,humidity,hv\n";
+    for (const RadonRow& r : rows)
+        out << IsoTime(r.time) << ',' << r.radon << ',' << r.sum1 << ',' << r.sum2 << ',' << r.sum3 << ',' << r.sum4
+            << ',' << r.temperature << ',' << r.humidity << ',' << r.hv << '\n';
+}
+
+}  // namespace kolmaris::history

@@ -1,0 +1,232 @@
+#include "TRadonHistoryWND.h"
+
+#include "ui_TRadonHistoryWND.h"
+
+#include "RadonCsv.h"
+#include "Session.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QDateTimeAxis>
+#include <QLineSeries>
+#include <QPen>
+#include <QSaveFile>
+#include <QTimeZone>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <sstream>
+
+namespace kolmaris {
+
+namespace {
+
+// The terminal's clock runs on UTC+1 all year; the axis shows the instants in the PC's time.
+qint64 AxisMsecs(TerminalTime time)
+{
+    static const qint64 epoch =
+        QDateTime(QDate(2000, 1, 1), QTime(0, 0), QTimeZone(3600)).toMSecsSinceEpoch();
+    return epoch + qint64{time} * 1000;
+}
+
+bool IsUrl(const std::string& location)
+{
+    return location.rfind("postgresql://", 0) == 0;
+}
+
+}  // namespace
+
+TRadonHistoryWND::TRadonHistoryWND(Session& session, QWidget* parent)
+    : ToolWindow(session, parent),
+      ui_(std::make_unique<Ui::TRadonHistoryWND>()),
+      chart_(new QChart),
+      view_(new QChartView(chart_)),
+      timeAxis_(new QDateTimeAxis),
+      valueAxis_(new QValueAxis),
+      radon_(new QLineSeries),
+      longTerm_(new QLineSeries),
+      reference_(new QLineSeries)
+{
+    ui_->setupUi(this);
+    ui_->ReferenceSE->setValue(static_cast<int>(history::kDefaultReferenceLevel));
+    view_->setObjectName("ChartView");
+    view_->setRubberBand(QChartView::RectangleRubberBand);
+    view_->setRenderHint(QPainter::Antialiasing);
+    ui_->ChartLayout->addWidget(view_);
+
+    radon_->setName("Radon");
+    longTerm_->setName("Long-term radon (7-day mean)");
+    reference_->setName("Reference level");
+    QPen referencePen(Qt::red, 2, Qt::DashLine);
+    reference_->setPen(referencePen);
+    timeAxis_->setFormat("dd.MM. HH:mm");
+    timeAxis_->setTitleText("Time");
+    valueAxis_->setTitleText("Bq/m3");
+    valueAxis_->setLabelFormat("%.0f");
+    chart_->addAxis(timeAxis_, Qt::AlignBottom);
+    chart_->addAxis(valueAxis_, Qt::AlignLeft);
+    for (QLineSeries* series : {radon_, longTerm_, reference_}) {
+        chart_->addSeries(series);
+        series->attachAxis(timeAxis_);
+        series->attachAxis(valueAxis_);
+    }
+    chart_->legend()->setAlignment(Qt::AlignBottom);
+
+    connect(timeAxis_, &QDateTimeAxis::rangeChanged, this, &TRadonHistoryWND::UpdateStatistics);
+    connect(ui_->StationCB, &QComboBox::activated, this, &TRadonHistoryWND::StationCBChange);
+    connect(ui_->ProbeCB, &QComboBox::activated, this, &TRadonHistoryWND::ProbeCBChange);
+    connect(ui_->ReferenceSE, &QSpinBox::valueChanged, this, [this] {
+        DrawReference();
+        UpdateStatistics();
+    });
+    connect(ui_->ResetBT, &QPushButton::clicked, this, &TRadonHistoryWND::ResetBTClick);
+    connect(ui_->SaveCsvBT, &QPushButton::clicked, this, &TRadonHistoryWND::SaveCsvBTClick);
+    connect(ui_->SavePngBT, &QPushButton::clicked, this, &TRadonHistoryWND::SavePngBTClick);
+}
+
+TRadonHistoryWND::~TRadonHistoryWND() = default;
+
+// Lists the stations and probes with radon records. A missing archive file is not created.
+void TRadonHistoryWND::FormShow()
+{
+    ui_->StationCB->clear();
+    ui_->StatusLB->clear();
+    content_.clear();
+    const std::string location =
+        session_.archiveLocation.empty() ? history::StationArchive::DefaultLocation() : session_.archiveLocation;
+    std::error_code missing;
+    std::string error;
+    archive_ = std::make_unique<history::StationArchive>();
+    if (!IsUrl(location) && !std::filesystem::exists(location, missing))
+        error = "there is no archive yet; downloads stored with --archive fill it";
+    else if (archive_->Open(location, error))
+        archive_->Content(content_, error);
+    if (!error.empty()) {
+        ui_->StatusLB->setText(QString("Archive %1: %2").arg(QString::fromStdString(location), QString::fromStdString(error)));
+        archive_.reset();
+    }
+    for (const auto& [name, station] : content_)
+        if (std::any_of(station.probes.begin(), station.probes.end(),
+                        [](const auto& probe) { return probe.second.radonRecords > 0; }))
+            ui_->StationCB->addItem(QString::fromStdString(name));
+    ui_->StationCB->setCurrentIndex(std::max(0, ui_->StationCB->findText(QString::fromStdString(session_.station))));
+    if (archive_ && ui_->StationCB->count() == 0)
+        ui_->StatusLB->setText(QString("The archive %1 holds no radon records").arg(QString::fromStdString(archive_->Where())));
+    StationCBChange();
+}
+
+// The database connection is not kept while the window is closed.
+void TRadonHistoryWND::FormHide()
+{
+    archive_.reset();
+}
+
+void TRadonHistoryWND::StationCBChange()
+{
+    ui_->ProbeCB->clear();
+    const auto station = content_.find(ui_->StationCB->currentText().toStdString());
+    if (station != content_.end())
+        for (const auto& [address, probe] : station->second.probes)
+            if (probe.radonRecords > 0)
+                ui_->ProbeCB->addItem(QString::number(address), address);
+    ProbeCBChange();
+}
+
+void TRadonHistoryWND::ProbeCBChange()
+{
+    rows_.clear();
+    std::string error;
+    if (archive_ && ui_->ProbeCB->currentIndex() >= 0 &&
+        !archive_->RadonRecords(ui_->StationCB->currentText().toStdString(), ui_->ProbeCB->currentData().toInt(), 0,
+                                std::numeric_limits<TerminalTime>::max(), rows_, error))
+        ui_->StatusLB->setText(QString("Cannot read %1: %2")
+                                   .arg(QString::fromStdString(archive_->Where()), QString::fromStdString(error)));
+    msecs_.clear();
+    for (const history::RadonRow& row : rows_)
+        msecs_.push_back(AxisMsecs(row.time));
+    Draw();
+}
+
+void TRadonHistoryWND::Draw()
+{
+    const std::vector<double> means = history::TrailingMeans(rows_);
+    QList<QPointF> radon, longTerm;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        radon.append(QPointF(static_cast<qreal>(msecs_[i]), rows_[i].radon));
+        longTerm.append(QPointF(static_cast<qreal>(msecs_[i]), means[i]));
+    }
+    radon_->replace(radon);
+    longTerm_->replace(longTerm);
+    ResetBTClick();
+}
+
+// The whole record span, and values from 0 to above the highest record and the reference level.
+void TRadonHistoryWND::ResetBTClick()
+{
+    chart_->zoomReset();
+    const qint64 first = msecs_.empty() ? AxisMsecs(0) : msecs_.front();
+    const qint64 last = std::max(msecs_.empty() ? first : msecs_.back(), first + 3600 * 1000);
+    std::uint32_t highest = 0;
+    for (const history::RadonRow& row : rows_)
+        highest = std::max(highest, row.radon);
+    valueAxis_->setRange(0, std::max<double>(highest, ui_->ReferenceSE->value()) * 1.1);
+    valueAxis_->applyNiceNumbers();
+    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
+    DrawReference();
+    UpdateStatistics();
+}
+
+void TRadonHistoryWND::DrawReference()
+{
+    const qreal level = ui_->ReferenceSE->value();
+    const qreal from = msecs_.empty() ? timeAxis_->min().toMSecsSinceEpoch() : msecs_.front();
+    const qreal to = msecs_.empty() ? timeAxis_->max().toMSecsSinceEpoch() : msecs_.back();
+    reference_->replace({QPointF(from, level), QPointF(to, level)});
+}
+
+std::vector<history::RadonRow> TRadonHistoryWND::VisibleRows() const
+{
+    const auto begin = std::lower_bound(msecs_.begin(), msecs_.end(), timeAxis_->min().toMSecsSinceEpoch());
+    const auto end = std::upper_bound(begin, msecs_.end(), timeAxis_->max().toMSecsSinceEpoch());
+    return {rows_.begin() + (begin - msecs_.begin()), rows_.begin() + (end - msecs_.begin())};
+}
+
+void TRadonHistoryWND::UpdateStatistics()
+{
+    const int level = ui_->ReferenceSE->value();
+    const history::RadonStatistics s = history::ComputeStatistics(VisibleRows(), static_cast<std::uint32_t>(level));
+    const auto value = [&s](double v, int decimals) {
+        return s.count == 0 ? QString("-") : QString::number(v, 'f', decimals);
+    };
+    ui_->RecordsLB->setText(QString("Records: %1").arg(s.count));
+    ui_->MeanLB->setText(QString("Mean: %1 Bq/m3").arg(value(s.mean, 1)));
+    ui_->MinLB->setText(QString("Minimum: %1 Bq/m3").arg(value(s.min, 0)));
+    ui_->MaxLB->setText(QString("Maximum: %1 Bq/m3").arg(value(s.max, 0)));
+    ui_->HoursAboveLB->setText(QString("Hours above %1 Bq/m3: %2").arg(level).arg(value(s.hoursAbove, 2)));
+}
+
+// Written whole or not at all.
+void TRadonHistoryWND::SaveCsvBTClick()
+{
+    const auto path = session_.dialogs.SaveFileName(this, "*.csv", "csv");
+    if (!path)
+        return;
+    std::ostringstream text;
+    history::WriteRadonCsv(VisibleRows(), text);
+    const std::string bytes = text.str();
+    QSaveFile file(*path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0 ||
+        !file.commit())
+        Message("Error!", QString("Cannot write %1").arg(*path), MessageButtons::Ok, MessageIcon::Error);
+}
+
+void TRadonHistoryWND::SavePngBTClick()
+{
+    const auto path = session_.dialogs.SaveFileName(this, "*.png", "png");
+    if (path && !view_->grab().save(*path, "PNG"))
+        Message("Error!", QString("Cannot write %1").arg(*path), MessageButtons::Ok, MessageIcon::Error);
+}
+
+}  // namespace kolmaris

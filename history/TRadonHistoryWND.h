@@ -1,0 +1,66 @@
+#pragma once
+// "Radon history": the radon records a station archive holds for one probe, drawn against time
+// with their long-term mean and the reference level. The user zooms with a rubber band; the
+// statistics below the chart follow the visible span, which can be exported as CSV and the chart
+// as PNG. Reads the archive only; needs no terminal.
+
+#include "RadonStatistics.h"
+#include "StationArchive.h"
+#include "ToolWindow.h"
+
+#include <memory>
+#include <vector>
+
+class QChart;
+class QChartView;
+class QDateTimeAxis;
+class QLineSeries;
+class QValueAxis;
+
+namespace Ui {
+class TRadonHistoryWND;
+}
+
+namespace kolmaris {
+
+class TRadonHistoryWND : public ToolWindow {
+    Q_OBJECT
+public:
+    explicit TRadonHistoryWND(Session& session, QWidget* parent = nullptr);
+    ~TRadonHistoryWND() override;
+
+    QChartView* ChartView() const { return view_; }
+    QDateTimeAxis* TimeAxis() const { return timeAxis_; }
+    QLineSeries* RadonSeries() const { return radon_; }
+    // The records inside the time axis's range, oldest first.
+    std::vector<history::RadonRow> VisibleRows() const;
+
+public slots:
+    void FormShow() override;
+    void FormHide() override;
+    void StationCBChange();
+    void ProbeCBChange();
+    void ResetBTClick();
+    void SaveCsvBTClick();
+    void SavePngBTClick();
+    void UpdateStatistics();
+
+private:
+    void Draw();
+    void DrawReference();
+
+    std::unique_ptr<Ui::TRadonHistoryWND> ui_;
+    QChart* chart_;
+    QChartView* view_;
+    QDateTimeAxis* timeAxis_;
+    QValueAxis* valueAxis_;
+    QLineSeries* radon_;
+    QLineSeries* longTerm_;
+    QLineSeries* reference_;
+    std::unique_ptr<history::StationArchive> archive_;
+    std::map<std::string, history::StationContent> content_;
+    std::vector<history::RadonRow> rows_;
+    std::vector<qint64> msecs_;  // of rows_, as the time axis counts
+};
+
+}  // namespace kolmaris
