@@ -224,6 +224,12 @@ void TDataStore::ClearSpectra(int slot)
         probes_[slot].spectra = {};
 }
 
+bool TDataStore::TimesComplete() const
+{
+    return firstPendingDia_ == diaEvents_.size() &&
+           std::none_of(probes_.begin(), probes_.end(), [](const ProbeLists& p) { return p.spectrumTimePending && !p.spectra.empty(); });
+}
+
 int TDataStore::SpectrumCount(int slot) const
 {
     return ValidSlot(slot) ? static_cast<int>(probes_[slot].spectra.size()) : 0;

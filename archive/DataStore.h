@@ -71,6 +71,10 @@ public:
 
     TerminalTime LastLocTime() const { return lastLocTime_; }
 
+    // Every record parsed so far has the time that reading on would give it: no spectrum waits
+    // for the radon record of its slot, no event for the meteo record that dates it.
+    bool TimesComplete() const;
+
 private:
     struct ProbeLists {
         std::vector<Spectrum> spectra;

@@ -184,6 +184,10 @@ uint32_t TerminalDownload::ReadStep(StepLink& link, TDataStore& store)
 
     bytesRead_ += n;
     readAddress_ = base == 0 ? kLastAddress : base - 1;
+    if (readFlags_ == 0 && stopCheck_ && stopCheck_(store)) {
+        readFlags_ |= kReadRestart;
+        reason_ = StopReason::CheckMet;
+    }
 
     char text[48];
     std::snprintf(text, sizeof text, "%d %% (%d B)",

@@ -16,8 +16,12 @@
 // Switching recording off, reading the pointer and switching recording on again are tried five
 // times 500 ms apart like a piece, so that one lost answer does not end a run. A terminal that
 // reports no write pointer ends the run with recording on again, and the next run asks again.
+//
+// A stop check, when set, is consulted after every piece that neither ended the data nor failed:
+// when it says the rest of the memory is not needed, the run ends there as at the end of data.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kolmaris {
@@ -57,6 +61,7 @@ enum class StopReason {
     NoPointer,            // the terminal reports none
     PieceUnanswered,      // a piece, five tries
     BadData,              // the parser refused the data
+    CheckMet,             // the stop check said the rest is not needed; a completed run
 };
 
 class TerminalDownload {
@@ -75,6 +80,11 @@ public:
     void Interrupt();
     // "Clear": empties the store; the next run starts from the pointer. Progress text "...".
     void Clear(TDataStore& store);
+
+    // Given the store after a piece: true ends the run there (recording on again, Completed,
+    // StopReason::CheckMet, the next run from the pointer). Empty: every run reads to the end.
+    using StopCheck = std::function<bool(const TDataStore&)>;
+    void SetStopCheck(StopCheck check) { stopCheck_ = std::move(check); }
 
     // One step. Returns the pause before the next tick: kTickMs, or kRetryMs after a failed
     // piece; 0 once the run has ended (Running() is then false) or when not running.
@@ -132,6 +142,7 @@ private:
     StopReason reason_ = StopReason::None;
     DownloadOutcome outcome_ = DownloadOutcome::None;
     std::string progressText_ = "...";
+    StopCheck stopCheck_;
 };
 
 }  // namespace kolmaris

@@ -95,7 +95,7 @@ bool Accepts(Command command, std::string_view option)
         return true;
     // The download's retries are its own: five tries of a piece.
     if (command == Command::Download)
-        return option == "--out" || option == "--continue";
+        return option == "--out" || option == "--continue" || option == "--new-only";
     if (command == Command::Clock && (option == "--set" || option == "--if-off"))
         return true;
     if (option == "--attempts")
@@ -248,6 +248,8 @@ private:
         }
         if (arg == "--station")
             return Text(options_.station, "a station name");
+        if (arg == "--new-only")
+            return Flag(options_.newOnly);
         if (arg == "--reference")
             return Number(options_.reference, 1, kMaxReferenceLevel, "a level in Bq/m3");
         if (arg == "--format") {
@@ -292,6 +294,8 @@ private:
         if (seen_.contains("--station") && !options_.useArchive &&
             (options_.command == Command::Download || options_.command == Command::Records))
             return Fail("--station goes with --archive");
+        if (options_.newOnly && !options_.useArchive)
+            return Fail("--new-only goes with --archive");
         if (options_.command == Command::Archive && options_.archiveAction == ArchiveAction::Import &&
             options_.paths.empty())
             return Fail("archive import needs a directory or file");

@@ -51,6 +51,7 @@ struct CliOptions {
     bool useArchive = false;         // download: --archive given
     std::string archive;             // --archive PATH|URL; empty: the default file
     std::string station = "default";  // --station NAME
+    bool newOnly = false;            // download: --new-only
     ArchiveAction archiveAction = ArchiveAction::Stats;
     std::vector<std::string> paths;  // archive import: the directories and files
 

@@ -38,6 +38,7 @@ struct ArchiveTarget {
     bool use = false;
     std::string location;
     std::string station = "default";
+    bool newOnly = false;  // stop reading at the records the archive holds
 };
 
 // With `archive.use` the records read are also stored in the archive, which is opened first.

@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include "ArchiveOverlap.h"
 #include "DataStore.h"
 #include "SaveAll.h"
 #include "StoreReport.h"
@@ -36,6 +37,7 @@ std::string EndText(const TerminalDownload& machine)
                                                         : "the download stopped after " + BytesText(machine) + ": ";
     switch (machine.Reason()) {
         case StopReason::None:
+        case StopReason::CheckMet:
             return {};
         case StopReason::Interrupted:
             return "interrupted after " + BytesText(machine);
@@ -190,8 +192,19 @@ Exit RunDownload(StepLink& link, const fs::path& directory, int continues, Comma
 
     TDataStore store;
     TerminalDownload machine;
+    history::ArchiveOverlap overlap(archive, target.station);
+    // --new-only: the whole memory unless the archive proves where its records begin; why, in one line.
+    const bool checking = target.use && target.newOnly && overlap.Begin();
+    if (checking)
+        machine.SetStopCheck([&overlap](const TDataStore& s) { return overlap.Met(s); });
+    else if (target.use && target.newOnly)
+        ReportError(io.err, overlap.Why());
     Download(link, store, machine, continues, io);
     Exit exit = JudgeDownload(machine, io);
+    if (machine.Reason() == StopReason::CheckMet)
+        io.out << "Read back to the records the archive holds; the rest of the memory holds nothing new.\n";
+    else if (checking && machine.Outcome() == DownloadOutcome::Completed)
+        ReportError(io.err, overlap.Why());
     PrintCounts(store, machine, io.out);
 
     // A run that parsed nothing leaves the directory as it was (Save All would remove DIA.tab).
@@ -202,8 +215,11 @@ Exit RunDownload(StepLink& link, const fs::path& directory, int continues, Comma
         return exit;
     }
     exit = Worse(exit, Save(store, absolute, io));
-    if (target.use)
-        exit = Worse(exit, StoreAndReport(archive, target.station, history::BatchFromStore(store), io));
+    if (target.use) {
+        history::ArchiveBatch batch = history::BatchFromStore(store);
+        batch.wholeMemory = machine.Outcome() == DownloadOutcome::Completed;
+        exit = Worse(exit, StoreAndReport(archive, target.station, batch, io));
+    }
     return exit;
 }
 

@@ -107,7 +107,16 @@ std::string DownloadHelp()
                "  --archive [PATH|URL]\n"
                "                  also store the records read in the station archive (see\n"
                "                  kolmaris-cli archive --help); alone: the default file\n"
-               "  --station NAME  the station the records belong to; default \"default\"\n") +
+               "  --station NAME  the station the records belong to; default \"default\"\n"
+               "  --new-only      with --archive: stop reading once the records read reach those\n"
+               "                  the archive holds for the station (the newest meteo record of\n"
+               "                  its last download of the whole memory, and at least 8 records\n"
+               "                  in a row held with equal values), then switch recording on again\n"
+               "                  and store what was read; the files hold only that. When the\n"
+               "                  archive cannot prove where its records begin (a new station, a\n"
+               "                  memory erased or wrapped past them, the terminal's clock set\n"
+               "                  back, an earlier download stopped part-way) the whole memory is\n"
+               "                  read and one line on stderr says why\n") +
            kLinkOptions + kStatsAndHelp + "\n" + kSettingsNote + "\n" + kExitStatus;
 }
 

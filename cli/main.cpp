@@ -42,7 +42,7 @@ Exit RunOnTerminal(const CliOptions& options)
         case Command::Download:
             DeferStop(true);
             exit = RunDownload(link, options.out, options.continues, io,
-                               {options.useArchive, options.archive, options.station});
+                               {options.useArchive, options.archive, options.station, options.newOnly});
             break;
         case Command::Records:
             DeferStop(true);

@@ -88,11 +88,40 @@ void ArchiveBatch::AddDia(const DiaRow& row)
     dia.push_back(row);
 }
 
-ArchiveBatch BatchFromStore(const TDataStore& store)
+StoreCounts StoreCounts::Of(const TDataStore& store)
+{
+    StoreCounts c;
+    for (int slot = 0; slot < kProbeSlots; ++slot) {
+        c.radon[static_cast<std::size_t>(slot)] = store.RadonRecordCount(slot);
+        c.spectra[static_cast<std::size_t>(slot)] = store.SpectrumCount(slot);
+    }
+    c.meteo = store.LocRecordCount();
+    c.dia = store.DiaEventCount();
+    return c;
+}
+
+bool StoreCounts::NotAbove(const StoreCounts& other) const
+{
+    for (std::size_t i = 0; i < radon.size(); ++i)
+        if (radon[i] > other.radon[i] || spectra[i] > other.spectra[i])
+            return false;
+    return meteo <= other.meteo && dia <= other.dia;
+}
+
+int StoreCounts::Total() const
+{
+    int n = meteo + dia;
+    for (std::size_t i = 0; i < radon.size(); ++i)
+        n += radon[i] + spectra[i];
+    return n;
+}
+
+ArchiveBatch BatchFromStore(const TDataStore& store, const StoreCounts& from)
 {
     ArchiveBatch batch;
     for (int slot = 0; slot < kProbeSlots; ++slot) {
-        for (int i = 0; i < store.RadonRecordCount(slot); ++i) {
+        const auto s = static_cast<std::size_t>(slot);
+        for (int i = from.radon[s]; i < store.RadonRecordCount(slot); ++i) {
             RadonRecord r{};
             if (store.GetRadonRecord(slot, i, r) != kStoreDone)
                 continue;
@@ -101,13 +130,13 @@ ArchiveBatch BatchFromStore(const TDataStore& store)
                             Count(r, Bytes2At<RadonOffset::Sum3>(r)), Count(r, Bytes2At<RadonOffset::Sum4>(r)),
                             ProbeTemperature(r), ProbeHumidity(r), ProbeHV(r)});
         }
-        for (int i = 0; i < store.SpectrumCount(slot); ++i) {
+        for (int i = from.spectra[s]; i < store.SpectrumCount(slot); ++i) {
             SpectrumRow row{slot + 1, ToMinute(store.GetSpectrumTime(slot, i)), {}};
             if (store.GetSpectrumChannels(slot, i, row.channels) == kStoreDone)
                 batch.AddSpectrum(row);
         }
     }
-    for (int i = 0; i < store.LocRecordCount(); ++i) {
+    for (int i = from.meteo; i < store.LocRecordCount(); ++i) {
         LocRecord r{};
         if (store.GetLocRecord(i, r) != kStoreDone)
             continue;
@@ -116,7 +145,7 @@ ArchiveBatch BatchFromStore(const TDataStore& store)
                         Fixed(FormatTerminalHumidity(U16At<LocOffset::Humidity>(r)), 1),
                         Fixed(FormatAccumulatorVoltage(U16At<LocOffset::Voltage>(r)), 2)});
     }
-    for (int i = 0; i < store.DiaEventCount(); ++i) {
+    for (int i = from.dia; i < store.DiaEventCount(); ++i) {
         DiaEvent e{};
         if (store.GetDiaEvent(i, e) == kStoreDone)
             batch.AddDia({ToMinute(U32At<DiaOffset::Time>(e)), e[DiaOffset::Element], e[DiaOffset::Code]});

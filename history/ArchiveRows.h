@@ -3,6 +3,7 @@
 // times kept to the minute as the program's files keep them, so that a download stored directly
 // and its tab files imported give the same rows. Qt-free.
 
+#include <array>
 #include <compare>
 #include <cstdint>
 #include <string>
@@ -61,6 +62,9 @@ public:
     std::vector<MeteoRow> meteo;
     std::vector<DiaRow> dia;
     int undated = 0;
+    // Read from the terminal's memory down to its end, or down to the records of the last such
+    // download: the archive then holds every record the memory holds up to the newest meteo record.
+    bool wholeMemory = false;
 
     std::size_t Size() const { return radon.size() + spectra.size() + meteo.size() + dia.size(); }
 };
@@ -71,7 +75,18 @@ TerminalTime ToMinute(TerminalTime time);
 // `decimals` digits after its point (none and no point for 0) and fits an int.
 bool ParseFixed(const std::string& text, int decimals, int& value);
 
-// Every record of the store.
-ArchiveBatch BatchFromStore(const TDataStore& store);
+// How many records each list of a store holds; the lists grow at their ends as a download reads on.
+struct StoreCounts {
+    std::array<int, kProbeSlots> radon{}, spectra{};
+    int meteo = 0, dia = 0;
+
+    static StoreCounts Of(const TDataStore& store);
+    // No list holds more than in `other`.
+    bool NotAbove(const StoreCounts& other) const;
+    int Total() const;
+};
+
+// The records of the store past `from` (by default every record).
+ArchiveBatch BatchFromStore(const TDataStore& store, const StoreCounts& from = {});
 
 }  // namespace kolmaris::history

@@ -8,7 +8,7 @@
 
 namespace kolmaris::history {
 
-inline const std::array<std::vector<const char*>, 1> kSchemaSteps{{
+inline const std::array<std::vector<const char*>, 2> kSchemaSteps{{
     {
         "CREATE TABLE archive_info (name VARCHAR(40) PRIMARY KEY, value VARCHAR(200) NOT NULL)",
         "INSERT INTO archive_info (name, value) VALUES ('schema_version', '0')",
@@ -26,6 +26,11 @@ inline const std::array<std::vector<const char*>, 1> kSchemaSteps{{
         "CREATE TABLE diagnostic_events (station VARCHAR(100) NOT NULL, terminal_time BIGINT NOT NULL,"
         " element SMALLINT NOT NULL, code SMALLINT NOT NULL,"
         " PRIMARY KEY (station, terminal_time, element, code))",
+    },
+    {
+        // Per station, the newest meteo record of the last download that read the memory down to
+        // its end (or to this mark): the archive holds every record the memory holds below it.
+        "CREATE TABLE whole_downloads (station VARCHAR(100) PRIMARY KEY, newest_meteo BIGINT NOT NULL)",
     },
 }};
 

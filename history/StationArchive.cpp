@@ -52,10 +52,11 @@ QString Placeholders(qsizetype n)
 }
 
 // Stores the rows of one kind not already present. Rows of the station in the batch's time span
-// are read once; a key met again in the batch is judged against the row it gave.
+// are read once; a key met again in the batch is judged against the row it gave. With `missing`
+// nothing is written: the rows not present with equal values are put there.
 template <class Row>
 bool StoreKind(QSqlDatabase db, const QString& station, const std::vector<Row>& rows, KindCounts& counts,
-               std::string& error)
+               std::string& error, std::vector<Row>* missing = nullptr)
 {
     if (rows.empty())
         return true;
@@ -90,7 +91,15 @@ bool StoreKind(QSqlDatabase db, const QString& station, const std::vector<Row>& 
     for (const Row& row : rows) {
         const auto [at, added] = held.emplace(T::Key(row), row);
         if (!added) {
-            ++(at->second == row ? counts.present : counts.conflicts);
+            const bool same = at->second == row;
+            ++(same ? counts.present : counts.conflicts);
+            if (missing && !same)
+                missing->push_back(row);
+            continue;
+        }
+        ++counts.added;
+        if (missing) {
+            missing->push_back(row);
             continue;
         }
         insert.addBindValue(station);
@@ -98,9 +107,24 @@ bool StoreKind(QSqlDatabase db, const QString& station, const std::vector<Row>& 
             insert.addBindValue(value);
         if (!Exec(insert, error))
             return false;
-        ++counts.added;
     }
     return true;
+}
+
+bool MarkWholeDownload(QSqlDatabase db, const QString& station, const ArchiveBatch& batch, std::string& error)
+{
+    if (!batch.wholeMemory || batch.meteo.empty())
+        return true;
+    TerminalTime newest = 0;
+    for (const MeteoRow& row : batch.meteo)
+        newest = std::max(newest, row.time);
+    QSqlQuery remove(db), insert(db);
+    remove.prepare("DELETE FROM whole_downloads WHERE station = ?");
+    remove.addBindValue(station);
+    insert.prepare("INSERT INTO whole_downloads (station, newest_meteo) VALUES (?, ?)");
+    insert.addBindValue(station);
+    insert.addBindValue(qint64{newest});
+    return Exec(remove, error) && Exec(insert, error);
 }
 
 template <class Row>
@@ -252,7 +276,8 @@ bool StationArchive::Store(const std::string& station, const ArchiveBatch& batch
     const bool stored = StoreKind(db, name, batch.radon, result.radon, error) &&
                         StoreKind(db, name, batch.spectra, result.spectra, error) &&
                         StoreKind(db, name, batch.meteo, result.meteo, error) &&
-                        StoreKind(db, name, batch.dia, result.dia, error);
+                        StoreKind(db, name, batch.dia, result.dia, error) &&
+                        MarkWholeDownload(db, name, batch, error);
     if (stored && db.commit())
         return true;
     if (stored)
@@ -315,6 +340,48 @@ bool StationArchive::Rows(const std::string& station, ArchiveBatch& rows, std::s
     return ReadKind(db, "station = ?", name, rows.radon, error) &&
            ReadKind(db, "station = ?", name, rows.spectra, error) &&
            ReadKind(db, "station = ?", name, rows.meteo, error) && ReadKind(db, "station = ?", name, rows.dia, error);
+}
+
+bool StationArchive::Missing(const std::string& station, const ArchiveBatch& batch, ArchiveBatch& missing,
+                             std::string& error)
+{
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    const QString name = QString::fromStdString(station);
+    StoreResult counts;
+    missing = {};
+    return StoreKind(db, name, batch.radon, counts.radon, error, &missing.radon) &&
+           StoreKind(db, name, batch.spectra, counts.spectra, error, &missing.spectra) &&
+           StoreKind(db, name, batch.meteo, counts.meteo, error, &missing.meteo) &&
+           StoreKind(db, name, batch.dia, counts.dia, error, &missing.dia);
+}
+
+bool StationArchive::Ends(const std::string& station, StationEnds& ends, std::string& error)
+{
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    ends = {};
+    // Each statement gives rows of (probe or 0, newest time).
+    const auto each = [&](const QString& statement, const auto& take) {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        q.prepare(statement);
+        q.addBindValue(QString::fromStdString(station));
+        if (!Exec(q, error))
+            return false;
+        while (q.next())
+            if (!q.value(1).isNull())
+                take(q.value(0).toInt(), static_cast<TerminalTime>(q.value(1).toLongLong()));
+        return true;
+    };
+    return each("SELECT probe, MAX(terminal_time) FROM radon_records WHERE station = ? GROUP BY probe",
+                [&](int probe, TerminalTime t) { ends.radon[probe] = t; }) &&
+           each("SELECT probe, MAX(terminal_time) FROM spectra WHERE station = ? GROUP BY probe",
+                [&](int probe, TerminalTime t) { ends.spectra[probe] = t; }) &&
+           each("SELECT 0, MAX(terminal_time) FROM meteo_records WHERE station = ?",
+                [&](int, TerminalTime t) { ends.meteo = t; }) &&
+           each("SELECT 0, MAX(terminal_time) FROM diagnostic_events WHERE station = ?",
+                [&](int, TerminalTime t) { ends.dia = t; }) &&
+           each("SELECT 0, newest_meteo FROM whole_downloads WHERE station = ?",
+                [&](int, TerminalTime t) { ends.wholeDownload = t; });
 }
 
 }  // namespace kolmaris::history

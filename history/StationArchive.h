@@ -5,6 +5,7 @@
 // created and upgraded by the program, which keeps the schema version in the archive.
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,9 +41,18 @@ struct StationContent {
     std::map<int, ProbeContent> probes;  // by MESH address
 };
 
+// The newest records a station's archive holds, for a download that reads only new records.
+struct StationEnds {
+    std::map<int, TerminalTime> radon, spectra;  // by MESH address
+    std::optional<TerminalTime> meteo, dia;
+    // The newest meteo record of the station's last download of the whole memory.
+    std::optional<TerminalTime> wholeDownload;
+    bool Empty() const { return radon.empty() && spectra.empty() && !meteo && !dia; }
+};
+
 class StationArchive {
 public:
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
     static constexpr const char* kDefaultStation = "default";
 
     StationArchive();
@@ -61,7 +71,12 @@ public:
 
     // Adds the rows of `batch` not yet present, all in one transaction: on failure nothing of it is
     // stored and `error` says why.
+    // A batch of the whole memory also marks its newest meteo record as the station's StationEnds::wholeDownload.
     bool Store(const std::string& station, const ArchiveBatch& batch, StoreResult& result, std::string& error);
+
+    // The rows of `batch` the archive does not hold with equal fields; writes nothing.
+    bool Missing(const std::string& station, const ArchiveBatch& batch, ArchiveBatch& missing, std::string& error);
+    bool Ends(const std::string& station, StationEnds& ends, std::string& error);
 
     bool Content(std::map<std::string, StationContent>& content, std::string& error);
 
