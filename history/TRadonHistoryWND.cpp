@@ -7,6 +7,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QDateTimeAxis>
 #include <QLineSeries>
 #include <QPen>
@@ -47,7 +48,10 @@ TRadonHistoryWND::TRadonHistoryWND(Session& session, QWidget* parent)
       valueAxis_(new QValueAxis),
       radon_(new QLineSeries),
       longTerm_(new QLineSeries),
-      reference_(new QLineSeries)
+      reference_(new QLineSeries),
+      climateAxis_(new QValueAxis),
+      temperature_(new QLineSeries),
+      humidity_(new QLineSeries)
 {
     ui_->setupUi(this);
     ui_->ReferenceSE->setValue(static_cast<int>(history::kDefaultReferenceLevel));
@@ -72,6 +76,18 @@ TRadonHistoryWND::TRadonHistoryWND(Session& session, QWidget* parent)
         series->attachAxis(timeAxis_);
         series->attachAxis(valueAxis_);
     }
+    temperature_->setName("Temperature (°C)");
+    humidity_->setName("Humidity (%)");
+    climateAxis_->setTitleText("°C, %");
+    climateAxis_->setLabelFormat("%.0f");
+    chart_->addAxis(climateAxis_, Qt::AlignRight);
+    for (QLineSeries* series : {temperature_, humidity_}) {
+        chart_->addSeries(series);
+        series->attachAxis(timeAxis_);
+        series->attachAxis(climateAxis_);
+        series->setVisible(false);
+    }
+    climateAxis_->setVisible(false);
     chart_->legend()->setAlignment(Qt::AlignBottom);
 
     connect(timeAxis_, &QDateTimeAxis::rangeChanged, this, &TRadonHistoryWND::UpdateStatistics);
@@ -82,6 +98,8 @@ TRadonHistoryWND::TRadonHistoryWND(Session& session, QWidget* parent)
         UpdateStatistics();
     });
     connect(ui_->ResetBT, &QPushButton::clicked, this, &TRadonHistoryWND::ResetBTClick);
+    connect(ui_->TemperatureCB, &QCheckBox::clicked, this, &TRadonHistoryWND::ClimateCBClick);
+    connect(ui_->HumidityCB, &QCheckBox::clicked, this, &TRadonHistoryWND::ClimateCBClick);
     connect(ui_->SaveCsvBT, &QPushButton::clicked, this, &TRadonHistoryWND::SaveCsvBTClick);
     connect(ui_->SavePngBT, &QPushButton::clicked, this, &TRadonHistoryWND::SavePngBTClick);
 }
@@ -159,6 +177,25 @@ void TRadonHistoryWND::Draw()
     }
     radon_->replace(radon);
     longTerm_->replace(longTerm);
+    ClimateCBClick();
+}
+
+// A series is filled only while it is shown, so that a probe's year loads as fast without them.
+void TRadonHistoryWND::ClimateCBClick()
+{
+    const auto fill = [this](QLineSeries* series, bool shown, int history::RadonRow::*field) {
+        QList<QPointF> points;
+        if (shown) {
+            points.reserve(static_cast<qsizetype>(rows_.size()));
+            for (std::size_t i = 0; i < rows_.size(); ++i)
+                points.append(QPointF(static_cast<qreal>(msecs_[i]), rows_[i].*field));
+        }
+        series->replace(points);
+        series->setVisible(shown);
+    };
+    fill(temperature_, ui_->TemperatureCB->isChecked(), &history::RadonRow::temperature);
+    fill(humidity_, ui_->HumidityCB->isChecked(), &history::RadonRow::humidity);
+    climateAxis_->setVisible(temperature_->isVisible() || humidity_->isVisible());
     ResetBTClick();
 }
 
@@ -174,8 +211,25 @@ void TRadonHistoryWND::ResetBTClick()
     valueAxis_->setRange(0, std::max<double>(highest, ui_->ReferenceSE->value()) * 1.1);
     valueAxis_->applyNiceNumbers();
     timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
+    ClimateRange();
     DrawReference();
     UpdateStatistics();
+}
+
+// From the lowest to the highest value shown, and at least 0 to 10.
+void TRadonHistoryWND::ClimateRange()
+{
+    int low = 0, high = 10;
+    for (const history::RadonRow& row : rows_) {
+        if (temperature_->isVisible()) {
+            low = std::min(low, row.temperature);
+            high = std::max(high, row.temperature);
+        }
+        if (humidity_->isVisible())
+            high = std::max(high, row.humidity);
+    }
+    climateAxis_->setRange(low, high * 1.1);
+    climateAxis_->applyNiceNumbers();
 }
 
 void TRadonHistoryWND::DrawReference()

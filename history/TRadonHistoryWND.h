@@ -1,8 +1,9 @@
 #pragma once
 // "Radon history": the radon records a station archive holds for one probe, drawn against time
-// with their long-term mean and the reference level. The user zooms with a rubber band; the
-// statistics below the chart follow the visible span, which can be exported as CSV and the chart
-// as PNG. Reads the archive only; needs no terminal.
+// with their long-term mean and the reference level; the probe's temperature and humidity can be
+// shown on a second axis at the right. The user zooms with a rubber band; the radon statistics
+// below the chart follow the visible span, which can be exported as CSV and the chart as PNG.
+// Reads the archive only; needs no terminal.
 
 #include "RadonStatistics.h"
 #include "StationArchive.h"
@@ -32,6 +33,9 @@ public:
     QChartView* ChartView() const { return view_; }
     QDateTimeAxis* TimeAxis() const { return timeAxis_; }
     QLineSeries* RadonSeries() const { return radon_; }
+    QLineSeries* TemperatureSeries() const { return temperature_; }
+    QLineSeries* HumiditySeries() const { return humidity_; }
+    QValueAxis* ClimateAxis() const { return climateAxis_; }
     // The records inside the time axis's range, oldest first.
     std::vector<history::RadonRow> VisibleRows() const;
 
@@ -41,6 +45,8 @@ public slots:
     void StationCBChange();
     void ProbeCBChange();
     void ResetBTClick();
+    // TemperatureCB, HumidityCB: their series and the right axis shown or hidden.
+    void ClimateCBClick();
     void SaveCsvBTClick();
     void SavePngBTClick();
     void UpdateStatistics();
@@ -48,6 +54,8 @@ public slots:
 private:
     void Draw();
     void DrawReference();
+    // The right axis over the values of the series shown.
+    void ClimateRange();
 
     std::unique_ptr<Ui::TRadonHistoryWND> ui_;
     QChart* chart_;
@@ -57,6 +65,9 @@ private:
     QLineSeries* radon_;
     QLineSeries* longTerm_;
     QLineSeries* reference_;
+    QValueAxis* climateAxis_;
+    QLineSeries* temperature_;
+    QLineSeries* humidity_;
     std::unique_ptr<history::StationArchive> archive_;
     std::map<std::string, history::StationContent> content_;
     std::vector<history::RadonRow> rows_;
