@@ -167,36 +167,51 @@ void TRadonHistoryWND::ProbeCBChange()
     Draw();
 }
 
+// The axes first, on empty series: every range set after the points are in makes each series
+// compute its points again, which for a year of records costs more than reading them.
 void TRadonHistoryWND::Draw()
 {
+    for (QLineSeries* series : {radon_, longTerm_, temperature_, humidity_})
+        series->clear();
+    ResetBTClick();
     const std::vector<double> means = history::TrailingMeans(rows_);
     QList<QPointF> radon, longTerm;
+    radon.reserve(static_cast<qsizetype>(rows_.size()));
+    longTerm.reserve(static_cast<qsizetype>(rows_.size()));
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         radon.append(QPointF(static_cast<qreal>(msecs_[i]), rows_[i].radon));
         longTerm.append(QPointF(static_cast<qreal>(msecs_[i]), means[i]));
     }
     radon_->replace(radon);
     longTerm_->replace(longTerm);
-    ClimateCBClick();
+    FillClimate();
+}
+
+void TRadonHistoryWND::ClimateCBClick()
+{
+    temperature_->setVisible(ui_->TemperatureCB->isChecked());
+    humidity_->setVisible(ui_->HumidityCB->isChecked());
+    climateAxis_->setVisible(temperature_->isVisible() || humidity_->isVisible());
+    temperature_->clear();
+    humidity_->clear();
+    ClimateRange();
+    FillClimate();
 }
 
 // A series is filled only while it is shown, so that a probe's year loads as fast without them.
-void TRadonHistoryWND::ClimateCBClick()
+void TRadonHistoryWND::FillClimate()
 {
-    const auto fill = [this](QLineSeries* series, bool shown, int history::RadonRow::*field) {
+    const auto fill = [this](QLineSeries* series, int history::RadonRow::*field) {
+        if (!series->isVisible())
+            return;
         QList<QPointF> points;
-        if (shown) {
-            points.reserve(static_cast<qsizetype>(rows_.size()));
-            for (std::size_t i = 0; i < rows_.size(); ++i)
-                points.append(QPointF(static_cast<qreal>(msecs_[i]), rows_[i].*field));
-        }
+        points.reserve(static_cast<qsizetype>(rows_.size()));
+        for (std::size_t i = 0; i < rows_.size(); ++i)
+            points.append(QPointF(static_cast<qreal>(msecs_[i]), rows_[i].*field));
         series->replace(points);
-        series->setVisible(shown);
     };
-    fill(temperature_, ui_->TemperatureCB->isChecked(), &history::RadonRow::temperature);
-    fill(humidity_, ui_->HumidityCB->isChecked(), &history::RadonRow::humidity);
-    climateAxis_->setVisible(temperature_->isVisible() || humidity_->isVisible());
-    ResetBTClick();
+    fill(temperature_, &history::RadonRow::temperature);
+    fill(humidity_, &history::RadonRow::humidity);
 }
 
 // The whole record span, and values from 0 to above the highest record and the reference level.

@@ -56,6 +56,7 @@ private:
     void DrawReference();
     // The right axis over the values of the series shown.
     void ClimateRange();
+    void FillClimate();
 
     std::unique_ptr<Ui::TRadonHistoryWND> ui_;
     QChart* chart_;
