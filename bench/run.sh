@@ -2,12 +2,12 @@
 # bench/run.sh [BUILD_DIR]: measures every benchmark figure of the program in one run and prints
 # them as one table beside their goals; exits 1 when a goal is missed, 2 when a figure could not
 # be measured. BUILD_DIR defaults to build/ (the programs and benchmarks are built there when
-# missing). Takes about six minutes: two full downloads at 19200 baud and 30 s of idling.
+# missing). Takes about nine minutes: three full downloads at 19200 baud and 30 s of idling.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 cmake --build "$build" -j2 --target kolmaris-cli kolmaris-terminal-sim kolmaris_bench bench_download \
-  bench_main_window >/dev/null
+  bench_main_window bench_history_chart >/dev/null
 
 work=$(mktemp -d)
 sim_pid=
@@ -38,7 +38,7 @@ row() {
   rows+=("| $1 | $2 | ${6:-$3} | $verdict |")
 }
 
-echo "Measuring (about six minutes)..." >&2
+echo "Measuring (about nine minutes)..." >&2
 cli_ratio=$("$root/bench/download-timing.sh" --build "$build" 2>&1 | sed -n 's/^Ratio: *\([0-9.]*\).*/\1/p') || true
 row "full 128 KiB download, CLI, 19200-baud pacing, against the wire floor" "≤ 1.10 ×" "$cli_ratio" 1.10 at-most
 
@@ -75,6 +75,15 @@ parse=$("$build/bench/kolmaris_bench" --benchmark_filter=BM_ParseAndWriteFullMem
   awk -F, '/^"BM_ParseAndWriteFullMemory"/ { print $3 }') || true
 row "parser and writers on a full memory, unpaced (ms)" "< 100 ms" "$parse" 100 less-than
 row "start to first live values with automatic detection (ms)" "< 2 s" "$(figure start-to-live)" 2000 less-than
+
+history=$(QT_QPA_PLATFORM=offscreen "$build/bench/bench_history_chart" 2>/dev/null) || true
+row "a year of hourly records of 16 probes (140 160 rows) from SQLite into the history chart (ms)" "< 1 s" \
+  "$(sed -n 's/^history-all-probes \([0-9]*\)$/\1/p' <<<"$history")" 1000 less-than
+
+nightly=$("$root/bench/new-only-timing.sh" --build "$build" 2>&1) || true
+new_only=$(sed -n 's/^New-only download: \([0-9.]*\) s.*/\1/p' <<<"$nightly")
+row "download --new-only of one day's data at 19200-baud pacing, beside a full one (s)" "< 10 s" "$new_only" 10 \
+  less-than "$new_only (full: $(sed -n 's/^Full download: \([0-9.]*\) s.*/\1/p' <<<"$nightly"))"
 
 echo "| figure | goal | measured | verdict |"
 echo "|---|---|---|---|"

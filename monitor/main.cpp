@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QChartView>
 #include <QIcon>
 #include <QTimer>
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv)
 {
     QString screenshot;
     QString openEntry;  // --open: a menu entry whose window is pictured instead of the main window
+    bool zoom = false;  // --zoom: that window's chart zoomed in once first
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("%s %s\n", kolmaris::kApplicationTitle, kolmaris::kApplicationVersion);
@@ -25,6 +27,8 @@ int main(int argc, char** argv)
             screenshot = QString::fromLocal8Bit(argv[++i]);
         else if (std::strcmp(argv[i], "--open") == 0 && i + 1 < argc)
             openEntry = QString::fromLocal8Bit(argv[++i]);
+        else if (std::strcmp(argv[i], "--zoom") == 0)
+            zoom = true;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kolmaris::kApplicationTitle));
@@ -35,7 +39,8 @@ int main(int argc, char** argv)
     if (!screenshot.isEmpty()) {
         // Saves a picture of the main window once it shows live values, prints the file and
         // what it shows, and exits; 1 when nothing live came within 20 s or nothing was saved.
-        // With --open, the menu entry is then chosen and its window pictured 4 s later.
+        // With --open, the menu entry is then chosen and its window pictured 4 s later; with
+        // --zoom its chart, if it has one, zoomed in once before.
         QObject::connect(&application.MainWindow(), &kolmaris::TMainWND::ScreenshotTaken, &app,
                          [&](bool saved, bool live, const QString& summary) {
                              auto* entry = application.MainWindow().findChild<QAction*>(openEntry);
@@ -48,8 +53,15 @@ int main(int argc, char** argv)
                                  QCoreApplication::exit(saved && live && (entry || openEntry.isEmpty()) ? 0 : 1);
                                  return;
                              }
-                             QTimer::singleShot(4000, &app, [&screenshot] {
+                             QTimer::singleShot(4000, &app, [&screenshot, zoom] {
                                  QWidget* window = QApplication::activeModalWidget();
+                                 // As a rubber band over the third before the last sixth of the span.
+                                 if (auto* view = window ? window->findChild<QChartView*>() : nullptr; view && zoom) {
+                                     const QRectF plot = view->chart()->plotArea();
+                                     view->chart()->zoomIn(QRectF(plot.left() + plot.width() / 2, plot.top(),
+                                                                  plot.width() / 3, plot.height()));
+                                     QCoreApplication::processEvents();
+                                 }
                                  const bool ok = window && window->grab().save(screenshot, "PNG");
                                  std::printf("%s\n%s\n", qPrintable(screenshot),
                                              window ? qPrintable(window->windowTitle()) : "no window open");

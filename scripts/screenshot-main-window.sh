@@ -2,10 +2,10 @@
 # Takes a screenshot of the main window connected to the simulated terminal (default scenario)
 # on a virtual X display (Xvfb), then prints the PNG's path and what the window shows.
 #
-#   scripts/screenshot-main-window.sh [--build DIR] [--scenario FILE] [--open ENTRY] [OUTPUT.png]
+#   scripts/screenshot-main-window.sh [--build DIR] [--scenario FILE] [--open ENTRY [--zoom]] [OUTPUT.png]
 #
 # --open pictures the window of a menu entry (its object name, e.g. AddBondMnu) instead; the
-# question to stop the data acquisition first is answered OK.
+# question to stop the data acquisition first is answered OK. --zoom zooms its chart in once.
 # DIR is the build directory (default: build/, built here when the programs are missing);
 # OUTPUT.png defaults to kolmaris-main-window.png in the current directory. The environment
 # variables KOLMARIS and KOLMARIS_TERMINAL_SIM name other copies of the two programs.
@@ -19,7 +19,8 @@ while (($#)); do
   case $1 in
     --build) build=$(cd "$2" && pwd); shift 2 ;;
     --scenario) sim_args=(--scenario "$(realpath "$2")"); shift 2 ;;
-    --open) open_args=(--open "$2"); shift 2 ;;
+    --open) open_args+=(--open "$2"); shift 2 ;;
+    --zoom) open_args+=(--zoom); shift ;;
     -h | --help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) out=$(realpath -m "$1"); shift ;;
   esac

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Takes a screenshot of the "Radon history" window on two weeks of the simulated terminal's
+# records (the default scenario, downloaded by kolmaris-cli into an archive of its own), the
+# chart zoomed in once, on a virtual X display; prints the PNG's path.
+#
+#   scripts/screenshot-history.sh [--build DIR] [OUTPUT.png]
+#
+# DIR is the build directory (default: build/); OUTPUT.png defaults to
+# kolmaris-radon-history.png in the current directory.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build
+out=$PWD/kolmaris-radon-history.png
+while (($#)); do
+  case $1 in
+    --build) build=$(cd "$2" && pwd); shift 2 ;;
+    -h | --help) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) out=$(realpath -m "$1"); shift ;;
+  esac
+done
+cmake --build "$build" -j2 --target kolmaris kolmaris-cli kolmaris-terminal-sim >/dev/null
+
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+  if [[ -n $sim_pid ]]; then
+    kill "$sim_pid" 2>/dev/null || true
+    wait "$sim_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+# A port directory of its own; the program's default archive under $XDG_DATA_HOME.
+export XDG_RUNTIME_DIR=$work/run XDG_DATA_HOME=$work/data
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+"$build/terminal-sim/app/kolmaris-terminal-sim" >"$work/sim.log" 2>&1 &
+sim_pid=$!
+for _ in $(seq 100); do
+  grep -q "on COM" "$work/sim.log" && break
+  sleep 0.1
+done
+port=$(sed -n 's/.* on COM \([0-9]*\) .*/\1/p' "$work/sim.log")
+[[ -n $port ]] || { cat "$work/sim.log" >&2; exit 1; }
+"$build/cli/kolmaris-cli" download --port "$port" --out "$work/tab" --archive >"$work/download.log" ||
+  { cat "$work/download.log" >&2; exit 1; }
+kill "$sim_pid"
+wait "$sim_pid" 2>/dev/null || true
+sim_pid=
+
+"$root/scripts/screenshot-main-window.sh" --build "$build" --open HistoryMnu --zoom "$out"
