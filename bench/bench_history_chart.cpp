@@ -57,6 +57,7 @@ qint64 AllProbes(TRadonHistoryWND& window)
     for (int i = 0; i < probes->count(); ++i) {
         probes->setCurrentIndex(i);
         window.ProbeCBChange();
+        QCoreApplication::processEvents();
         window.ChartView()->grab();
     }
     return timer.elapsed();
@@ -96,6 +97,7 @@ int main(int argc, char** argv)
     timer.start();
     window.show();
     window.FormShow();
+    QCoreApplication::processEvents();
     window.ChartView()->grab();
     std::printf("history-first-probe %lld\n", static_cast<long long>(timer.elapsed()));
     std::printf("history-all-probes %lld\n", static_cast<long long>(AllProbes(window)));

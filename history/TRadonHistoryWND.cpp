@@ -78,6 +78,7 @@ TRadonHistoryWND::TRadonHistoryWND(Session& session, QWidget* parent)
     }
     temperature_->setName("Temperature (°C)");
     humidity_->setName("Humidity (%)");
+    humidity_->setColor(QColor(230, 140, 0));  // apart from the reference level's red
     climateAxis_->setTitleText("°C, %");
     climateAxis_->setLabelFormat("%.0f");
     chart_->addAxis(climateAxis_, Qt::AlignRight);
@@ -98,8 +99,8 @@ TRadonHistoryWND::TRadonHistoryWND(Session& session, QWidget* parent)
         UpdateStatistics();
     });
     connect(ui_->ResetBT, &QPushButton::clicked, this, &TRadonHistoryWND::ResetBTClick);
-    connect(ui_->TemperatureCB, &QCheckBox::clicked, this, &TRadonHistoryWND::ClimateCBClick);
-    connect(ui_->HumidityCB, &QCheckBox::clicked, this, &TRadonHistoryWND::ClimateCBClick);
+    connect(ui_->TemperatureCB, &QCheckBox::toggled, this, &TRadonHistoryWND::ClimateCBClick);
+    connect(ui_->HumidityCB, &QCheckBox::toggled, this, &TRadonHistoryWND::ClimateCBClick);
     connect(ui_->SaveCsvBT, &QPushButton::clicked, this, &TRadonHistoryWND::SaveCsvBTClick);
     connect(ui_->SavePngBT, &QPushButton::clicked, this, &TRadonHistoryWND::SavePngBTClick);
 }
