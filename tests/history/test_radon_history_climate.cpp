@@ -1,6 +1,5 @@
-// The history window's second axis: temperature and humidity of the probe's records on the right,
-// the statistics radon-only whatever is shown.
-#include "Commands.h"
+// The history window's second axis: the probe's temperature or humidity on the right, the
+// statistics radon-only whatever is shown.
 #include "SimulatedSession.h"
 #include "TRadonHistoryWND.h"
 #include "TempDir.h"
@@ -13,29 +12,26 @@
 
 namespace kolmaris {
 
-using namespace testing;
-
 class TestRadonHistoryClimate : public QObject {
     Q_OBJECT
 
-    TempDir dir;
-    std::unique_ptr<SimulatedSession> sim;
+    testing::TempDir dir;
+    testing::SimulatedSession sim{testing::QuietDefaultScenario()};
     std::unique_ptr<TRadonHistoryWND> window;
 
 private slots:
     void initTestCase()
     {
-        Scenario scenario = QuietDefaultScenario();
-        scenario.memory.days = 2.0;
-        sim = std::make_unique<SimulatedSession>(scenario);
-        QVERIFY(sim->Connect());
-        sim->session.archiveLocation = (dir.path / "archive.sqlite").string();
-        std::ostringstream out;
-        cli::ProgressBar progress(out, false);
-        cli::CommandIo io{out, out, progress};
-        QCOMPARE(cli::RunDownload(sim->link, dir.path / "tab", 0, io, {true, sim->session.archiveLocation}),
-                 cli::Exit::Ok);
-        window = std::make_unique<TRadonHistoryWND>(sim->session);
+        history::ArchiveBatch rows;
+        for (int hour = 0; hour < 48; ++hour)
+            rows.AddRadon({1, 800'000'000u + 3600u * static_cast<uint32_t>(hour), 100u + 7u * (hour % 5), 0, 0, 0, 0,
+                           hour % 7 - 3, 40 + hour, 128});
+        history::StationArchive archive;
+        history::StoreResult stored;
+        std::string error;
+        sim.session.archiveLocation = (dir.path / "archive.sqlite").string();
+        QVERIFY(archive.Open(sim.session.archiveLocation, error) && archive.Store("default", rows, stored, error));
+        window = std::make_unique<TRadonHistoryWND>(sim.session);
         window->FormShow();
     }
 
@@ -51,17 +47,18 @@ private slots:
         QFETCH(QString, box);
         QFETCH(bool, temperature);
         QLineSeries* series = temperature ? window->TemperatureSeries() : window->HumiditySeries();
-        const QString statistics = window->findChild<QLabel*>("MeanLB")->text();
+        const QString mean = window->findChild<QLabel*>("MeanLB")->text();
         const std::vector<history::RadonRow> rows = window->VisibleRows();
         QTest::mouseClick(window->findChild<QCheckBox*>(box), Qt::LeftButton);
         QVERIFY(series->isVisible() && window->ClimateAxis()->isVisible());
-        QCOMPARE(series->count(), static_cast<int>(rows.size()));
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const qreal value = series->at(static_cast<int>(i)).y();
-            QCOMPARE(value, temperature ? rows[i].temperature : rows[i].humidity);
+        QCOMPARE(series->count(), 48);
+        for (int i = 0; i < series->count(); ++i) {
+            const qreal value = series->at(i).y();
+            const history::RadonRow& row = rows.at(static_cast<std::size_t>(i));
+            QCOMPARE(value, temperature ? row.temperature : row.humidity);
             QVERIFY(value >= window->ClimateAxis()->min() && value <= window->ClimateAxis()->max());
         }
-        QCOMPARE(window->findChild<QLabel*>("MeanLB")->text(), statistics);
+        QCOMPARE(window->findChild<QLabel*>("MeanLB")->text(), mean);
         QTest::mouseClick(window->findChild<QCheckBox*>(box), Qt::LeftButton);
         QVERIFY(!series->isVisible() && !window->ClimateAxis()->isVisible());
     }
