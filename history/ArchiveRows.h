@@ -62,8 +62,9 @@ public:
     std::vector<MeteoRow> meteo;
     std::vector<DiaRow> dia;
     int undated = 0;
-    // Read from the terminal's memory down to its end, or down to the records of the last such
-    // download: the archive then holds every record the memory holds up to the newest meteo record.
+    // Read from the terminal's memory (newest first, as BatchFromStore gives them) down to its end,
+    // or down to the records of the last such download: the archive then holds every record the
+    // memory holds below the first meteo record.
     bool wholeMemory = false;
 
     std::size_t Size() const { return radon.size() + spectra.size() + meteo.size() + dia.size(); }

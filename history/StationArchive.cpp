@@ -115,9 +115,8 @@ bool MarkWholeDownload(QSqlDatabase db, const QString& station, const ArchiveBat
 {
     if (!batch.wholeMemory || batch.meteo.empty())
         return true;
-    TerminalTime newest = 0;
-    for (const MeteoRow& row : batch.meteo)
-        newest = std::max(newest, row.time);
+    // The first read, newest in the memory whatever its time says.
+    const TerminalTime newest = batch.meteo.front().time;
     QSqlQuery remove(db), insert(db);
     remove.prepare("DELETE FROM whole_downloads WHERE station = ?");
     remove.addBindValue(station);
