@@ -87,6 +87,24 @@ TEST(StepLink, SendFailures)
     EXPECT_FALSE(t.port.IsOpen());
 }
 
+TEST(StepLink, WhatWaitsBeforeARequestAndAnAnswerToAnotherAreRefused)
+{
+    ScriptedTerminal t;
+    t.Silence();
+    // A well-formed answer to this very request, but there before it was sent.
+    t.port.Deliver(ScriptedTerminal::Frame({0x3A, 1}, 1, 0x97));
+    EXPECT_EQ(t.link.Transact(1, kRequest), 22u);
+
+    // During the wait: first the late answer to a version request, then the right one.
+    t.Respond([&](const kolmaris::testing::Request&) {
+        t.port.Deliver(ScriptedTerminal::Frame({0x3F, 9}, 1, 0xAE));
+        return std::optional(Bytes{0x3A, 5});
+    });
+    EXPECT_EQ(t.link.Transact(1, kRequest), 0u);
+    EXPECT_EQ(t.link.Reply().U8(1), 5);
+    EXPECT_EQ(t.link.StaleReplies(), 1u);
+}
+
 TEST(StepLink, ResetPurgesAndForgetsAPartialFrame)
 {
     ScriptedTerminal t;
@@ -180,6 +198,23 @@ TEST(DetectTerminal, RefusesWrongOrMissingAnswersAndClosesThePort)
     shortWrite.port.LimitWrites(1);
     EXPECT_EQ(shortWrite.link.DetectTerminal(4), 0x20007u);
     EXPECT_FALSE(shortWrite.port.IsOpen());
+}
+
+TEST(DetectTerminal, TheSecondHandshakeAnswerIsAwaitedUpToTheReplyTimeout)
+{
+    for (const uint64_t lateMs : {150, 250}) {
+        ScriptedTerminal t;
+        uint64_t due = 0;
+        t.port.SetPeer([&](std::span<const uint8_t> b) { due = t.clock.now + (b.back() == 0xE8 ? 40 : lateMs); });
+        t.port.SetEmptyReadHook([&] {
+            t.clock.now += 5;
+            if (due != 0 && t.clock.now >= due) {
+                due = 0;
+                t.port.Deliver({t.port.Written().back() == 0xE8 ? uint8_t{0xE5} : uint8_t{0xAE}});
+            }
+        });
+        EXPECT_EQ(t.link.DetectTerminal(ScriptedTerminal::kPort), lateMs < 200 ? 0u : 0x20001u) << lateMs;
+    }
 }
 
 TEST(Connect, ScansFromOneAndStopsAtTheFirstTerminalOrTriesOnlyTheConfiguredPort)
