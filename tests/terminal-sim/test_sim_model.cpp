@@ -3,7 +3,8 @@
 #include "CountFormat.h"
 #include "CountEncoding.h"
 #include "DataMemory.h"
-#include "MemoryDownload.h"
+#include "Scenarios.h"
+#include "SimulatedTerminal.h"
 #include "StepCodec.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 using namespace kolmaris;
 using namespace kolmaris::testing;
 using Bytes = std::vector<uint8_t>;
+using Kind = MemoryRecordInfo::Kind;
 
 namespace {
 
