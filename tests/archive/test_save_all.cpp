@@ -25,11 +25,18 @@ void Put(const fs::path& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-template <class Write>
-std::string Written(Write write)
+const Names kAll{"DIA.tab", "TERM.tab", "RDN_1.tab", "RDN_3.tab", "RDN_16.tab", "SPC_1.tab", "SPC_16.tab"};
+
+// What the single writers give for the kinds `Fill` stores, in Save All's order.
+std::string Written(const TDataStore& store)
 {
     std::ostringstream out;
-    write(out);
+    WriteDiaFile(out, false, store);
+    WriteLocFile(out, false, store);
+    for (const int slot : {0, 2, 15})
+        WriteRadonFile(out, false, store, slot, 0);
+    for (const int slot : {0, 15})
+        WriteSpectrumFile(out, false, store, slot, 0);
     return out.str();
 }
 
@@ -57,27 +64,13 @@ TEST(SaveAll, WritesEveryKindWithDataAsTheSingleWritersDo)
     const SaveAllResult result = SaveAll(store, dir.path, [&](const fs::path& p) { shown.push_back(p); });
     EXPECT_TRUE(result.Ok());
     EXPECT_EQ(result.failed, Names{});
-    const Names expected{"DIA.tab", "TERM.tab", "RDN_1.tab", "RDN_3.tab", "RDN_16.tab", "SPC_1.tab", "SPC_16.tab"};
-    EXPECT_EQ(result.written, expected);
-    ASSERT_EQ(shown.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_EQ(shown[i], dir.path / expected[i]);
-
-    EXPECT_EQ(Read(dir.path / "DIA.tab"), Written([&](std::ostream& o) { WriteDiaFile(o, false, store); }));
-    EXPECT_EQ(Read(dir.path / "TERM.tab"), Written([&](std::ostream& o) { WriteLocFile(o, false, store); }));
-    EXPECT_EQ(Read(dir.path / "RDN_1.tab"), Written([&](std::ostream& o) { WriteRadonFile(o, false, store, 0, 0); }));
-    EXPECT_EQ(Read(dir.path / "RDN_3.tab"), Written([&](std::ostream& o) { WriteRadonFile(o, false, store, 2, 0); }));
-    EXPECT_EQ(Read(dir.path / "SPC_1.tab"),
-              Written([&](std::ostream& o) { WriteSpectrumFile(o, false, store, 0, 0); }));
-    EXPECT_EQ(Read(dir.path / "SPC_16.tab"),
-              Written([&](std::ostream& o) { WriteSpectrumFile(o, false, store, 15, 0); }));
-    // Headers, numbers from 1 with the oldest first, times as labels.
-    const std::string rdn = Read(dir.path / "RDN_1.tab");
-    EXPECT_EQ(rdn.substr(0, rdn.find("\r\n") + 2),
-              "record\ttime\tradon[Bq/m3]\tsum1\tsum2\tsum3\tsum4\ttemperature[\xB0"
-              "C]\thumidity[%]\tHV\r\n");
-    EXPECT_EQ(rdn.substr(rdn.find("\r\n") + 2, 19), "2\t10.03.2025 10:01\t");
-    EXPECT_EQ(Read(dir.path / "SPC_16.tab").substr(0, 19), " time \\ channel\t1\t2");
+    EXPECT_EQ(result.written, kAll);
+    std::string all;
+    for (std::size_t i = 0; i < kAll.size(); ++i) {
+        EXPECT_EQ(shown.at(i), dir.path / kAll[i]);
+        all += Read(dir.path / kAll[i]);
+    }
+    EXPECT_EQ(all, Written(store));
     EXPECT_EQ(Read(dir.path / "RDN_2.tab"), "probe 2 from an earlier day\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 8);
 }
@@ -108,8 +101,7 @@ TEST(SaveAll, FilesThatCannotBeWrittenAreNamedAndTheOthersStillWritten)
     TempDir dir;
     const SaveAllResult none = SaveAll(store, dir.path / "missing");
     EXPECT_FALSE(none.Ok());
-    EXPECT_EQ(none.failed,
-              (Names{"DIA.tab", "TERM.tab", "RDN_1.tab", "RDN_3.tab", "RDN_16.tab", "SPC_1.tab", "SPC_16.tab"}));
+    EXPECT_EQ(none.failed, kAll);
     EXPECT_EQ(none.written, Names{});
 
     // A directory in the place of RDN_3.tab; TERM.tab leads to a device that refuses every write.
@@ -118,8 +110,7 @@ TEST(SaveAll, FilesThatCannotBeWrittenAreNamedAndTheOthersStillWritten)
     const SaveAllResult some = SaveAll(store, dir.path);
     EXPECT_EQ(some.failed, (Names{"TERM.tab", "RDN_3.tab"}));
     EXPECT_EQ(some.written, (Names{"DIA.tab", "RDN_1.tab", "RDN_16.tab", "SPC_1.tab", "SPC_16.tab"}));
-    EXPECT_EQ(Read(dir.path / "SPC_16.tab"),
-              Written([&](std::ostream& o) { WriteSpectrumFile(o, false, store, 15, 0); }));
+    EXPECT_TRUE(Written(store).ends_with(Read(dir.path / "SPC_16.tab")));
 
     // An old DIA.tab that cannot be removed while there are no events to write.
     TDataStore empty;

@@ -6,6 +6,7 @@
 #include "FileReplacement.h"
 #include "SaveAll.h"
 #include "StreamBuilder.h"
+#include "TempDir.h"
 
 #include <cerrno>
 #include <cstring>
@@ -31,11 +32,7 @@ std::set<std::string> Listing(const fs::path& dir)
     return names;
 }
 
-std::string Read(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+const auto Read = kolmaris::testing::ReadFile;
 
 // A tmpfs at `dir` holding RDN_1.tab and DIA.tab, then filled to the last byte or made read-only.
 // An empty text when done, else why not.
@@ -87,14 +84,14 @@ TEST_P(SaveFailures, EverySaveReportsTheFailureAndLeavesTheDirectoryAsItWas)
     const auto before = Listing(dir);
     for (const bool append : {false, true}) {
         std::string error;
-        EXPECT_FALSE(ReplaceFile(dir / "RDN_1.tab", append, [](std::ostream& out) { out << std::string(70000, 'n'); },
-                                 error));
+        EXPECT_FALSE(ReplaceFile(
+            dir / "RDN_1.tab", append, [](std::ostream& out) { out << std::string(70000, 'n'); }, error));
         EXPECT_NE(error.find(GetParam() ? "Read-only file system" : "No space left on device"), std::string::npos)
             << error;
     }
     TDataStore store;
-    ASSERT_EQ(FeedUntilResult(store, Backwards({Meteo(794'916'000), ElementEvent(2, 0xF8, 30),
-                                                Radon(0, 794'916'100, 1), SpectrumData(0, 3)})),
+    ASSERT_EQ(FeedUntilResult(store, Backwards({Meteo(794'916'000), ElementEvent(2, 0xF8, 30), Radon(0, 794'916'100, 1),
+                                                SpectrumData(0, 3)})),
               1u);
     const SaveAllResult result = SaveAll(store, dir);
     EXPECT_TRUE(result.written.empty());
@@ -110,18 +107,19 @@ INSTANTIATE_TEST_SUITE_P(FileSystems, SaveFailures, ::testing::Values(false, tru
 // A complete append goes through a link to the file it names, which keeps its permissions.
 TEST(FileReplacement, AppendsToTheLinkedFileAndKeepsItsPermissions)
 {
-    const fs::path dir = fs::temp_directory_path() / ("kolmaris-replace-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const kolmaris::testing::TempDir temp;
+    const fs::path& dir = temp.path;
     std::ofstream(dir / "data.tab", std::ios::binary) << kOld;
     const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     fs::permissions(dir / "data.tab", perms);
     fs::create_symlink("data.tab", dir / "link.tab");
     std::string error;
-    ASSERT_TRUE(ReplaceFile(dir / "link.tab", true, [](std::ostream& out) { out << "new"; }, error)) << error;
+    ASSERT_TRUE(ReplaceFile(
+        dir / "link.tab", true, [](std::ostream& out) { out << "new"; }, error))
+        << error;
     EXPECT_EQ(Read(dir / "data.tab"), kOld + "new");
     EXPECT_EQ(fs::status(dir / "data.tab").permissions(), perms);
     EXPECT_EQ(Listing(dir), (std::set<std::string>{"data.tab", "link.tab"}));
-    fs::remove_all(dir);
 }
 
 }  // namespace
