@@ -106,7 +106,7 @@ TEST(CliDownload, ARunThatStopsForWantOfAnAnswerIsContinuedOrBegunAgainWithTheSa
 {
     CliSimulation sim(TwoDays());
     const auto expected = ExpectedFiles(sim.terminal);
-    sim.port.Mute(2 * 7, 2 * 5);  // recording off, the pointer, five pieces; then five tries of the sixth
+    sim.Mute(2 * 7, 2 * 5);  // recording off, the pointer, five pieces; then five tries of the sixth
     TempDir dir;
     EXPECT_EQ(RunDownload(sim.link, dir.path, 1, sim.io), Exit::Ok);
     char failed[16];
@@ -117,7 +117,7 @@ TEST(CliDownload, ARunThatStopsForWantOfAnAnswerIsContinuedOrBegunAgainWithTheSa
     EXPECT_TRUE(sim.terminal.RecordingOn());
 
     CliSimulation lostSwitch(TwoDays());
-    lostSwitch.port.Mute(0, 2);  // the switch-off of recording goes unanswered
+    lostSwitch.Mute(0, 2);  // the switch-off of recording goes unanswered
     TempDir again;
     EXPECT_EQ(RunDownload(lostSwitch.link, again.path, 1, lostSwitch.io), Exit::Ok);
     EXPECT_EQ(lostSwitch.Err(), "") << "tried again within the run";
@@ -158,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, CliDownloadFault,
 TEST(CliDownload, WithoutContinuingWhatWasParsedIsSavedAndTheRunFails)
 {
     CliSimulation sim(TwoDays());
-    sim.port.Mute(2 * 40, 2 * 5);
+    sim.Mute(2 * 40, 2 * 5);
     TempDir dir;
     EXPECT_EQ(RunDownload(sim.link, dir.path, 0, sim.io), Exit::Failed);
     const auto err = Lines(sim.Err());
