@@ -2,10 +2,8 @@
 // Runs a program as a child process with its stdout and stderr on pipes; every wait has a
 // deadline. A child still running at destruction is killed.
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
@@ -25,9 +23,7 @@ public:
 
     static Deadline In(std::chrono::milliseconds ms) { return std::chrono::steady_clock::now() + ms; }
 
-    // Starts `program` with `args`; the variables in `unset` are taken out of its environment.
-    ProgramProcess(const std::string& program, const std::vector<std::string>& args,
-                   const std::vector<std::string>& unset = {})
+    ProgramProcess(const std::string& program, std::vector<std::string> args)
     {
         int out[2];
         int err[2];
@@ -37,24 +33,12 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
         posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-
-        std::vector<std::string> argStrings{program};
-        argStrings.insert(argStrings.end(), args.begin(), args.end());
+        args.insert(args.begin(), program);
         std::vector<char*> argv;
-        for (auto& a : argStrings)
+        for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        std::vector<char*> envp;
-        for (char** e = environ; *e != nullptr; ++e) {
-            const bool drop = std::any_of(unset.begin(), unset.end(), [&](const std::string& name) {
-                return std::strncmp(*e, name.c_str(), name.size()) == 0 && (*e)[name.size()] == '=';
-            });
-            if (!drop)
-                envp.push_back(*e);
-        }
-        envp.push_back(nullptr);
-
-        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
+        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
             pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         close(out[1]);
@@ -78,7 +62,6 @@ public:
     ProgramProcess& operator=(const ProgramProcess&) = delete;
 
     bool Started() const { return pid_ > 0; }
-    void Signal(int signal) const { kill(pid_, signal); }
 
     // The next line of stdout, without its newline; nullopt at the deadline or at the end.
     std::optional<std::string> ReadLine(Deadline deadline)
@@ -119,7 +102,8 @@ private:
     // Appends what the pipe holds; false at its end or at the deadline.
     static bool ReadSome(int fd, std::string& into, Deadline deadline)
     {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd p{fd, POLLIN, 0};
         if (left.count() <= 0 || poll(&p, 1, int(left.count())) != 1)
             return false;
