@@ -181,19 +181,17 @@ TEST(TerminalDownload, BadDataEndsTheRunAndKeepsWhatWasParsed)
     EXPECT_EQ(r.d.Outcome(), DownloadOutcome::Failed);
     EXPECT_TRUE(r.t.recordingOn);
     // The three newer records stay: the terminal event, the spectrum and probe 1's newest record.
-    EXPECT_EQ(r.store.DiaEventCount(), 1);
-    EXPECT_EQ(r.store.SpectrumCount(0), 1);
-    EXPECT_EQ(r.store.RadonRecordCount(0), 1);
-    EXPECT_EQ(r.store.LocRecordCount(), 0);
+    EXPECT_EQ(std::make_tuple(r.store.DiaEventCount(), r.store.SpectrumCount(0), r.store.RadonRecordCount(0),
+                              r.store.LocRecordCount()),
+              std::make_tuple(1, 1, 1, 0));
 }
 
 TEST(TerminalDownload, FailuresAroundTheReading)
 {
-    const Bytes off{0xBE, 0x2D}, on{0xBE, 0x2C}, pointer{0x3E};
+    const Bytes off{0xBE, 0x2D}, on{0xBE, 0x2C}, ptr{0x3E};
     const struct {
         const char* name;
-        int failOff, failPointer, failOn, failReads;
-        bool noPointer;
+        int failOff, failPointer, failOn, failReads;  // failPointer -1: the terminal reports none
         DownloadOutcome outcome;
         bool restoreFailed;
         Payloads commands;
@@ -201,41 +199,34 @@ TEST(TerminalDownload, FailuresAroundTheReading)
     } cases[] = {
         // Recording off unanswered five times: no reading, and recording is switched on in case
         // only the answer was lost.
-        {"off", 5, 0, 0, 0, false, DownloadOutcome::Failed, false, {off, off, off, off, off, on}, 0},
-        {"pointer",
-         0,
-         5,
-         0,
-         0,
-         false,
-         DownloadOutcome::Failed,
-         false,
-         {off, pointer, pointer, pointer, pointer, pointer, on},
-         0},
-        {"no pointer", 0, 0, 0, 0, true, DownloadOutcome::Failed, false, {off, pointer, on}, 0},
-        {"restore 4", 0, 0, 4, 0, false, DownloadOutcome::Completed, false, {off, pointer, on, on, on, on, on}, 14},
+        {"off", 5, 0, 0, 0, DownloadOutcome::Failed, false, {off, off, off, off, off, on}, 0},
+        {"pointer", 0, 5, 0, 0, DownloadOutcome::Failed, false, {off, ptr, ptr, ptr, ptr, ptr, on}, 0},
+        {"no pointer", 0, -1, 0, 0, DownloadOutcome::Failed, false, {off, ptr, on}, 0},
+        {"restore 4", 0, 0, 4, 0, DownloadOutcome::Completed, false, {off, ptr, on, on, on, on, on}, 14},
         // A piece fails five times, then recording on again once: the attempts start anew.
-        {"piece", 0, 0, 1, 5, false, DownloadOutcome::Suspended, false, {off, pointer, on, on}, 5},
-        {"restore 5", 0, 0, 5, 0, false, DownloadOutcome::Completed, true, {off, pointer, on, on, on, on, on}, 14},
+        {"piece", 0, 0, 1, 5, DownloadOutcome::Suspended, false, {off, ptr, on, on}, 5},
+        {"restore 5", 0, 0, 5, 0, DownloadOutcome::Completed, true, {off, ptr, on, on, on, on, on}, 14},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Rig r(0xF0);
         r.t.failRecordingOff = c.failOff;
-        r.t.failPointer = c.failPointer;
+        r.t.failPointer = std::max(c.failPointer, 0);
+        r.t.pointer = c.failPointer < 0 ? -1 : r.t.pointer;
         r.t.failRecordingOn = c.failOn;
         r.t.failReads = c.failReads;
-        if (c.noPointer)
-            r.t.pointer = -1;
         r.Run();
-        EXPECT_EQ(r.d.Outcome(), c.outcome);
-        EXPECT_EQ(r.d.RestoreFailed(), c.restoreFailed);
+        EXPECT_EQ(std::make_tuple(r.d.Outcome(), r.d.RestoreFailed()), std::make_tuple(c.outcome, c.restoreFailed));
         EXPECT_EQ(r.t.Requests(1), c.commands);
         EXPECT_EQ(r.t.Requests(0).size(), c.reads);
-        if (c.noPointer) {
-            EXPECT_EQ(r.d.EndText(), "The terminal reports no write pointer: its memory holds no data to read.");
-        }
     }
+    ImageTerminal t;
+    t.pointer = -1;
+    TerminalDownload d;
+    TDataStore store;
+    d.Start();
+    RunDownload(d, t.Link(), store);
+    EXPECT_EQ(d.EndText(), "The terminal reports no write pointer: its memory holds no data to read.");
 }
 
 TEST(TerminalDownload, StartAndInterruptOnlyActWhenTheyShould)

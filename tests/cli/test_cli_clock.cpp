@@ -66,13 +66,5 @@ INSTANTIATE_TEST_SUITE_P(Cases, CliClock,
                                            ClockCase{"refused", 3600, true, -1, true, Exit::Failed, 3}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CliClockCommandLine, IfOffGoesWithSet)
-{
-    const char* alone[] = {"clock", "--if-off", "5"};
-    EXPECT_EQ(ParseCommandLine(alone).error, "--if-off goes with --set");
-    const char* both[] = {"clock", "--set", "--if-off=5"};
-    EXPECT_EQ(ParseCommandLine(both).options->ifOff, 5);
-}
-
 }  // namespace
 }  // namespace kolmaris::cli

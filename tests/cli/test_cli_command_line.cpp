@@ -44,6 +44,10 @@ TEST(CliCommandLine, EachCommandWithItsOptionsAndDefaults)
     EXPECT_EQ(std::tie(spectra.command, spectra.probe, spectra.from, spectra.to),
               std::make_tuple(Command::Spectra, 2, 512, 512));
     EXPECT_EQ(Options({"ports"}).command, Command::Ports);
+    EXPECT_EQ(Options({"mesh", "--format", "csv"}).format, OutputFormat::Csv);
+    EXPECT_EQ(Options({"mesh", "--format=json"}).format, OutputFormat::Json);
+    const char* clock[] = {"clock", "--set", "--if-off=5"};
+    EXPECT_EQ(ParseCommandLine(clock).options->ifOff, 5);
 }
 
 TEST(CliCommandLine, HelpWinsOverMissingOptionsAndStandsAloneForTheProgram)
@@ -85,6 +89,8 @@ TEST(CliCommandLine, RefusalsAreOneLineNamingTheProblem)
         {{"records", "--from", "4097"}, "--from needs a number from 1 to 4096, not \"4097\""},
         {{"spectra", "--to", "513"}, "--to needs a number from 1 to 512, not \"513\""},
         {{"records", "--probe", "1", "--from", "5", "--to", "4", "--out", "f"}, "--from 5 is above --to 4"},
+        {{"mesh", "--format", "xml"}, "--format needs text, csv or json"},
+        {{"clock", "--if-off", "5"}, "--if-off goes with --set"},
     };
     for (const auto& [args, error] : cases) {
         const ParsedCommandLine parsed = Parse(args);

@@ -40,13 +40,5 @@ TEST(CliMesh, AnElementOutOfRangeIsMarkedAndTheStatusIsOne)
     EXPECT_TRUE(lines[3].ends_with(",yes")) << lines[3];
 }
 
-TEST(CliMesh, FormatIsTextCsvOrJson)
-{
-    for (const char* format : {"text", "csv", "json", "xml"}) {
-        const char* args[] = {"mesh", "--format", format};
-        EXPECT_EQ(ParseCommandLine(args).options.has_value(), std::string(format) != "xml") << format;
-    }
-}
-
 }  // namespace
 }  // namespace kolmaris::cli
