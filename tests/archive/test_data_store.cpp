@@ -188,17 +188,6 @@ TEST(DataStore, SlotAbove15OrRecordLimitIsRefusedAndChangesNothing)
     EXPECT_EQ(store.RadonRecordCount(6), 1);
 }
 
-TEST(DataStore, RingWithoutEndMarkStopsAtTheDefaultLimit)
-{
-    TDataStore store;
-    const Bytes frame = {0x03, 0xF8, 0x00, 0x00, 0x03};
-    StoreError result = store.FeedByte(0xFF);
-    for (int round = 0; round < 300000 && result == 0; ++round)
-        result = FeedUntilResult(store, frame);
-    EXPECT_EQ(result, 128u);
-    EXPECT_EQ(store.DiaEventCount(), 262144);
-}
-
 TEST(DataStore, ClearingKeepsTimesAndOtherSlots)
 {
     TDataStore store;

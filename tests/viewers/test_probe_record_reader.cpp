@@ -3,7 +3,6 @@
 
 #include "ProbeReaderRun.h"
 #include "ProbeRecordReader.h"
-#include "ProbeSpectrumReader.h"
 
 #include <gtest/gtest.h>
 
@@ -167,17 +166,6 @@ TEST(ProbeRecordReader, WaitsForTheAcquisitionStopAndNoticesNewRecords)
     EXPECT_EQ(stopped, 1);
     EXPECT_FALSE(sim.terminal.AcquisitionRunning());
     EXPECT_TRUE(reader.Warnings().empty());
-}
-
-TEST(ProbeReaders, RangeAndAddressAreChecked)
-{
-    ProbeRecordReader records;
-    EXPECT_TRUE(ProbeRecordReader::ValidRange(1, 4096));
-    EXPECT_FALSE(ProbeRecordReader::ValidRange(0, 10));
-    EXPECT_FALSE(records.Start(17, 1, 1, 3, false) || records.Start(1, 5, 4, 3, false) || records.Running());
-    EXPECT_TRUE(ProbeSpectrumReader::ValidRange(1, 512));
-    EXPECT_FALSE(ProbeSpectrumReader::ValidRange(1, 513));
-    EXPECT_FALSE(ProbeSpectrumReader().Start(1, 0, 1, 3, false));
 }
 
 }  // namespace
