@@ -1,6 +1,5 @@
 // The parts of kolmaris-cli under its commands: the progress bar, the pacing of ticks, the
 // counting port, the private port directory of --device, the port list and the file writer.
-#include "CliSimulation.h"
 #include "Commands.h"
 #include "CountingPort.h"
 #include "DeviceMapping.h"
@@ -11,6 +10,7 @@
 #include "Requests.h"
 #include "StopSignals.h"
 #include "TabFile.h"
+#include "TempDir.h"
 #include "TickPacer.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +24,8 @@ namespace kolmaris::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadFile;
-using testing::TempDir;
+using kolmaris::testing::ReadFile;
+using kolmaris::testing::TempDir;
 
 TEST(CliProgressBar, RedrawsInPlaceOnlyWhenTheLineChangesAndWipesLongerText)
 {
@@ -54,26 +54,20 @@ TEST(CliTickPacer, APeriodCountsFromTheStartOfATickAndANewPauseFromItsEnd)
 {
     kolmaris::testing::FakeClock clock;
     TickPacer pacer(clock, 10);
-    pacer.Begin();
-    clock.now += 3;  // a short exchange: the rest of the period
-    pacer.Wait(10);
-    EXPECT_EQ(clock.slept, 7u);
-    pacer.Begin();
-    clock.now += 17;  // longer than the period: the next tick follows at once
-    pacer.Wait(10);
-    EXPECT_EQ(clock.slept, 7u);
-    pacer.Begin();
-    clock.now += 200;  // a failed read waited out its time-out, then asks for 500 ms
-    pacer.Wait(500);
-    EXPECT_EQ(clock.slept, 507u);
-    pacer.Begin();
-    clock.now += 200;  // failed again: the period is 500 now
-    pacer.Wait(500);
-    EXPECT_EQ(clock.slept, 807u);
-    pacer.Begin();
-    clock.now += 17;  // read: back to the short period, started afresh
-    pacer.Wait(10);
-    EXPECT_EQ(clock.slept, 817u);
+    // A short exchange waits the rest of the period, a longer one none; a failed read that waited out
+    // its time-out, then asks for 500 ms, waits them all, and again with 500 as the period; a good
+    // read goes back to the short period, started afresh.
+    const struct {
+        uint64_t took;
+        uint32_t pause;
+        uint64_t slept;
+    } ticks[] = {{3, 10, 7}, {17, 10, 7}, {200, 500, 507}, {200, 500, 807}, {17, 10, 817}};
+    for (const auto& t : ticks) {
+        pacer.Begin();
+        clock.now += t.took;
+        pacer.Wait(t.pause);
+        EXPECT_EQ(clock.slept, t.slept) << t.took;
+    }
 }
 
 TEST(CliCountingPort, CountsWhatThePortTookAndWhatWasReadAndPassesErrorsOn)

@@ -1,13 +1,75 @@
-// The probe record reading machine against the simulated terminal: pointers, ring positions,
-// the three warnings, retries and the store.
+// The probe record and spectrum reading machines against the simulated terminal, ticked 200 ms
+// apart: pointers, ring positions, the warnings, retries, the progress texts and the store.
 
-#include "ProbeReaderRun.h"
+#include "DataStore.h"
 #include "ProbeRecordReader.h"
+#include "ProbeSpectrumReader.h"
+#include "RelayedRequests.h"
+#include "Scenarios.h"
+#include "SimulatedPort.h"
+#include "SimulatedTerminal.h"
+#include "StepLink.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace kolmaris::testing {
 namespace {
+
+// The link wired to a simulated terminal in memory, connected.
+struct SimLink {
+    explicit SimLink(const Scenario& s) : terminal(s), port(terminal, 3), link(port.Port(), port.GetClock())
+    {
+        EXPECT_EQ(link.DetectTerminal(3), 0u);
+    }
+
+    // Sends a relayed request and polls (50 ms apart) until the answer is complete: its data
+    // bytes, or nothing on any failure.
+    std::vector<uint8_t> Ask(const std::function<uint32_t(StepLink&)>& send)
+    {
+        RelayedAnswer a;
+        for (int n = send(link) == 0 ? 1 : 51; n <= 50 && !a.error && !a.complete; ++n) {
+            port.GetClock().SleepMs(50);
+            a = RelayedAnswer{};
+            if (PollRelayedReply(link, a) != 0)
+                return {};
+        }
+        if (a.error != 0 || !a.complete)
+            return {};
+        return {a.data.begin(), a.data.begin() + a.length};
+    }
+
+    SimulatedTerminal terminal;
+    SimulatedPort port;
+    StepLink link;
+};
+
+struct ReaderRun {
+    int ticks = 0;
+    std::vector<std::string> texts;  // each status text once, in the order shown
+};
+
+template <class Reader>
+ReaderRun RunReader(Reader& reader, SimLink& sim, TDataStore& store)
+{
+    ReaderRun run;
+    bool going = true;
+    while (going && run.ticks < 20000) {
+        sim.port.AdvanceMs(200);
+        going = reader.Tick(sim.link, store);
+        ++run.ticks;
+        if (run.texts.empty() || run.texts.back() != reader.StatusText())
+            run.texts.push_back(reader.StatusText());
+    }
+    EXPECT_FALSE(going) << "reading still running after " << run.ticks << " ticks";
+    return run;
+}
+
+bool Shown(const ReaderRun& run, const std::string& text)
+{
+    return std::find(run.texts.begin(), run.texts.end(), text) != run.texts.end();
+}
 
 // Bytes 1-17 of the records at ring positions, asked of probe 1 directly, newest first.
 std::vector<std::vector<uint8_t>> RecordsAt(SimLink& sim, std::initializer_list<int> positions)
@@ -46,7 +108,8 @@ TEST(ProbeRecordReader, RangeBeyondTheRecordsReadsWhatThereIsAndWarns)
     ASSERT_TRUE(reader.Start(1, 1, 4096, 3, false));
     const ReaderRun run = RunReader(reader, sim, store);
     EXPECT_FALSE(reader.Failed());
-    EXPECT_EQ(std::make_tuple(reader.StartPointer(), reader.Last(), reader.RecordsRead()), std::make_tuple(250, 250, 250));
+    EXPECT_EQ(std::make_tuple(reader.StartPointer(), reader.Last(), reader.RecordsRead()),
+              std::make_tuple(250, 250, 250));
     EXPECT_EQ(tableEmptied, 1);
     ASSERT_EQ(numbers.size(), 250u);
     EXPECT_EQ(numbers.front(), 1);
@@ -125,7 +188,8 @@ TEST(ProbeRecordReader, BadAnswersAreRetriedUpToTheAttemptCountThenFail)
     ASSERT_TRUE(reader.Start(1, 1, 10, 2, false));
     run = RunReader(reader, bad, store);
     EXPECT_TRUE(reader.Failed());
-    EXPECT_EQ(std::make_tuple(reader.ErrorCount(), reader.LastErrorCode(), reader.RecordsRead()), std::make_tuple(2, 2, 0));
+    EXPECT_EQ(std::make_tuple(reader.ErrorCount(), reader.LastErrorCode(), reader.RecordsRead()),
+              std::make_tuple(2, 2, 0));
     EXPECT_TRUE(Shown(run, "Data recording (finished 0%) #2 >254"));
     EXPECT_EQ(reader.StatusText(), "Action failed");
     EXPECT_TRUE(reader.Warnings().empty());
@@ -165,6 +229,115 @@ TEST(ProbeRecordReader, WaitsForTheAcquisitionStopAndNoticesNewRecords)
     RunReader(reader, sim, store);
     EXPECT_EQ(stopped, 1);
     EXPECT_FALSE(sim.terminal.AcquisitionRunning());
+    EXPECT_TRUE(reader.Warnings().empty());
+}
+
+// The 96 channels of the buffer at a ring position, asked of probe 1 part by part.
+std::vector<uint8_t> BufferAt(SimLink& sim, int position)
+{
+    std::vector<uint8_t> channels;
+    for (uint8_t part = 0; part < 6; ++part) {
+        const std::vector<uint8_t> data =
+            sim.Ask([&](StepLink& l) { return RequestSpectrumPart(l, 1, static_cast<uint16_t>(position), part); });
+        EXPECT_EQ(data.size(), 17u);
+        if (data.size() == 17)
+            channels.insert(channels.end(), data.begin() + 1, data.end());
+    }
+    return channels;
+}
+
+std::vector<uint8_t> StoredChannels(const TDataStore& store, int index)
+{
+    SpectrumChannels c{};
+    EXPECT_EQ(store.GetSpectrumChannels(0, index, c), kStoreDone);
+    return {c.begin(), c.end()};
+}
+
+TEST(ProbeSpectrumReader, FewerBuffersThanRequestedAreReadDownFromThePointer)
+{
+    SimLink sim(ProbeRings(40, 4));  // S = 4
+    TDataStore store;
+    ProbeSpectrumReader reader;
+    std::vector<int> numbers;
+    reader.events.spectrumRead = [&](int n) { numbers.push_back(n); };
+    ASSERT_TRUE(reader.Start(1, 1, 10, 3, false));
+    RunReader(reader, sim, store);
+
+    EXPECT_FALSE(reader.Failed());
+    EXPECT_EQ(reader.StartPointer(), 4);
+    EXPECT_TRUE(reader.LessRecords());
+    EXPECT_EQ(reader.Last(), 5);
+    EXPECT_EQ(numbers, (std::vector<int>{1, 2, 3, 4, 5}));
+    ASSERT_EQ(store.SpectrumCount(0), 5);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(StoredChannels(store, i), BufferAt(sim, 4 - i)) << "buffer " << i + 1;
+    EXPECT_NE(StoredChannels(store, 1), std::vector<uint8_t>(96, 0));
+    EXPECT_EQ(reader.StatusText(), "Finished...");
+    EXPECT_EQ(reader.Warnings(), std::vector<std::string>{"Memory contains less records then requested."});
+}
+
+TEST(ProbeSpectrumReader, WrappedRingContinuesAt511)
+{
+    SimLink sim(ProbeRings(40, 512));  // S = 0x200: newest at position 0
+    TDataStore store;
+    ProbeSpectrumReader reader;
+    ASSERT_TRUE(reader.Start(1, 1, 3, 3, false));
+    RunReader(reader, sim, store);
+
+    EXPECT_EQ(reader.StartPointer(), 0x200);
+    EXPECT_TRUE(reader.Warnings().empty());
+    ASSERT_EQ(store.SpectrumCount(0), 3);
+    EXPECT_EQ(StoredChannels(store, 0), BufferAt(sim, 0));
+    EXPECT_EQ(StoredChannels(store, 1), BufferAt(sim, 511));
+    EXPECT_EQ(StoredChannels(store, 2), BufferAt(sim, 510));
+
+    // Buffer 512 of a wrapped ring sits just above the newest.
+    ASSERT_TRUE(reader.Start(1, 512, 512, 3, false));
+    RunReader(reader, sim, store);
+    ASSERT_EQ(store.SpectrumCount(0), 1);
+    EXPECT_EQ(StoredChannels(store, 0), BufferAt(sim, 1));
+}
+
+TEST(ProbeSpectrumReader, ProgressCountsParts)
+{
+    SimLink sim(ProbeRings(40, 20));
+    TDataStore store;
+    ProbeSpectrumReader reader;
+    ASSERT_TRUE(reader.Start(1, 3, 4, 3, false));
+    const ReaderRun run = RunReader(reader, sim, store);
+
+    // Two buffers, twelve parts: 100 - 11/12 * 100 = 8.3 after the first part.
+    std::vector<std::string> expected{"", "Reading current pointers.."};
+    for (int part = 0; part < 12; ++part)
+        expected.push_back("Data recording (done: " + std::to_string((part * 100 + 6) / 12) + "%)");
+    expected.insert(expected.end(), {"Pointer checking..", "Finished..."});
+    EXPECT_EQ(run.texts, expected);
+    EXPECT_EQ(StoredChannels(store, 0), BufferAt(sim, 20 - 2));
+}
+
+TEST(ProbeSpectrumReader, BadAnswersAreRetriedThenFail)
+{
+    Scenario s = ProbeRings(40, 20);
+    s.faults.answerFaults.push_back({AnswerFaultKind::WrongLength, 1, 0xB4, 2});
+    SimLink sim(s);
+    TDataStore store;
+    ProbeSpectrumReader reader;
+    ASSERT_TRUE(reader.Start(1, 1, 1, 3, false));
+    ReaderRun run = RunReader(reader, sim, store);
+    EXPECT_FALSE(reader.Failed());
+    EXPECT_TRUE(Shown(run, "Data recording (done: 0%) #2"));
+    EXPECT_TRUE(Shown(run, "Data recording (done: 0%) #3"));
+    EXPECT_EQ(StoredChannels(store, 0), BufferAt(sim, 20));
+
+    Scenario busy = ProbeRings(40, 20);
+    busy.faults.answerFaults.push_back({AnswerFaultKind::Busy, 1, 0xB4, -1});
+    SimLink busySim(busy);
+    ASSERT_TRUE(reader.Start(1, 1, 1, 4, false));
+    run = RunReader(reader, busySim, store);
+    EXPECT_TRUE(reader.Failed());
+    EXPECT_EQ(reader.ErrorCount(), 4);
+    EXPECT_TRUE(Shown(run, "Data recording (done: 0%) #4"));
+    EXPECT_EQ(reader.StatusText(), "Action failed");
     EXPECT_TRUE(reader.Warnings().empty());
 }
 
