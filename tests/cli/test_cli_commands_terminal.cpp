@@ -1,15 +1,19 @@
-// kolmaris-cli status against the simulated terminal: every value, the bonded elements with
-// their functions, the alarms of the main window, and what a silent or refusing terminal gives.
+// kolmaris-cli status, clock and mesh against the simulated terminal: every value, the bonded
+// elements with their functions, the alarms of the main window; the clock compared and set from
+// the PC's; the JSON backup of the MESH; and what a silent or refusing terminal gives.
 #include "CliSimulation.h"
+#include "Scenarios.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <regex>
 
 namespace kolmaris::cli {
 namespace {
 
 using testing::CliSimulation;
+using testing::Lines;
 
 // The built-in system with a little history, so that the terminal has queried its elements a
 // few times (an element counts as out of range after three missed queries).
@@ -30,7 +34,7 @@ StatusRun Status(const Scenario& s, const char* where = "COM 3", int attempts = 
 {
     CliSimulation sim(s);
     const Exit exit = RunStatus(sim.link, where, attempts, sim.io);
-    return {exit, testing::Lines(sim.Out()), sim.Err()};
+    return {exit, Lines(sim.Out()), sim.Err()};
 }
 
 TEST(CliStatus, EveryValueTheElementsAndTheAlarmsOfTheMainWindow)
@@ -115,6 +119,88 @@ TEST(CliStatus, RefusedOrMissingAnswersShowAndFailTheRun)
     EXPECT_TRUE(run.lines.empty());
     EXPECT_EQ(run.err,
               "kolmaris-cli: the terminal on COM 3 does not answer: no reply within the time-out (error 22)\n");
+}
+
+struct ClockCase {
+    const char* name;
+    int behind;  // seconds the terminal's clock is behind the PC's
+    bool set;
+    int ifOff;
+    bool refused;  // the terminal refuses SetTerminalTime
+    Exit exit;
+    std::size_t lines;
+};
+
+// The difference a "Difference:" line gives.
+int64_t Difference(const std::string& line)
+{
+    EXPECT_EQ(line.substr(0, 14), "Difference:   ");
+    return std::atoll(line.c_str() + 14);
+}
+
+class CliClock : public ::testing::TestWithParam<ClockCase> {};
+
+TEST_P(CliClock, ComparesAndSetsOnlyWhenAsked)
+{
+    const ClockCase& c = GetParam();
+    Scenario s = kolmaris::testing::QuietDefaultScenario();
+    s.terminal.startTime = PcTimeToTerminalTime() - c.behind;
+    if (c.refused)
+        s.faults.refusedCommands = {0xBA};
+    CliSimulation sim(s);
+    CliOptions options;
+    options.command = Command::Clock;
+    options.set = c.set;
+    options.ifOff = c.ifOff;
+    EXPECT_EQ(RunClock(sim.link, options, sim.io), c.exit);
+    EXPECT_EQ(sim.Err().empty(), c.exit == Exit::Ok) << sim.Err();
+    const auto lines = Lines(sim.Out());
+    ASSERT_EQ(lines.size(), c.lines) << sim.Out();
+    EXPECT_NEAR(Difference(lines[2]), -c.behind, 1);
+    const bool setNow = c.lines == 7;
+    if (setNow) {
+        EXPECT_NEAR(Difference(lines[6]), 0, 1);
+    }
+    const int64_t off = int64_t(sim.terminal.Time()) - int64_t(PcTimeToTerminalTime());
+    EXPECT_NEAR(off, setNow ? 0 : -c.behind, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliClock,
+                         ::testing::Values(ClockCase{"show", 3600, false, -1, false, Exit::Ok, 3},
+                                           ClockCase{"set", 3600, true, -1, false, Exit::Ok, 7},
+                                           ClockCase{"offMoreThanAllowed", 120, true, 60, false, Exit::Ok, 7},
+                                           ClockCase{"withinAllowed", 30, true, 60, false, Exit::Ok, 4},
+                                           ClockCase{"refused", 3600, true, -1, true, Exit::Failed, 3}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+Scenario Quiet(bool element3OutOfRange)
+{
+    Scenario s = kolmaris::testing::QuietDefaultScenario();
+    s.elements[2].inRange = !element3OutOfRange;
+    return s;
+}
+
+TEST(CliMesh, JsonListsTheBondedElementsAndTheCoordinator)
+{
+    CliSimulation sim(Quiet(false));
+    EXPECT_EQ(RunMesh(sim.link, 3, OutputFormat::Json, sim.io), Exit::Ok);
+    const std::string out = sim.Out();
+    EXPECT_NE(out.find(R"("coordinator": {"channel": 52, "hops": 2, "power": 7,)"), std::string::npos) << out;
+    EXPECT_NE(out.find(R"({"address": 4, "function": "actuator", "functionCode": 2, "power": 7,)"), std::string::npos);
+    EXPECT_NE(out.find(R"("address": 5, "function": "repeater")"), std::string::npos);
+    EXPECT_NE(out.find(R"("voltage": 3.71, "p2p": 35, "complete": true})"), std::string::npos);
+    EXPECT_EQ(out.find("null"), std::string::npos);
+    EXPECT_EQ(sim.Err(), "");
+}
+
+TEST(CliMesh, AnElementOutOfRangeIsMarkedAndTheStatusIsOne)
+{
+    CliSimulation sim(Quiet(true));
+    EXPECT_EQ(RunMesh(sim.link, 3, OutputFormat::Csv, sim.io), Exit::Failed);
+    const auto lines = Lines(sim.Out());
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[4], "3,radon probe,,,,,,,,no");
+    EXPECT_TRUE(lines[3].ends_with(",yes")) << lines[3];
 }
 
 }  // namespace
