@@ -1,11 +1,67 @@
+// The archive's texts of values: counts, diagnostic events and terminal times.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
+#include "CountFormat.h"
+#include "DiaEventText.h"
 #include "TerminalTime.h"
 
 namespace kolmaris {
 namespace {
+
+// The plain forms and the meteo texts are checked byte for byte in the tab writers' files.
+TEST(CountFormat, DecodeEngineeringFormAndTheCompressedFlag)
+{
+    EXPECT_EQ(DecodeCount(32767), 32767u);
+    EXPECT_EQ(DecodeCount(0x8000), 32768u);
+    EXPECT_EQ(DecodeCount(0x8001), 32784u);       // 0x801 << 4
+    EXPECT_EQ(DecodeCount(0x8800), 65536u);       // exponent 1
+    EXPECT_EQ(DecodeCount(0xFFFF), 2146959360u);  // 0xFFF << 19
+    // Four significant digits, rounded, from 32768 on.
+    EXPECT_EQ(FormatEngineering(32767), "32767");
+    EXPECT_EQ(FormatEngineering(32768), "32.77k");
+    EXPECT_EQ(FormatEngineering(32775), "32.78k");
+    EXPECT_EQ(FormatEngineering(99999), "100.0k");
+    EXPECT_EQ(FormatEngineering(123456), "123.5k");
+    EXPECT_EQ(FormatEngineering(999999), "1.000M");
+    EXPECT_EQ(FormatEngineering(1234567), "1.235M");
+    EXPECT_EQ(FormatEngineering(2146959360), "2.147G");
+    EXPECT_EQ(FormatEngineering(0xFFFFFFFFu), "4.295G");
+
+    EXPECT_EQ(FormatCount(0x8000, 0x7F, true), "32768");  // not compressed: no expansion
+    EXPECT_EQ(FormatCount(0x8000, 0x80, true), "32.77k");
+    EXPECT_EQ(FormatCount(0xFFFF, 0x80, false), "2146959360");
+    EXPECT_EQ(FormatCount(1234, 0x80, true), "1234");
+}
+
+// More texts appear in the diagnostics file written by the tab writers.
+TEST(DiaEventText, ElementAnswerCodesAndTerminalEventTypes)
+{
+    const struct {
+        uint8_t element;
+        uint8_t code;
+        const char* text;
+    } cases[] = {
+        {3, 0xF0, "bad CODE84 in IQRF packet"},
+        {1, 0xF4, "bad command structure"},
+        {3, 0xF9, "probe: Bad data structure"},
+        {16, 0xFB, "answer error 0xF8 - 0xFC"},
+        {2, 0xFF, "master IQRF timeout"},
+        {3, 0xFC, "answer error: 0xFC"},
+        {3, 0x0F, "answer error: 0x0F"},
+        {0, 0, "relay: 1-OK,2-OK,3-OK"},
+        {0, 5, "relay: 1-fail,2-OK,3-fail"},
+        {0, 6, "relay: 1-OK,2-fail,3-fail"},
+        {0, 11, ""},
+        {0, 12, "alarm off"},
+        {0, 13, "alarm on"},
+        {0, 14, "stop of data acquisition"},
+        {0, 0xF8, ""},  // no such terminal type
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DiaEventText(c.element, c.code), c.text) << int(c.element) << " " << int(c.code);
+}
 
 TEST(TerminalTime, FormatsCalendarBoundariesAndClampsBeyond2099)
 {
