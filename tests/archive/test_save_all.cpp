@@ -1,14 +1,19 @@
 // "Save All": the files, their names and order, their bytes (those of the single writers), what
-// happens to old files, and the failures it reports.
+// happens to old files, and the failures it reports; and the replacement of a file it writes with.
 #include <gtest/gtest.h>
 
+#include "FileReplacement.h"
 #include "SaveAll.h"
 #include "StreamBuilder.h"
 #include "TabWriters.h"
 #include "TempDir.h"
 
+#include <csignal>
 #include <fstream>
+#include <map>
 #include <sstream>
+
+#include <sys/resource.h>
 
 namespace kolmaris {
 namespace {
@@ -118,6 +123,58 @@ TEST(SaveAll, FilesThatCannotBeWrittenAreNamedAndTheOthersStillWritten)
     fs::create_directories(other.path / "DIA.tab" / "inside");
     const SaveAllResult stuck = SaveAll(empty, other.path);
     EXPECT_EQ(stuck.failed, Names{"DIA.tab"});
+}
+
+// A write that fails part-way (here beyond the file size limit) is reported, the old file stays
+// whole and nothing unfinished is left beside it; Save All names every file it could not write.
+TEST(SaveAll, AWriteThatFailsPartWayLeavesTheDirectoryAsItWas)
+{
+    TDataStore store;
+    Fill(store);
+    TempDir dir;
+    for (const char* name : {"RDN_1.tab", "DIA.tab"})
+        Put(dir.path / name, "old rows\r\n");
+    const auto files = [&dir] {
+        std::map<std::string, std::string> contents;
+        for (const auto& entry : fs::directory_iterator(dir.path))
+            contents[entry.path().filename().string()] = Read(entry.path());
+        return contents;
+    };
+    const auto before = files();
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit small{64, limit.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string errors[2];
+    for (const bool append : {false, true})
+        EXPECT_FALSE(ReplaceFile(
+            dir.path / "RDN_1.tab", append, [](std::ostream& out) { out << std::string(70000, 'n'); }, errors[append]));
+    const SaveAllResult result = SaveAll(store, dir.path);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, handler);
+    for (const std::string& error : errors)
+        EXPECT_NE(error.find("File too large"), std::string::npos) << error;
+    EXPECT_EQ(result.failed, kAll);
+    EXPECT_EQ(files(), before);
+}
+
+// A complete append goes through a link to the file it names, which keeps its permissions.
+TEST(FileReplacement, AppendsToTheLinkedFileAndKeepsItsPermissions)
+{
+    TempDir dir;
+    Put(dir.path / "data.tab", "old rows\r\n");
+    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(dir.path / "data.tab", perms);
+    fs::create_symlink("data.tab", dir.path / "link.tab");
+    std::string error;
+    ASSERT_TRUE(ReplaceFile(
+        dir.path / "link.tab", true, [](std::ostream& out) { out << "new"; }, error))
+        << error;
+    EXPECT_EQ(Read(dir.path / "data.tab"), "old rows\r\nnew");
+    EXPECT_EQ(fs::status(dir.path / "data.tab").permissions(), perms);
+    EXPECT_TRUE(fs::is_symlink(dir.path / "link.tab"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2);
 }
 
 }  // namespace
