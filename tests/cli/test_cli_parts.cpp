@@ -120,11 +120,13 @@ TEST(CliPorts, ListsPortsThatOpenAndBusyOnesButNotOthers)
     TempDir dir;
     const fs::path ports = dir.path / "ports";
     MemorySerialPort port;
-    for (const int number : {200, 201, 202}) {
+    ASSERT_TRUE(RegisterPortLink(199, dir.path / "gone", ports));  // dangling: not listed
+    for (const int number : {202, 200, 201}) {
         const fs::path device = dir.path / std::to_string(number);
         std::ofstream(device) << "";
         ASSERT_TRUE(RegisterPortLink(number, device, ports));
     }
+    port.AddDevice(199);
     port.AddDevice(200);
     port.AddDevice(201, true);  // held by another program; 202 does not open: left out, as the link dialog does
     std::ostringstream out;
@@ -133,6 +135,7 @@ TEST(CliPorts, ListsPortsThatOpenAndBusyOnesButNotOthers)
     EXPECT_NE(out.str().find("COM 200 (" + dev + "200)\nCOM 201 (" + dev + "201) busy\n"), std::string::npos)
         << out.str();
     EXPECT_EQ(out.str().find("COM 202"), std::string::npos);
+    EXPECT_EQ(out.str().find("COM 199"), std::string::npos);
     EXPECT_FALSE(port.IsOpen());
 
     std::ostringstream none;

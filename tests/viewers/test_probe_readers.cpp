@@ -315,7 +315,8 @@ TEST(ProbeSpectrumReader, ProgressCountsParts)
     EXPECT_EQ(StoredChannels(store, 0), BufferAt(sim, 20 - 2));
 }
 
-TEST(ProbeSpectrumReader, BadAnswersAreRetriedThenFail)
+// The retries themselves are the record reader's (the machine both share).
+TEST(ProbeSpectrumReader, BadAnswersAreRetried)
 {
     Scenario s = ProbeRings(40, 20);
     s.faults.answerFaults.push_back({AnswerFaultKind::WrongLength, 1, 0xB4, 2});
@@ -323,22 +324,11 @@ TEST(ProbeSpectrumReader, BadAnswersAreRetriedThenFail)
     TDataStore store;
     ProbeSpectrumReader reader;
     ASSERT_TRUE(reader.Start(1, 1, 1, 3, false));
-    ReaderRun run = RunReader(reader, sim, store);
+    const ReaderRun run = RunReader(reader, sim, store);
     EXPECT_FALSE(reader.Failed());
     EXPECT_TRUE(Shown(run, "Data recording (done: 0%) #2"));
     EXPECT_TRUE(Shown(run, "Data recording (done: 0%) #3"));
     EXPECT_EQ(StoredChannels(store, 0), BufferAt(sim, 20));
-
-    Scenario busy = ProbeRings(40, 20);
-    busy.faults.answerFaults.push_back({AnswerFaultKind::Busy, 1, 0xB4, -1});
-    SimLink busySim(busy);
-    ASSERT_TRUE(reader.Start(1, 1, 1, 4, false));
-    run = RunReader(reader, busySim, store);
-    EXPECT_TRUE(reader.Failed());
-    EXPECT_EQ(reader.ErrorCount(), 4);
-    EXPECT_TRUE(Shown(run, "Data recording (done: 0%) #4"));
-    EXPECT_EQ(reader.StatusText(), "Action failed");
-    EXPECT_TRUE(reader.Warnings().empty());
 }
 
 }  // namespace
