@@ -57,7 +57,7 @@ TEST(TabWriters, RadonFileOldestFirstAppendedWithOffsetOrEmpty)
     std::ostringstream appended, empty;
     WriteRadonFile(appended, true, store, 0, 99);
     const std::string rows = appended.str();
-    EXPECT_EQ(rows.substr(0, 22), "102\t05.12.2026 14:01\t");
+    EXPECT_EQ(rows.substr(0, 21), "102\t05.12.2026 14:01\t");
     EXPECT_EQ(rows.find("record"), std::string::npos);
     EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 3);
 
