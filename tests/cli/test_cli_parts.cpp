@@ -39,9 +39,12 @@ TEST(CliProgressBar, RedrawsInPlaceOnlyWhenTheLineChangesAndWipesLongerText)
     out.str("");
     bar.Show(1.7, "done");  // a fraction above 1 fills the bar, no more
     EXPECT_EQ(out.str(), "\r[##############################] done" + std::string(8, ' '));
+    bar.Show(1.0, "don");  // one character shorter: one space wipes it
+    EXPECT_TRUE(out.str().ends_with("\r[##############################] don ")) << out.str();
+    out.str("");
     bar.Finish();
     bar.Finish();
-    EXPECT_EQ(out.str(), "\r[##############################] done" + std::string(8, ' ') + "\n");
+    EXPECT_EQ(out.str(), "\n");
 
     std::ostringstream quiet;
     ProgressBar off(quiet, false);
