@@ -55,23 +55,15 @@ public:
         return starts;
     }
 
-    // The memory reads asked for: the request payloads (opcode with count and bit 16, address).
-    std::vector<std::vector<uint8_t>> Reads() const
+    // The payloads of the requests of a header type asked for: 0 memory reads (opcode with
+    // count and bit 16, address), 1 commands (opcode and arguments).
+    std::vector<std::vector<uint8_t>> Requests(uint8_t headerType) const
     {
-        std::vector<std::vector<uint8_t>> reads;
+        std::vector<std::vector<uint8_t>> payloads;
         for (const Request& r : terminal.requests)
-            if (r.headerType == 0)
-                reads.push_back(r.payload);
-        return reads;
-    }
-    // The commands (header type 1) asked for, opcode and arguments.
-    std::vector<std::vector<uint8_t>> Commands() const
-    {
-        std::vector<std::vector<uint8_t>> commands;
-        for (const Request& r : terminal.requests)
-            if (r.headerType == 1)
-                commands.push_back(r.payload);
-        return commands;
+            if (r.headerType == headerType)
+                payloads.push_back(r.payload);
+        return payloads;
     }
 
     StepLink& Link() { return terminal.link; }

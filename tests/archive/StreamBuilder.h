@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <initializer_list>
 #include <span>
 #include <vector>
 
@@ -17,7 +16,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Memory from the end mark (oldest) through the records, each as length, data, length, to the
 // sync byte at the write pointer, read backwards.
-inline Bytes Backwards(std::initializer_list<Bytes> recordsOldestFirst)
+inline Bytes Backwards(const std::vector<Bytes>& recordsOldestFirst)
 {
     Bytes memory{0x80};
     for (const Bytes& r : recordsOldestFirst) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <random>
 #include <tuple>
 #include <vector>
 
@@ -145,18 +144,15 @@ TEST(DataStore, GettersRejectOutOfRangeArguments)
     SpectrumChannels channels{};
     LocRecord m{};
     DiaEvent e{};
-    for (const auto& [slot, index] : {std::pair{0, 1}, {0, -1}, {16, 0}, {-1, 0}})
+    for (const auto& [slot, index] : {std::pair{0, 1}, {0, -1}, {16, 0}, {-1, 0}}) {
         EXPECT_EQ(store.GetRadonRecord(slot, index, r), 64u) << slot << index;
-    EXPECT_EQ(store.GetSpectrumChannels(0, 0, channels), 0u);
-    EXPECT_EQ(channels[95], 96);
-    EXPECT_EQ(store.GetSpectrumChannels(0, 1, channels), 64u);
-    EXPECT_EQ(store.GetSpectrumChannel(0, 0, 95), 96);
+        EXPECT_EQ(store.GetSpectrumChannels(slot, index, channels), 64u) << slot << index;
+        EXPECT_EQ(store.GetSpectrumTime(slot, index), 64u) << slot << index;
+    }
     for (const auto& [index, channel] : {std::pair{0, 96}, {0, -1}, {1, 0}})
         EXPECT_EQ(store.GetSpectrumChannel(0, index, channel), 64) << index << channel;
-    EXPECT_EQ(store.GetSpectrumTime(0, 1), 64u);
-    EXPECT_EQ(store.GetSpectrumTime(17, 0), 64u);
-    EXPECT_EQ(store.GetLocRecord(1, m), 64u);
-    EXPECT_EQ(store.GetDiaEvent(1, e), 64u);
+    EXPECT_EQ(store.GetSpectrumChannel(0, 0, 95), 96);
+    EXPECT_EQ(store.GetLocRecord(1, m) + store.GetDiaEvent(1, e), 128u);
     EXPECT_EQ(store.SpectrumCount(16) + store.RadonRecordCount(-1), 0);
 }
 
@@ -192,17 +188,6 @@ TEST(DataStore, SlotAbove15OrRecordLimitIsRefusedAndChangesNothing)
     EXPECT_EQ(store.RadonRecordCount(6), 1);
 }
 
-TEST(DataStore, RingWithoutEndMarkStopsAtTheDefaultLimit)
-{
-    TDataStore store;
-    const Bytes frame = {0x03, 0xF8, 0x00, 0x00, 0x03};
-    StoreError result = store.FeedByte(0xFF);
-    for (int round = 0; round < 300000 && result == 0; ++round)
-        result = FeedUntilResult(store, frame);
-    EXPECT_EQ(result, 128u);
-    EXPECT_EQ(store.DiaEventCount(), 262144);
-}
-
 TEST(DataStore, ClearingKeepsTimesAndOtherSlots)
 {
     TDataStore store;
@@ -223,43 +208,6 @@ TEST(DataStore, ClearingKeepsTimesAndOtherSlots)
     // The slot's last probe time survives too and becomes a new spectrum's provisional time.
     EXPECT_EQ(AddSpectrum(store, SpectrumData(1, 0)), 0u);
     EXPECT_EQ(store.GetSpectrumTime(1, 0), 20u);
-}
-
-void ExpectConsistent(const TDataStore& store)
-{
-    int spectra = 0, radon = 0;
-    for (int slot = 0; slot < 16; ++slot) {
-        spectra += store.SpectrumCount(slot);
-        radon += store.RadonRecordCount(slot);
-        RadonRecord r{};
-        for (int i = 0; i < store.RadonRecordCount(slot); ++i) {
-            ASSERT_EQ(store.GetRadonRecord(slot, i, r), 0u);
-            ASSERT_EQ(r[0], slot);
-        }
-        ASSERT_EQ(store.GetRadonRecord(slot, store.RadonRecordCount(slot), r), 64u);
-    }
-    EXPECT_EQ(spectra, store.TotalSpectra());
-    EXPECT_EQ(radon, store.TotalRadonRecords());
-}
-
-TEST(DataStore, CorruptedValidStreamsNeverBreakTheStore)
-{
-    std::mt19937 random(77);
-    TDataStore store;
-    const Bytes clean = Backwards({Meteo(0x30000), Radon(3, 0x30100), SpectrumData(3, 4), ElementEvent(4, 0xF8, 0x200),
-                                   TerminalEvent(15, 0x050), Radon(15, 0x30300), Meteo(0x31000)});
-    std::uniform_int_distribution<std::size_t> position(0, clean.size() - 1);
-    std::uniform_int_distribution<int> byte(0, 255);
-    int endOfData = 0;
-    for (int round = 0; round < 2000; ++round) {
-        Bytes stream = clean;
-        stream[position(random)] = static_cast<std::uint8_t>(byte(random));
-        store.ClearAll();
-        endOfData += FeedUntilResult(store, stream) == 1;
-        ExpectConsistent(store);
-    }
-    EXPECT_GT(endOfData, 0);
-    EXPECT_LT(endOfData, 2000);
 }
 
 }  // namespace

@@ -1,14 +1,19 @@
 // "Save All": the files, their names and order, their bytes (those of the single writers), what
-// happens to old files, and the failures it reports.
+// happens to old files, and the failures it reports; and the replacement of a file it writes with.
 #include <gtest/gtest.h>
 
+#include "FileReplacement.h"
 #include "SaveAll.h"
 #include "StreamBuilder.h"
 #include "TabWriters.h"
 #include "TempDir.h"
 
+#include <csignal>
 #include <fstream>
+#include <map>
 #include <sstream>
+
+#include <sys/resource.h>
 
 namespace kolmaris {
 namespace {
@@ -25,11 +30,18 @@ void Put(const fs::path& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-template <class Write>
-std::string Written(Write write)
+const Names kAll{"DIA.tab", "TERM.tab", "RDN_1.tab", "RDN_3.tab", "RDN_16.tab", "SPC_1.tab", "SPC_16.tab"};
+
+// What the single writers give for the kinds `Fill` stores, in Save All's order.
+std::string Written(const TDataStore& store)
 {
     std::ostringstream out;
-    write(out);
+    WriteDiaFile(out, false, store);
+    WriteLocFile(out, false, store);
+    for (const int slot : {0, 2, 15})
+        WriteRadonFile(out, false, store, slot, 0);
+    for (const int slot : {0, 15})
+        WriteSpectrumFile(out, false, store, slot, 0);
     return out.str();
 }
 
@@ -54,30 +66,13 @@ TEST(SaveAll, WritesEveryKindWithDataAsTheSingleWritersDo)
     Put(dir.path / "RDN_2.tab", "probe 2 from an earlier day\r\n");
 
     std::vector<fs::path> shown;
-    const SaveAllResult result = SaveAll(store, dir.path, [&](const fs::path& p) { shown.push_back(p); });
-    EXPECT_TRUE(result.Ok());
-    EXPECT_EQ(result.failed, Names{});
-    const Names expected{"DIA.tab", "TERM.tab", "RDN_1.tab", "RDN_3.tab", "RDN_16.tab", "SPC_1.tab", "SPC_16.tab"};
-    EXPECT_EQ(result.written, expected);
-    ASSERT_EQ(shown.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_EQ(shown[i], dir.path / expected[i]);
-
-    EXPECT_EQ(Read(dir.path / "DIA.tab"), Written([&](std::ostream& o) { WriteDiaFile(o, false, store); }));
-    EXPECT_EQ(Read(dir.path / "TERM.tab"), Written([&](std::ostream& o) { WriteLocFile(o, false, store); }));
-    EXPECT_EQ(Read(dir.path / "RDN_1.tab"), Written([&](std::ostream& o) { WriteRadonFile(o, false, store, 0, 0); }));
-    EXPECT_EQ(Read(dir.path / "RDN_3.tab"), Written([&](std::ostream& o) { WriteRadonFile(o, false, store, 2, 0); }));
-    EXPECT_EQ(Read(dir.path / "SPC_1.tab"),
-              Written([&](std::ostream& o) { WriteSpectrumFile(o, false, store, 0, 0); }));
-    EXPECT_EQ(Read(dir.path / "SPC_16.tab"),
-              Written([&](std::ostream& o) { WriteSpectrumFile(o, false, store, 15, 0); }));
-    // Headers, numbers from 1 with the oldest first, times as labels.
-    const std::string rdn = Read(dir.path / "RDN_1.tab");
-    EXPECT_EQ(rdn.substr(0, rdn.find("\r\n") + 2),
-              "record\ttime\tradon[Bq/m3]\tsum1\tsum2\tsum3\tsum4\ttemperature[\xB0"
-              "C]\thumidity[%]\tHV\r\n");
-    EXPECT_EQ(rdn.substr(rdn.find("\r\n") + 2, 19), "2\t10.03.2025 10:01\t");
-    EXPECT_EQ(Read(dir.path / "SPC_16.tab").substr(0, 19), " time \\ channel\t1\t2");
+    EXPECT_EQ(SaveAll(store, dir.path, [&](const fs::path& p) { shown.push_back(p); }).written, kAll);
+    std::string all;
+    for (std::size_t i = 0; i < kAll.size(); ++i) {
+        EXPECT_EQ(shown.at(i), dir.path / kAll[i]);
+        all += Read(dir.path / kAll[i]);
+    }
+    EXPECT_EQ(all, Written(store));
     EXPECT_EQ(Read(dir.path / "RDN_2.tab"), "probe 2 from an earlier day\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 8);
 }
@@ -89,11 +84,8 @@ TEST(SaveAll, AnEmptyStoreRemovesOnlyTheOldDiagnostics)
     Put(dir.path / "DIA.tab", "old events\r\n");
     Put(dir.path / "TERM.tab", "old meteo\r\n");
     Put(dir.path / "SPC_4.tab", "old spectra\r\n");
-    std::vector<fs::path> shown;
-    const SaveAllResult result = SaveAll(store, dir.path, [&](const fs::path& p) { shown.push_back(p); });
-    EXPECT_TRUE(result.Ok());
-    EXPECT_EQ(result.written, Names{});
-    EXPECT_TRUE(shown.empty());
+    const SaveAllResult result = SaveAll(store, dir.path, [](const fs::path& p) { ADD_FAILURE() << p; });
+    EXPECT_TRUE(result.Ok() && result.written.empty());
     EXPECT_FALSE(fs::exists(dir.path / "DIA.tab"));
     EXPECT_EQ(Read(dir.path / "TERM.tab"), "old meteo\r\n");
     EXPECT_EQ(Read(dir.path / "SPC_4.tab"), "old spectra\r\n");
@@ -108,8 +100,7 @@ TEST(SaveAll, FilesThatCannotBeWrittenAreNamedAndTheOthersStillWritten)
     TempDir dir;
     const SaveAllResult none = SaveAll(store, dir.path / "missing");
     EXPECT_FALSE(none.Ok());
-    EXPECT_EQ(none.failed,
-              (Names{"DIA.tab", "TERM.tab", "RDN_1.tab", "RDN_3.tab", "RDN_16.tab", "SPC_1.tab", "SPC_16.tab"}));
+    EXPECT_EQ(none.failed, kAll);
     EXPECT_EQ(none.written, Names{});
 
     // A directory in the place of RDN_3.tab; TERM.tab leads to a device that refuses every write.
@@ -118,8 +109,7 @@ TEST(SaveAll, FilesThatCannotBeWrittenAreNamedAndTheOthersStillWritten)
     const SaveAllResult some = SaveAll(store, dir.path);
     EXPECT_EQ(some.failed, (Names{"TERM.tab", "RDN_3.tab"}));
     EXPECT_EQ(some.written, (Names{"DIA.tab", "RDN_1.tab", "RDN_16.tab", "SPC_1.tab", "SPC_16.tab"}));
-    EXPECT_EQ(Read(dir.path / "SPC_16.tab"),
-              Written([&](std::ostream& o) { WriteSpectrumFile(o, false, store, 15, 0); }));
+    EXPECT_TRUE(Written(store).ends_with(Read(dir.path / "SPC_16.tab")));
 
     // An old DIA.tab that cannot be removed while there are no events to write.
     TDataStore empty;
@@ -127,6 +117,58 @@ TEST(SaveAll, FilesThatCannotBeWrittenAreNamedAndTheOthersStillWritten)
     fs::create_directories(other.path / "DIA.tab" / "inside");
     const SaveAllResult stuck = SaveAll(empty, other.path);
     EXPECT_EQ(stuck.failed, Names{"DIA.tab"});
+}
+
+// A write that fails part-way (here beyond the file size limit) is reported, the old file stays
+// whole and nothing unfinished is left beside it; Save All names every file it could not write.
+TEST(SaveAll, AWriteThatFailsPartWayLeavesTheDirectoryAsItWas)
+{
+    TDataStore store;
+    Fill(store);
+    TempDir dir;
+    for (const char* name : {"RDN_1.tab", "DIA.tab"})
+        Put(dir.path / name, "old rows\r\n");
+    const auto files = [&dir] {
+        std::map<std::string, std::string> contents;
+        for (const auto& entry : fs::directory_iterator(dir.path))
+            contents[entry.path().filename().string()] = Read(entry.path());
+        return contents;
+    };
+    const auto before = files();
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit small{64, limit.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string errors[2];
+    for (const bool append : {false, true})
+        EXPECT_FALSE(ReplaceFile(
+            dir.path / "RDN_1.tab", append, [](std::ostream& out) { out << std::string(70000, 'n'); }, errors[append]));
+    const SaveAllResult result = SaveAll(store, dir.path);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, handler);
+    for (const std::string& error : errors)
+        EXPECT_NE(error.find("File too large"), std::string::npos) << error;
+    EXPECT_EQ(result.failed, kAll);
+    EXPECT_EQ(files(), before);
+}
+
+// A complete append goes through a link to the file it names, which keeps its permissions.
+TEST(FileReplacement, AppendsToTheLinkedFileAndKeepsItsPermissions)
+{
+    TempDir dir;
+    Put(dir.path / "data.tab", "old rows\r\n");
+    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(dir.path / "data.tab", perms);
+    fs::create_symlink("data.tab", dir.path / "link.tab");
+    std::string error;
+    ASSERT_TRUE(ReplaceFile(
+        dir.path / "link.tab", true, [](std::ostream& out) { out << "new"; }, error))
+        << error;
+    EXPECT_EQ(Read(dir.path / "data.tab"), "old rows\r\nnew");
+    EXPECT_EQ(fs::status(dir.path / "data.tab").permissions(), perms);
+    EXPECT_TRUE(fs::is_symlink(dir.path / "link.tab"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace kolmaris::cli {
@@ -26,37 +27,27 @@ CliOptions Options(const std::vector<const char*>& args)
 TEST(CliCommandLine, EachCommandWithItsOptionsAndDefaults)
 {
     const CliOptions status = Options({"status"});
-    EXPECT_EQ(status.command, Command::Status);
-    EXPECT_EQ(status.port, 0);
-    EXPECT_EQ(status.timeout, 200u);
-    EXPECT_EQ(status.attempts, 3);
-
+    EXPECT_EQ(std::tie(status.command, status.port, status.timeout, status.attempts, status.stats),
+              std::make_tuple(Command::Status, 0, 200u, 3, false));
     const CliOptions tuned = Options({"status", "--port", "97", "--timeout=350", "--attempts", "15", "--stats"});
-    EXPECT_EQ(tuned.port, 97);
-    EXPECT_EQ(tuned.timeout, 350u);
-    EXPECT_EQ(tuned.attempts, 15);
-    EXPECT_TRUE(tuned.stats);
+    EXPECT_EQ(std::tie(tuned.port, tuned.timeout, tuned.attempts, tuned.stats), std::make_tuple(97, 350u, 15, true));
 
     const CliOptions download = Options({"download", "--out", "/tmp/x", "--device", "/dev/pts/4"});
-    EXPECT_EQ(download.command, Command::Download);
-    EXPECT_EQ(download.out, "/tmp/x");
-    EXPECT_EQ(download.device, "/dev/pts/4");
-    EXPECT_EQ(download.continues, 3);
+    EXPECT_EQ(std::tie(download.command, download.out, download.device, download.continues),
+              std::make_tuple(Command::Download, "/tmp/x", "/dev/pts/4", 3));
     EXPECT_EQ(Options({"download", "--out=d", "--continue", "0"}).continues, 0);
 
     const CliOptions records = Options({"records", "--probe", "16", "--from", "1", "--to", "4096", "--out", "r.tab"});
-    EXPECT_EQ(records.command, Command::Records);
-    EXPECT_EQ(records.probe, 16);
-    EXPECT_EQ(records.from, 1);
-    EXPECT_EQ(records.to, 4096);
-    EXPECT_EQ(records.out, "r.tab");
-
+    EXPECT_EQ(std::tie(records.command, records.probe, records.from, records.to, records.out),
+              std::make_tuple(Command::Records, 16, 1, 4096, "r.tab"));
     const CliOptions spectra = Options({"spectra", "--probe=2", "--from=512", "--to=512", "--out=s.tab"});
-    EXPECT_EQ(spectra.command, Command::Spectra);
-    EXPECT_EQ(spectra.from, 512);
-    EXPECT_EQ(spectra.to, 512);
-
+    EXPECT_EQ(std::tie(spectra.command, spectra.probe, spectra.from, spectra.to),
+              std::make_tuple(Command::Spectra, 2, 512, 512));
     EXPECT_EQ(Options({"ports"}).command, Command::Ports);
+    EXPECT_EQ(Options({"mesh", "--format", "csv"}).format, OutputFormat::Csv);
+    EXPECT_EQ(Options({"mesh", "--format=json"}).format, OutputFormat::Json);
+    const char* clock[] = {"clock", "--set", "--if-off=5"};
+    EXPECT_EQ(ParseCommandLine(clock).options->ifOff, 5);
 }
 
 TEST(CliCommandLine, HelpWinsOverMissingOptionsAndStandsAloneForTheProgram)
@@ -98,6 +89,8 @@ TEST(CliCommandLine, RefusalsAreOneLineNamingTheProblem)
         {{"records", "--from", "4097"}, "--from needs a number from 1 to 4096, not \"4097\""},
         {{"spectra", "--to", "513"}, "--to needs a number from 1 to 512, not \"513\""},
         {{"records", "--probe", "1", "--from", "5", "--to", "4", "--out", "f"}, "--from 5 is above --to 4"},
+        {{"mesh", "--format", "xml"}, "--format needs text, csv or json"},
+        {{"clock", "--if-off", "5"}, "--if-off goes with --set"},
     };
     for (const auto& [args, error] : cases) {
         const ParsedCommandLine parsed = Parse(args);

@@ -1,6 +1,7 @@
-// kolmaris-cli download against the simulated terminal: the counts, the files against a
-// download made another way, a continued run, and every way a run can end short.
+// kolmaris-cli download against the simulated terminal: the counts, the files against the
+// records the terminal holds, a continued run, a faulty line, and every way a run can end short.
 #include "CliSimulation.h"
+#include "CommandLine.h"
 #include "MemoryDownload.h"
 #include "SaveAll.h"
 
@@ -52,22 +53,20 @@ std::map<std::string, std::string> Values(const std::string& out)
     return values;
 }
 
-// The files Save All writes for the same memory downloaded by the test's own reader.
-std::map<std::string, std::string> ReferenceFiles(const Scenario& scenario, const fs::path& directory)
+// The files Save All writes for the records the terminal holds now.
+std::map<std::string, std::string> ExpectedFiles(const SimulatedTerminal& terminal)
 {
-    kolmaris::testing::SimLink reference(scenario);
     TDataStore store;
-    const kolmaris::testing::Download d = kolmaris::testing::DownloadMemory(reference, store);
-    EXPECT_EQ(d.end, kStoreEndOfData);
-    fs::create_directories(directory);
-    EXPECT_TRUE(SaveAll(store, directory).Ok());
-    return Files(directory);
+    kolmaris::testing::FillFromRecords(store, terminal.RecordsInMemory());
+    TempDir dir;
+    EXPECT_TRUE(SaveAll(store, dir.path).Ok());
+    return Files(dir.path);
 }
 
-TEST(CliDownload, CountsAsTheTerminalHoldsThemAndTheFilesOfAnotherDownload)
+TEST(CliDownload, CountsAndFilesOfTheRecordsTheTerminalHolds)
 {
-    const Scenario scenario = TwoDays();
-    CliSimulation sim(scenario);
+    CliSimulation sim(TwoDays());
+    auto expected = ExpectedFiles(sim.terminal);
     TempDir dir;
     std::ofstream(dir.path / "DIA.tab") << "old";
     std::ofstream(dir.path / "RDN_9.tab") << "no probe 9 now";
@@ -99,43 +98,67 @@ TEST(CliDownload, CountsAsTheTerminalHoldsThemAndTheFilesOfAnotherDownload)
                   std::to_string(count) + " radon records, " + std::to_string(spectra[probe]) + " spectra");
     EXPECT_EQ(values["Files in " + dir.path.string()],
               "DIA.tab TERM.tab RDN_1.tab RDN_2.tab RDN_3.tab SPC_1.tab SPC_2.tab SPC_3.tab");
-
-    TempDir reference;
-    auto expected = ReferenceFiles(scenario, reference.path);
     expected["RDN_9.tab"] = "no probe 9 now";  // a kind without data leaves its file alone
     EXPECT_EQ(Files(dir.path), expected);
 }
 
 TEST(CliDownload, ARunThatStopsForWantOfAnAnswerIsContinuedOrBegunAgainWithTheSameFiles)
 {
-    const Scenario scenario = TwoDays();
-    TempDir clean;
-    CliSimulation reference(scenario);
-    ASSERT_EQ(RunDownload(reference.link, clean.path, 0, reference.io), Exit::Ok);
-
-    CliSimulation sim(scenario);
-    sim.port.Mute(2 * 7, 2 * 5);  // recording off, the pointer, five pieces; then five tries of the sixth
+    CliSimulation sim(TwoDays());
+    const auto expected = ExpectedFiles(sim.terminal);
+    sim.Mute(2 * 7, 2 * 5);  // recording off, the pointer, five pieces; then five tries of the sixth
     TempDir dir;
     EXPECT_EQ(RunDownload(sim.link, dir.path, 1, sim.io), Exit::Ok);
     char failed[16];
     std::snprintf(failed, sizeof failed, "0x%05X", sim.terminal.MemoryPointer() - BytesAfter(sim.terminal, 5));
     EXPECT_EQ(sim.Err(), StoppedAfter(sim.terminal, 5) + " for the memory at " + failed + " (5 tries); continuing\n");
-    EXPECT_EQ(Values(sim.Out())["Memory read"], Values(reference.Out())["Memory read"]);
-    EXPECT_EQ(Files(dir.path), Files(clean.path));
+    EXPECT_EQ(Values(sim.Out())["Memory read"], std::to_string(sim.terminal.MemoryPointer() + 17) + " bytes");
+    EXPECT_EQ(Files(dir.path), expected);
     EXPECT_TRUE(sim.terminal.RecordingOn());
 
-    CliSimulation lostSwitch(scenario);
-    lostSwitch.port.Mute(0, 2);  // the switch-off of recording goes unanswered
+    CliSimulation lostSwitch(TwoDays());
+    lostSwitch.Mute(0, 2);  // the switch-off of recording goes unanswered
     TempDir again;
     EXPECT_EQ(RunDownload(lostSwitch.link, again.path, 1, lostSwitch.io), Exit::Ok);
     EXPECT_EQ(lostSwitch.Err(), "") << "tried again within the run";
-    EXPECT_EQ(Files(again.path), Files(clean.path));
+    EXPECT_EQ(Files(again.path), expected);
 }
+
+struct LineFault {
+    const char* name;
+    void (*apply)(FaultSetup&);
+};
+
+class CliDownloadFault : public ::testing::TestWithParam<LineFault> {};
+
+TEST_P(CliDownloadFault, TheDefaultOptionsEndWithTheFilesOfTheRecordsHeld)
+{
+    Scenario scenario = DefaultScenario();
+    scenario.memory.days = 3.0;
+    GetParam().apply(scenario.faults);
+    CliSimulation sim(scenario);
+    const auto expected = ExpectedFiles(sim.terminal);
+    TempDir dir;
+    EXPECT_EQ(RunDownload(sim.link, dir.path, kDefaultContinues, sim.io), Exit::Ok) << sim.Err();
+    EXPECT_EQ(Files(dir.path), expected);
+    EXPECT_TRUE(sim.terminal.RecordingOn());
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, CliDownloadFault,
+                         ::testing::Values(LineFault{"RepliesHeldBack", [](FaultSetup& f) { f.holdRepliesAfter = 30; }},
+                                           LineFault{"SilentFor5s",
+                                                     [](FaultSetup& f) {
+                                                         f.holdRepliesAfter = 30, f.holdRepliesMs = 5000,
+                                                         f.holdLosesReplies = true;
+                                                     }},
+                                           LineFault{"OnePercentSpoiltAndLost",
+                                                     [](FaultSetup& f) { f.corruptionRate = f.lossRate = 0.01; }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CliDownload, WithoutContinuingWhatWasParsedIsSavedAndTheRunFails)
 {
     CliSimulation sim(TwoDays());
-    sim.port.Mute(2 * 40, 2 * 5);
+    sim.Mute(2 * 40, 2 * 5);
     TempDir dir;
     EXPECT_EQ(RunDownload(sim.link, dir.path, 0, sim.io), Exit::Failed);
     const auto err = Lines(sim.Err());

@@ -13,38 +13,26 @@ ParsedCommandLine Parse(std::vector<const char*> args)
     return ParseCommandLine(args);
 }
 
-struct Refused {
-    std::vector<const char*> args;
-    const char* error;
-};
-
-void PrintTo(const Refused& r, std::ostream* os)
+TEST(ArchiveCommandLine, RefusesWithItsReason)
 {
-    *os << r.error;
+    const std::pair<std::vector<const char*>, const char*> cases[] = {
+        {{"archive"}, "archive needs stats or import"},
+        {{"archive", "import"}, "archive import needs a directory or file"},
+        {{"archive", "stats", "d"}, "unexpected argument \"d\""},
+        {{"archive", "stats", "--archive"}, "--archive needs a file or a postgresql:// URL"},
+        {{"download", "--out", "d", "--station", "x"}, "--station goes with --archive"},
+        {{"history", "--station", "x"}, "history needs --probe"},
+        {{"history", "--probe", "1", "--from", "2025-02-29"},
+         "--from needs a date YYYY-MM-DD or YYYY-MM-DD hh:mm, not \"2025-02-29\""},
+        {{"history", "--probe", "1", "--from", "2025-03-02", "--to", "2025-03-01"}, "--from is after --to"},
+        {{"history", "--probe", "1", "--format", "xml"}, "--format needs text, csv or json"},
+    };
+    for (const auto& [args, error] : cases) {
+        const ParsedCommandLine parsed = Parse(args);
+        EXPECT_FALSE(parsed.options) << error;
+        EXPECT_EQ(parsed.error, error);
+    }
 }
-
-class ArchiveCommandLineRefuses : public ::testing::TestWithParam<Refused> {};
-
-TEST_P(ArchiveCommandLineRefuses, WithItsReason)
-{
-    const ParsedCommandLine parsed = Parse(GetParam().args);
-    EXPECT_FALSE(parsed.options);
-    EXPECT_EQ(parsed.error, GetParam().error);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ArchiveCommandLineRefuses,
-    ::testing::Values(Refused{{"archive"}, "archive needs stats or import"},
-                      Refused{{"archive", "import"}, "archive import needs a directory or file"},
-                      Refused{{"archive", "stats", "d"}, "unexpected argument \"d\""},
-                      Refused{{"archive", "stats", "--archive"}, "--archive needs a file or a postgresql:// URL"},
-                      Refused{{"download", "--out", "d", "--station", "x"}, "--station goes with --archive"},
-                      Refused{{"history", "--station", "x"}, "history needs --probe"},
-                      Refused{{"history", "--probe", "1", "--from", "2025-02-29"},
-                              "--from needs a date YYYY-MM-DD or YYYY-MM-DD hh:mm, not \"2025-02-29\""},
-                      Refused{{"history", "--probe", "1", "--from", "2025-03-02", "--to", "2025-03-01"},
-                              "--from is after --to"},
-                      Refused{{"history", "--probe", "1", "--format", "xml"}, "--format needs text, csv or json"}));
 
 TEST(ArchiveCommandLine, TakesDownloadArchiveAloneAndWholeDays)
 {

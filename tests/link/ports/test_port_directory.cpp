@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace kolmaris {
 namespace {
@@ -29,14 +33,17 @@ TEST(PortDirectoryPathTest, RuntimeDirThenHomeAndTheEntryText)
 
 TEST_F(PortDirectoryTest, FixedTableWithoutLinks)
 {
-    EXPECT_EQ(DevicePathForPort(1, ports_), "/dev/ttyS0");
-    EXPECT_EQ(DevicePathForPort(32, ports_), "/dev/ttyS31");
-    EXPECT_EQ(DevicePathForPort(33, ports_), "/dev/ttyUSB0");
-    EXPECT_EQ(DevicePathForPort(64, ports_), "/dev/ttyUSB31");
-    EXPECT_EQ(DevicePathForPort(65, ports_), "/dev/ttyACM0");
-    EXPECT_EQ(DevicePathForPort(96, ports_), "/dev/ttyACM31");
-    for (const int port : {97, 255, 0, 256, -1})
-        EXPECT_EQ(DevicePathForPort(port, ports_), fs::path()) << port;
+    const std::pair<int, fs::path> cases[] = {{1, "/dev/ttyS0"},
+                                              {32, "/dev/ttyS31"},
+                                              {33, "/dev/ttyUSB0"},
+                                              {64, "/dev/ttyUSB31"},
+                                              {65, "/dev/ttyACM0"},
+                                              {96, "/dev/ttyACM31"},
+                                              {97, ""},
+                                              {0, ""},
+                                              {256, ""}};
+    for (const auto& [port, device] : cases)
+        EXPECT_EQ(DevicePathForPort(port, ports_), device) << port;
     EXPECT_EQ(DevicePathForPort(5, fs::path()), "/dev/ttyS4");
 }
 
@@ -81,22 +88,38 @@ TEST_F(PortDirectoryTest, FirstFreeNumberSkipsTableAndLiveLinks)
     EXPECT_EQ(FirstFreePortNumber(fs::path()), 0);
 }
 
-TEST_F(PortDirectoryTest, ListHoldsExistingDevicesInOrder)
+// A link whose owner was killed is stale: readers ignore it, the next owner replaces it.
+TEST_F(PortDirectoryTest, AKilledOwnersLinkIsIgnoredAndReplaced)
 {
-    ASSERT_TRUE(RegisterPortLink(201, device_, ports_));
-    ASSERT_TRUE(RegisterPortLink(200, root_ / "gone", ports_));
-    ASSERT_TRUE(RegisterPortLink(40, device_, ports_));
-    // The machine's own /dev/ttyS* may be listed too.
-    std::vector<PortEntry> ours;
-    int previous = 0;
-    for (const auto& entry : ListPorts(ports_)) {
-        EXPECT_GT(entry.number, previous);
-        EXPECT_TRUE(fs::exists(entry.device)) << entry.device;
-        previous = entry.number;
-        if (entry.device == device_ || entry.number == 200)
-            ours.push_back(entry);
+    const fs::path other = root_ / "other";
+    std::ofstream(other) << "";
+    int claimed[2];
+    ASSERT_EQ(::pipe(claimed), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const auto owner = PortLinkOwner::Claim(97, device_, ports_);
+        (void)!::write(claimed[1], owner ? "y" : "n", 1);
+        ::pause();
     }
-    EXPECT_EQ(ours, (std::vector<PortEntry>{{40, device_}, {201, device_}}));
+    char answer = 0;
+    ASSERT_TRUE(::read(claimed[0], &answer, 1) == 1 && answer == 'y');
+    EXPECT_EQ(DevicePathForPort(97, ports_), device_);
+    EXPECT_EQ(FirstFreePortNumber(ports_), 98);
+    EXPECT_EQ(PortLinkOwner::Claim(97, other, ports_), nullptr);
+    EXPECT_FALSE(RegisterPortLink(97, other, ports_));
+
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(fs::is_symlink(ports_ / "COM97"));  // left behind, still naming an existing device
+    EXPECT_EQ(DevicePathForPort(97, ports_), fs::path());
+    EXPECT_EQ(FirstFreePortNumber(ports_), 97);
+    for (const PortEntry& entry : ListPorts(ports_))
+        EXPECT_NE(entry.number, 97);
+    {
+        const auto owner = PortLinkOwner::Claim(97, other, ports_);
+        EXPECT_TRUE(owner && DevicePathForPort(97, ports_) == other);
+    }
+    EXPECT_TRUE(fs::is_empty(ports_));
 }
 
 }  // namespace

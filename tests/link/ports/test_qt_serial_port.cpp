@@ -5,51 +5,47 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fcntl.h>
 #include <poll.h>
-#include <string>
 #include <termios.h>
 #include <unistd.h>
-#include <vector>
 
 namespace kolmaris {
 namespace {
-namespace fs = std::filesystem;
 
 using Bytes = std::vector<uint8_t>;
 
-// The far end of a pseudo-terminal.
-class Pty {
-public:
-    Pty()
+// A pseudo-terminal registered as COM 200 in a port directory of its own (the process
+// environment names it); the test holds its far end.
+class QtSerialPortTest : public ::testing::Test {
+protected:
+    void SetUp() override
     {
         master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
-            slave_ = ptsname(master_);
+        ASSERT_TRUE(master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0);
+        slave_ = ptsname(master_);
+        ASSERT_TRUE(RegisterPortLink(kPort, slave_));
     }
-    ~Pty()
+    void TearDown() override
     {
-        if (master_ >= 0)
-            close(master_);
+        port_.ClosePort();
+        close(master_);
     }
-    const std::string& Slave() const { return slave_; }
-    void Send(const Bytes& bytes) const
+
+    bool Open(uint8_t port, uint8_t stopBits = 1, uint8_t parity = 0, uint8_t byteSize = 8)
     {
-        ASSERT_EQ(write(master_, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+        return port_.OpenPort(port, 19200, byteSize, stopBits, parity);
     }
-    // Up to `count` bytes, until nothing more arrives for `quietMs`.
-    Bytes Receive(std::size_t count, int quietMs = 1000) const
+    void Send(const Bytes& bytes) { ASSERT_EQ(write(master_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+    // Up to `count` bytes at the far end, until nothing more arrives for `quietMs`.
+    Bytes Receive(std::size_t count, int quietMs = 1000)
     {
-        Bytes received;
-        uint8_t buffer[256];
+        Bytes received(count);
+        std::size_t n = 0;
         pollfd fd{master_, POLLIN, 0};
-        while (received.size() < count && poll(&fd, 1, quietMs) == 1 && (fd.revents & POLLIN)) {
-            const ssize_t n = read(master_, buffer, std::min(sizeof buffer, count - received.size()));
-            if (n <= 0)
-                break;
-            received.insert(received.end(), buffer, buffer + n);
-        }
+        for (ssize_t got = 1; n < count && got > 0 && poll(&fd, 1, quietMs) == 1 && (fd.revents & POLLIN); n += got)
+            got = std::max<ssize_t>(read(master_, received.data() + n, count - n), 0);
+        received.resize(n);
         return received;
     }
     // True once nothing holds the slave open any more.
@@ -58,43 +54,19 @@ public:
         pollfd fd{master_, POLLIN, 0};
         return poll(&fd, 1, 0) == 1 && (fd.revents & POLLHUP);
     }
-
-private:
-    int master_ = -1;
-    std::string slave_;
-};
-
-// A pseudo-terminal registered as COM 200 in a port directory of its own (the process environment names it).
-class QtSerialPortTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(pty_.Slave().empty());
-        ASSERT_TRUE(RegisterPortLink(kPort, pty_.Slave()));
-    }
-    void TearDown() override { port_.ClosePort(); }
-
-    bool Open(uint8_t port, uint8_t stopBits = 1, uint8_t parity = 0, uint8_t byteSize = 8)
-    {
-        return port_.OpenPort(port, 19200, byteSize, stopBits, parity);
-    }
     // Bytes arrive through the kernel a moment after the master writes them; each empty read waits.
     bool WaitForByte()
     {
-        for (int attempt = 0; attempt < 400; ++attempt) {
+        for (int attempt = 0; attempt < 400; ++attempt)
             if (port_.ByteAvailable())
                 return true;
-        }
         return false;
-    }
-    Bytes Write(const Bytes& bytes)
-    {
-        return Bytes(bytes.begin(), bytes.begin() + port_.WriteBytes(bytes.data(), uint32_t(bytes.size())));
     }
 
     static constexpr uint8_t kPort = 200;
     testing::TempDir root_{true};
-    Pty pty_;
+    int master_ = -1;
+    std::string slave_;
     QtSerialPort port_;
 };
 
@@ -103,9 +75,10 @@ TEST_F(QtSerialPortTest, BytesPassUnchangedBothWaysAndPurgeDropsInput)
     ASSERT_TRUE(Open(kPort));
     // Bytes a terminal line discipline would act on: CR, LF, ^C, XON, XOFF, DEL, 0x00, 0xFF.
     const Bytes controlBytes{0xFF, 0x0D, 0x0A, 0x03, 0x11, 0x13, 0x7F, 0x00, 0xFE};
-    EXPECT_EQ(Write(controlBytes), controlBytes);
-    EXPECT_EQ(pty_.Receive(controlBytes.size() + 1), controlBytes);
-    pty_.Send(controlBytes);
+    EXPECT_EQ(port_.WriteBytes(controlBytes.data(), uint32_t(controlBytes.size())), controlBytes.size());
+    EXPECT_EQ(Receive(controlBytes.size()), controlBytes);
+    EXPECT_TRUE(Receive(1, 50).empty());
+    Send(controlBytes);
     Bytes received;
     while (received.size() < controlBytes.size() && WaitForByte()) {
         EXPECT_TRUE(port_.ByteAvailable());  // asking again does not consume it
@@ -113,12 +86,12 @@ TEST_F(QtSerialPortTest, BytesPassUnchangedBothWaysAndPurgeDropsInput)
     }
     EXPECT_EQ(received, controlBytes);
 
-    pty_.Send({1, 2, 3, 4});
+    Send({1, 2, 3, 4});
     ASSERT_TRUE(WaitForByte());
     EXPECT_EQ(port_.TakeByte(), 1);
     port_.PurgePort();
     EXPECT_FALSE(port_.ByteAvailable());
-    pty_.Send({5});
+    Send({5});
     ASSERT_TRUE(WaitForByte());
     EXPECT_EQ(port_.TakeByte(), 5);
 }
@@ -126,7 +99,7 @@ TEST_F(QtSerialPortTest, BytesPassUnchangedBothWaysAndPurgeDropsInput)
 TEST_F(QtSerialPortTest, LineSettingsReachTheDevice)
 {
     // Our own descriptor of the slave, opened first, reads back what the port set.
-    const int slave = open(pty_.Slave().c_str(), O_RDWR | O_NOCTTY);
+    const int slave = open(slave_.c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(slave, 0);
     termios t{};
     ASSERT_TRUE(Open(kPort));
@@ -155,10 +128,10 @@ TEST_F(QtSerialPortTest, FailedOpensLeaveThePortClosed)
     ASSERT_TRUE(Open(kPort));
     EXPECT_FALSE(Open(150));  // no link, no fixed device: the port open before is closed too
     EXPECT_EQ(port_.LastError(), PortError::NotFound);
-    EXPECT_TRUE(pty_.SlaveClosed());
+    EXPECT_TRUE(SlaveClosed());
     ASSERT_TRUE(Open(kPort));
     EXPECT_FALSE(Open(kPort, 1, 0, 9));  // unsupported settings
-    EXPECT_TRUE(pty_.SlaveClosed());
+    EXPECT_TRUE(SlaveClosed());
     EXPECT_FALSE(Open(kPort, 1, 5));
     EXPECT_EQ(port_.LastError(), PortError::Other);
     ASSERT_TRUE(RegisterPortLink(151, root_.path / "gone"));
@@ -180,10 +153,10 @@ TEST_F(QtSerialPortTest, WriteThatCannotDrainGivesUpShortAndSendsNoMoreLater)
     const uint32_t written = port_.WriteBytes(big.data(), uint32_t(big.size()));
     EXPECT_GT(written, 0u);
     EXPECT_LT(written, big.size());
-    EXPECT_LE(pty_.Receive(big.size(), 50).size(), written);
+    EXPECT_LE(Receive(big.size(), 50).size(), written);
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(port_.ByteAvailable());  // a read also lets Qt send what it still holds
-    EXPECT_EQ(pty_.Receive(big.size(), 50).size(), 0u);
+    EXPECT_EQ(Receive(big.size(), 50).size(), 0u);
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
-// Scenario files: overrides, the errors a hand-written file earns, and the writer's round trip
-// over every shipped file.
+// Scenario files: overrides, the errors a hand-written file earns (one printable line whatever
+// the file holds), and the writer's round trip over every shipped file.
 #include "ScenarioJson.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace kolmaris {
@@ -45,14 +46,23 @@ TEST(ScenarioJson, MistakesNameTheKeyAndLeaveNoScenario)
         {R"({"seed": -1})", R"("seed": expected an integer 0..18446744073709551615)"},
         {R"({"elements": [{"meshAddress": 2}, {"meshAddress": 2}]})",
          R"("elements[1].meshAddress": MESH address 2 is taken by an earlier element)"},
-        {R"({"elements": [{"caption": "Seventeen chars.."}]})", R"("elements[0].caption": expected text of at most 16)"},
+        {R"({"elements": [{"caption": "Seventeen chars.."}]})",
+         R"("elements[0].caption": expected text of at most 16)"},
         {R"({"memory": {"days": 366}})", R"("memory.days": expected a number 0..365, found 366)"},
         {"{\n  \"seed\": 1,\n  \"name\" \"x\"\n}", "hand.json: not valid JSON at offset 25 (line 3, column 11): "},
+        // The file's control characters are escaped: the error stays one printable line.
+        {R"({"a\nb": 1})", R"("a\nb")"},
+        {R"({"\u001b[2J": 1})", R"("\x1b[2J")"},
+        {R"({"\u009b1m": 1})", R"("\u009b1m")"},
+        {R"({"seed": "\t\u007f"})", R"("\t\x7f")"},
     };
     for (const auto& [json, message] : cases) {
         const ScenarioLoad load = ParseScenarioJson(json, "hand.json");
         EXPECT_FALSE(load.scenario.has_value()) << json;
         EXPECT_NE(load.error.find(message), std::string::npos) << load.error;
+        EXPECT_TRUE(
+            std::none_of(load.error.begin(), load.error.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; }));
+        EXPECT_EQ(load.error.find("\xC2\x9B"), std::string::npos);
     }
     const fs::path missing = fs::temp_directory_path() / "kolmaris-no-such-scenario.json";
     EXPECT_EQ(LoadScenarioFile(missing).error.rfind(missing.string() + ": cannot read the file", 0), 0u);
@@ -68,6 +78,15 @@ TEST(ScenarioJson, EveryShippedFileRoundTripsThroughTheWriter)
         EXPECT_EQ(ScenarioToJson(Parse(json)), json) << entry.path();
         if (entry.path().filename() == "default.json") {
             EXPECT_EQ(json, ScenarioToJson(DefaultScenario()));
+        }
+        // The network scenarios: the default system with one fault each.
+        if (entry.path().filename() == "element-out-of-range.json") {
+            EXPECT_FALSE(load.scenario->elements.at(2).inRange);
+        }
+        if (entry.path().filename() == "channel-refused.json") {
+            const auto& f = load.scenario->faults.answerFaults;
+            EXPECT_TRUE(f.size() == 1 && f[0].kind == AnswerFaultKind::Refused && f[0].address == 2 &&
+                        f[0].command == 0x88);
         }
         ++files;
     }
