@@ -55,7 +55,7 @@ struct ImageRig : WindowRig {
     {
         starts = image.LayBelowPointer(0x300, SmallMemory(), 0xFF);
         advance = [this](uint32_t ms) { image.GetClock().SleepMs(ms); };
-        w = &MakeOn<TDatasWND>(session);
+        w = &MakeOn<TDatasWND>(imageSession);
     }
     ~ImageRig() { Destroy(); }
     void Download()
@@ -67,7 +67,7 @@ struct ImageRig : WindowRig {
 
     ImageTerminal image;
     std::vector<uint32_t> starts;
-    Session session{image.Link(), sim.dialogs};
+    Session imageSession{image.Link(), dialogs};
     TDatasWND* w = nullptr;
     TempDir dir;
 };
@@ -87,7 +87,7 @@ private slots:
         WindowRig r(DefaultScenario());
         int spectra = 0, radon = 0, meteo = 0, events = 0, probe2 = 0;
         uint32_t oldestMeteo = 0;
-        for (const auto& m : r.sim.terminal.RecordsInMemory()) {
+        for (const auto& m : r.terminal.RecordsInMemory()) {
             spectra += m.kind == MemoryRecordInfo::Kind::Spectrum;
             radon += m.kind == MemoryRecordInfo::Kind::Radon;
             events += m.kind == MemoryRecordInfo::Kind::Event;
@@ -102,7 +102,7 @@ private slots:
         QVERIFY(r.Text("RecordCountLB").toInt() > 0 && r.Items("MeshRecCB").isEmpty());
 
         r.Run("DatasTMR");
-        QVERIFY(r.sim.dialogs.shown.empty() && r.sim.terminal.RecordingOn());
+        QVERIFY(r.dialogs.shown.empty() && r.terminal.RecordingOn());
         QCOMPARE(r.Text("LoadEepromBT"), QStringLiteral("Read"));
         QCOMPARE(QStringList({r.Text("SpectCountLB"), r.Text("RecordCountLB"), r.Text("CentralCountLB"),
                               r.Text("DiaCountLB")}),
@@ -110,7 +110,7 @@ private slots:
                               QString::number(events)}));
         // The time the reading has come back to: the oldest meteo record's.
         QCOMPARE(r.Text("LastTimeLB"), QString::fromStdString(FormatTime(oldestMeteo, true, false)));
-        const int total = static_cast<int>(r.sim.terminal.MemoryPointer()) + 1;
+        const int total = static_cast<int>(r.terminal.MemoryPointer()) + 1;
         const int read = w.Download().BytesRead();
         QCOMPARE(r.Text("ProcLB"), QStringLiteral("%1 % (%2 B)").arg(read * 100 / total).arg(read));
         QCOMPARE(r.Items("MeshSpectCB"), (QStringList{"1", "2", "3"}));
@@ -139,11 +139,11 @@ private slots:
         QVERIFY(r.Find<QTimer>("DatasTMR")->isActive());
         r.Run("DatasTMR");
         QCOMPARE(r.Text("LoadEepromBT"), QStringLiteral("Continue"));
-        QVERIFY(r.sim.terminal.RecordingOn());
+        QVERIFY(r.terminal.RecordingOn());
         r.Click("LoadEepromBT");
         r.Run("DatasTMR");
         QCOMPARE(r.Text("LoadEepromBT"), QStringLiteral("Read"));
-        QVERIFY(r.sim.dialogs.shown.empty());
+        QVERIFY(r.dialogs.shown.empty());
         QCOMPARE(r.Text("RecordCountLB").toInt(), w.Store().TotalRadonRecords());
     }
 
@@ -153,7 +153,7 @@ private slots:
             ImageRig bad;
             bad.image.memory[bad.starts[3] + 13] = 99;
             bad.Download();
-            QCOMPARE(bad.sim.dialogs.Texts(),
+            QCOMPARE(bad.dialogs.Texts(),
                      std::vector<QString>{"Action failed, probably bad data structure in EEPROM."});
             QCOMPARE(bad.Items("MeshRecCB"), (QStringList{"5"}));
             QCOMPARE(bad.Text("CentralCountLB"), QStringLiteral("0"));
@@ -163,7 +163,7 @@ private slots:
             r.Make<TDatasWND>();
             r.Click("LoadEepromBT");
             r.Run("DatasTMR");
-            QCOMPARE(r.sim.dialogs.Texts(), std::vector<QString>{kNoAnswerText});
+            QCOMPARE(r.dialogs.Texts(), std::vector<QString>{kNoAnswerText});
         }
         // A piece that never comes, and recording that cannot be switched on again: four slow
         // ticks between pieces, four between switch-ons.
@@ -179,7 +179,7 @@ private slots:
             slowTicks += timer->isActive() && timer->interval() == 500;
         }
         QCOMPARE(slowTicks, 8);
-        QCOMPARE(dead.sim.dialogs.Texts(),
+        QCOMPARE(dead.dialogs.Texts(),
                  (std::vector<QString>{"Temporary disabled recording into EEPROM cannot be restored!",
                                        "Action interrupted. Resolve the problem and click the button 'Continue'.."}));
         QCOMPARE(dead.Text("LoadEepromBT"), QStringLiteral("Continue"));
@@ -187,7 +187,7 @@ private slots:
         // Continue once the line is back: the rest comes in.
         dead.image.deadBlock = -1;
         dead.Download();
-        QCOMPARE(dead.sim.dialogs.shown.size(), std::size_t{2});
+        QCOMPARE(dead.dialogs.shown.size(), std::size_t{2});
         QCOMPARE(dead.Text("RecordCountLB") + ' ' + dead.Text("LastTimeLB"), QStringLiteral("2 10.03.2025 10:00"));
         // What the viewers take away from the store shows when the window shows again.
         dead.w->Store().ClearRadonRecords(4);
@@ -200,24 +200,24 @@ private slots:
         ImageRig r;
         const QString path = r.File("records.tab");
         r.Click("SaveRecordsBT");  // nothing to choose from yet: no dialog
-        QVERIFY(r.sim.dialogs.saveFilters.empty());
+        QVERIFY(r.dialogs.saveFilters.empty());
         r.Download();
         r.Find<QComboBox>("MeshRecCB")->setCurrentIndex(1);  // probe 5
-        r.sim.dialogs.saveAnswers = {path};
+        r.dialogs.saveAnswers = {path};
         r.Click("SaveRecordsBT");
         const QString row = QStringLiteral("1\t10.03.2025 10:16\t771\t771\t771\t771\t771\t3\t3\t3\r\n");
         const QString header = Read(path).chopped(row.size());
         QVERIFY(Read(path).endsWith(row));
-        QCOMPARE(r.sim.dialogs.Texts(), (std::vector<QString>{"Finished OK"}));
+        QCOMPARE(r.dialogs.Texts(), (std::vector<QString>{"Finished OK"}));
         // The file exists now: Yes keeps it and appends the rows without a header.
-        r.sim.dialogs.saveAnswers = {path};
-        r.sim.dialogs.answers = {MessageResult::Yes};
+        r.dialogs.saveAnswers = {path};
+        r.dialogs.answers = {MessageResult::Yes};
         r.Click("SaveRecordsBT");
-        QVERIFY(r.sim.dialogs.shown[1].text.startsWith(QStringLiteral("File exists.\nDo you want to keep old data?")));
+        QVERIFY(r.dialogs.shown[1].text.startsWith(QStringLiteral("File exists.\nDo you want to keep old data?")));
         QCOMPARE(Read(path), header + row + row);
         // Events: No overwrites.
-        r.sim.dialogs.saveAnswers = {path};
-        r.sim.dialogs.answers = {MessageResult::No};
+        r.dialogs.saveAnswers = {path};
+        r.dialogs.answers = {MessageResult::No};
         r.Click("SaveDiasBT");
         QVERIFY(Read(path).startsWith(QStringLiteral("record\t")) && !Read(path).contains(row));
     }
@@ -229,26 +229,26 @@ private slots:
         const QString dir = r.File("");
         // Cancelled directory choice, then No to the question: nothing written.
         r.Click("SaveAllBT");
-        QVERIFY(r.sim.dialogs.shown.empty());
-        r.sim.dialogs.directoryAnswers = {dir};
-        r.sim.dialogs.answers = {MessageResult::No};
+        QVERIFY(r.dialogs.shown.empty());
+        r.dialogs.directoryAnswers = {dir};
+        r.dialogs.answers = {MessageResult::No};
         r.Click("SaveAllBT");
-        QCOMPARE(r.sim.dialogs.Texts(),
+        QCOMPARE(r.dialogs.Texts(),
                  std::vector<QString>{"All available data will be saved in directory\n\"" + dir +
                                       "\" as:\n - RDN_xx.tab\n - SPC_xx.tab\n - DIA.tab\n - TERM.tab\n       where xx "
                                       "is Probe number\n\nExisting files will be overwritten\n\nContinue?"});
         QVERIFY(QDir(dir).entryList(QDir::Files).isEmpty());
-        r.sim.dialogs.directoryAnswers = {dir};
-        r.sim.dialogs.answers = {MessageResult::Yes};
+        r.dialogs.directoryAnswers = {dir};
+        r.dialogs.answers = {MessageResult::Yes};
         r.Click("SaveAllBT");
-        QCOMPARE(r.sim.dialogs.Texts().back(), QStringLiteral("Finished..."));
+        QCOMPARE(r.dialogs.Texts().back(), QStringLiteral("Finished..."));
         QCOMPARE(QDir(dir).entryList(QDir::Files, QDir::Name), (QStringList{"DIA.tab", "RDN_2.tab", "RDN_5.tab", "TERM.tab"}));
         // A file that cannot be written is named, never "Finished...".
         QVERIFY(QFile::remove(r.File("TERM.tab")) && QDir(dir).mkdir(QStringLiteral("TERM.tab")));
-        r.sim.dialogs.directoryAnswers = {dir};
-        r.sim.dialogs.answers = {MessageResult::Yes};
+        r.dialogs.directoryAnswers = {dir};
+        r.dialogs.answers = {MessageResult::Yes};
         r.Click("SaveAllBT");
-        QCOMPARE(r.sim.dialogs.Texts().back(), QStringLiteral("These files could not be saved:\n - TERM.tab"));
+        QCOMPARE(r.dialogs.Texts().back(), QStringLiteral("These files could not be saved:\n - TERM.tab"));
         QVERIFY(r.Find("SaveAllBT")->isEnabled());
     }
 
@@ -256,10 +256,10 @@ private slots:
     {
         ImageRig r;
         TDataStore& store = r.w->Store();
-        TRecordsWND records(r.session, store);
-        TRadonSpectWND spectra(r.session, store);
-        TLocsWND locs(r.session, store);
-        TDiasWND dias(r.session, store);
+        TRecordsWND records(r.imageSession, store);
+        TRadonSpectWND spectra(r.imageSession, store);
+        TLocsWND locs(r.imageSession, store);
+        TDiasWND dias(r.imageSession, store);
         r.w->SetViewers({&records, &spectra, &locs, &dias});
         // A viewer shown modally is closed again at once; `opened` counts those seen shown.
         int opened = 0;
@@ -290,20 +290,20 @@ private slots:
     {
         ImageRig r;
         const QString location = r.File("a.sqlite");
-        r.session.archiveLocation = location.toStdString();
-        r.session.station = "cellar";
+        r.imageSession.archiveLocation = location.toStdString();
+        r.imageSession.station = "cellar";
         r.Click("StoreArchiveBT");
-        QCOMPARE(r.sim.dialogs.Texts().back(), "There is nothing to store: read the terminal's data first.");
+        QCOMPARE(r.dialogs.Texts().back(), "There is nothing to store: read the terminal's data first.");
         r.Download();
         const QString stored = "Stored in " + location + ", station \"cellar\":\n";
         r.Click("StoreArchiveBT");
-        QCOMPARE(r.sim.dialogs.Texts().back(), stored + "5 new records, 0 already there.");
+        QCOMPARE(r.dialogs.Texts().back(), stored + "5 new records, 0 already there.");
         r.Click("StoreArchiveBT");
-        QCOMPARE(r.sim.dialogs.Texts().back(), stored + "0 new records, 5 already there.");
+        QCOMPARE(r.dialogs.Texts().back(), stored + "0 new records, 5 already there.");
         history::StationArchive archive;
         history::ArchiveBatch held;
         std::string error;
-        QVERIFY(archive.Open(r.session.archiveLocation, error) && archive.Rows("cellar", held, error));
+        QVERIFY(archive.Open(r.imageSession.archiveLocation, error) && archive.Rows("cellar", held, error));
         QCOMPARE(held.radon.size(), 2u);
         QCOMPARE(std::pair(held.radon[0].probe, held.radon[1].probe), std::pair(2, 5));
         QCOMPARE(held.radon[0].radon, 771u);

@@ -35,7 +35,7 @@ void TypeAll(WindowRig& r, const QStringList& edits, const QStringList& texts)
 
 QString LastText(const WindowRig& r)
 {
-    return r.sim.dialogs.shown.empty() ? QString() : r.sim.dialogs.shown.back().text;
+    return r.dialogs.shown.empty() ? QString() : r.dialogs.shown.back().text;
 }
 
 bool Checked(const WindowRig& r, const char* box)
@@ -48,7 +48,7 @@ const QStringList kParams{"Disc01ED", "Disc02ED", "Disc03ED", "CalibrED", "Limit
 
 WindowRig& OpenParams(WindowRig& r)
 {
-    r.sim.session.serviceMode = true;
+    r.session.serviceMode = true;
     auto& init = r.Make<TInitSensorWND>();
     r.Open<TSetParamSensorWND>(init);
     return r;
@@ -122,12 +122,12 @@ private slots:
         QFETCH(QString, result);
         WindowRig r;
         r.Open<TConfigureMeasurementWND>();
-        const TerminalTime before = r.sim.terminal.Time();
+        const TerminalTime before = r.terminal.Time();
         TypeAll(r, {"DenED", "MesED", "RokED", "HodED", "MinED"}, typed);
         r.Click("Button2");
         const bool refused = !result.contains(':');
         QCOMPARE(r.Last(), refused ? "Warning!|Wrong value in the " + result + " field!" : QString());
-        QCOMPARE(QString::fromStdString(FormatTime(r.sim.terminal.Time(), true, true)),
+        QCOMPARE(QString::fromStdString(FormatTime(r.terminal.Time(), true, true)),
                  refused ? QString::fromStdString(FormatTime(before, true, true)) : result);
     }
 
@@ -137,10 +137,10 @@ private slots:
         auto& w = r.Open<TConfigureMeasurementWND>();
         QVERIFY(w.TimeTMR()->isActive());
         r.Click("Button1");
-        QVERIFY(std::abs(int64_t(r.sim.terminal.Time()) - int64_t(PcTimeToTerminalTime())) <= 1);
+        QVERIFY(std::abs(int64_t(r.terminal.Time()) - int64_t(PcTimeToTerminalTime())) <= 1);
         r.Run("TimeTMR", {}, 1);
         const TimeFields pc = TimeToFields(PcTimeToTerminalTime());
-        QCOMPARE(r.Text("TermLB"), QString::fromStdString(FormatTime(r.sim.terminal.Time(), true, true)));
+        QCOMPARE(r.Text("TermLB"), QString::fromStdString(FormatTime(r.terminal.Time(), true, true)));
         QCOMPARE(r.Text("MesED") + ' ' + r.Text("RokED"), QStringLiteral("%1 %2").arg(pc.month).arg(pc.year));
         w.hide();
         QVERIFY(!w.TimeTMR()->isActive());
@@ -164,12 +164,12 @@ private slots:
         s.memory.days = 0.05;
         WindowRig r(s);
         r.Open<TConfigureMeasurementWND>();
-        QVERIFY(!r.sim.terminal.RecordsInMemory().empty());
+        QVERIFY(!r.terminal.RecordsInMemory().empty());
         r.Find<QCheckBox>("EraseHistoryCB")->setChecked(checked);
         r.Click("SaveHistoryBT");
         QCOMPARE(LastText(r), message);
         QCOMPARE(Checked(r, "EraseHistoryCB"), running);
-        QCOMPARE(r.sim.terminal.RecordsInMemory().empty(), message == "Successfully cleared.");
+        QCOMPARE(r.terminal.RecordsInMemory().empty(), message == "Successfully cleared.");
     }
 
     void assignInBothWindows()
@@ -183,7 +183,7 @@ private slots:
         r.Choose("ModeCB", 2);
         r.Click("SetBT");
         QCOMPARE(LastText(r), QStringLiteral("Assignment of the element 5 was updated succefully."));
-        QCOMPARE(r.sim.session.model.ElementTable[5].status.kind & 0x07, 2);
+        QCOMPARE(r.session.model.ElementTable[5].status.kind & 0x07, 2);
         // The other window finds what the terminal keeps.
         r.Open<TActivateSensorWND>();
         r.Choose("MeshAdrCB", 4);
@@ -194,7 +194,7 @@ private slots:
         refused.Open<TConfigureMeasurementWND>();
         refused.Click("SetBT");
         QCOMPARE(LastText(refused), QStringLiteral("Command disabled!"));
-        QCOMPARE(refused.sim.session.model.ElementTable[1].status.kind & 0x07, 3);
+        QCOMPARE(refused.session.model.ElementTable[1].status.kind & 0x07, 3);
     }
 
     // A function that cannot be read, or is none of the four, checks none and holds "Assign"
@@ -220,7 +220,7 @@ private slots:
             QVERIFY(!Checked(r, name));
         w.SetBTClick();
         QCOMPARE(LastText(r), QStringLiteral("The assignment of the element 1 was updated succefully."));
-        QCOMPARE(r.sim.session.model.ElementTable[1].status.kind & 0x07, 0);
+        QCOMPARE(r.session.model.ElementTable[1].status.kind & 0x07, 0);
     }
 
     void nothingBonded()
@@ -254,7 +254,7 @@ private slots:
         WindowRig r(scenario);
         OpenParams(r).Click("LoadBT");
         r.Run("ParamsTimer");
-        QTEST(int(r.sim.Sent({0x80, 1, 0x65}).size()), "sends");
+        QTEST(int(r.Sent({0x80, 1, 0x65}).size()), "sends");
         QTEST(r.Text("StatusLB"), "status");
         QTEST(Params(r), "values");
     }
@@ -281,13 +281,13 @@ private slots:
         QFETCH(QString, value);
         WindowRig r;
         OpenParams(r);
-        r.sim.line.Memory().ClearWritten();
+        r.line.Memory().ClearWritten();
         TypeAll(r, kParams, {"95", "0", "50", "65535", "0", "255", "255"});
         r.Type(edit, value);
         r.Click("SaveBT");
         QVERIFY(!r.Find<QTimer>("ParamsTimer")->isActive());
         QTEST(LastText(r), "message");
-        QVERIFY(r.sim.line.Memory().Written().empty());
+        QVERIFY(r.line.Memory().Written().empty());
     }
 
     void parametersSavedReadBack()
@@ -318,15 +318,15 @@ private slots:
         QCOMPARE(r.Text("MeshAdrCB") + r.Text("CurrStateLB"), QString("4Off"));
         QVERIFY(Checked(r, "FanOffRB"));
         QVERIFY(r.Find<QLabel>("CurrStateLB")->autoFillBackground());  // red
-        QVERIFY(r.sim.Sent({0x80, 4}).empty());                         // nothing asked of the actuator
+        QVERIFY(r.Sent({0x80, 4}).empty());                         // nothing asked of the actuator
 
         r.Find<QRadioButton>("FanAutoRB")->setChecked(true);
         r.Click("SaveBT");
         r.Run("ProcesTimer");
-        QCOMPARE(r.sim.Sent({0x80, 4, 0x8D}), std::vector<Payload>({{0x80, 4, 0x8D, 0xA0, 0x32, 0xCD}}));
+        QCOMPARE(r.Sent({0x80, 4, 0x8D}), std::vector<Payload>({{0x80, 4, 0x8D, 0xA0, 0x32, 0xCD}}));
         QCOMPARE(r.Text("CurrStateLB"), QString(" On"));
         QVERIFY(!r.Find<QLabel>("CurrStateLB")->autoFillBackground());
-        QCOMPARE(r.sim.session.model.ElementTable[4].status.statusFlags & 0x1B, 0x12);
+        QCOMPARE(r.session.model.ElementTable[4].status.statusFlags & 0x1B, 0x12);
         QCOMPARE(LastText(r), QString("Actuator parameters succesfully written."));
 
         r.window->hide();
@@ -350,9 +350,9 @@ private slots:
         QFETCH(QString, box);
         QFETCH(int, flags);
         WindowRig r;
-        r.sim.session.serviceMode = service;
+        r.session.serviceMode = service;
         r.Open<TInitSensorWND>();
-        r.sim.line.Memory().ClearWritten();
+        r.line.Memory().ClearWritten();
         QCOMPARE(r.Shown("CheckBox5") && r.Shown("CheckBox6"), service);
         if (!box.isEmpty())
             r.Click(box);
@@ -364,7 +364,7 @@ private slots:
             expected.push_back({0x80, address, 0x2E, uint8_t(flags), uint8_t(~flags)});
         }
         std::vector<Payload> sent;
-        for (const Payload& p : r.sim.Sent())
+        for (const Payload& p : r.Sent())
             if (p[0] == 0x3A || (p.size() > 2 && p[0] == 0x80 && p[2] == 0x2E))
                 sent.emplace_back(p.begin(), p.begin() + std::min<std::size_t>(p.size(), 5));
         QCOMPARE(sent, expected);
@@ -376,13 +376,13 @@ private slots:
     {
         WindowRig r;
         auto& main = r.Make<TMainWND>();
-        auto* fan = new TSetParamFanWND(r.sim.session, &main);
+        auto* fan = new TSetParamFanWND(r.session, &main);
         ToolWindows tools;
         tools.fanParams = fan;
         main.SetToolWindows(tools);
         r.Find<QComboBox>("FansCB")->addItem("4");
-        r.sim.session.model.AcquisitionRunning = true;
-        r.sim.session.model.ElementTable[4].status.statusFlags = 0x01;  // On
+        r.session.model.AcquisitionRunning = true;
+        r.session.model.ElementTable[4].status.statusFlags = 0x01;  // On
         QString shown;
         QTimer::singleShot(0, fan, [&] {
             r.window = fan;
@@ -391,7 +391,7 @@ private slots:
         });
         r.Click("SetFanBT");
         QCOMPARE(shown, QString("41Off"));
-        QVERIFY(!r.sim.terminal.AcquisitionRunning());
+        QVERIFY(!r.terminal.AcquisitionRunning());
     }
 };
 

@@ -48,11 +48,11 @@ private slots:
         std::ostringstream out;
         cli::ProgressBar progress(out, false);
         cli::CommandIo io{out, out, progress};
-        QCOMPARE(cli::RunDownload(r->sim.link, dir.path / "tab", 0, io, {true, location, "north"}), cli::Exit::Ok);
+        QCOMPARE(cli::RunDownload(r->link, dir.path / "tab", 0, io, {true, location, "north"}), cli::Exit::Ok);
         std::string error;
         QVERIFY(archive.Open(location, error));
-        r->sim.session.archiveLocation = location;
-        r->sim.session.station = "north";
+        r->session.archiveLocation = location;
+        r->session.station = "north";
         window = &r->Make<TRadonHistoryWND>();
         window->FormShow();
     }
@@ -94,7 +94,7 @@ private slots:
     {
         const std::vector<history::RadonRow> span = Zoom(5, 12);
         const auto path = dir.path / "span.csv";
-        r->sim.dialogs.saveAnswers = {QString::fromStdString(path.string())};
+        r->dialogs.saveAnswers = {QString::fromStdString(path.string())};
         r->Click("SaveCsvBT");
         std::ostringstream expected;
         history::WriteRadonCsv(span, expected);

@@ -31,7 +31,7 @@ constexpr int kSettle = 40;
 struct Main : WindowRig {
     explicit Main(const Scenario& scenario = QuietDefaultScenario()) : WindowRig(scenario, false)
     {
-        sim.session.configPath = dir.path / "Kolmaris_V2.cfg";
+        session.configPath = dir.path / "Kolmaris_V2.cfg";
         ToolWindows tools;
         tools.about = about = &Make<TAboutWND>();
         w = &Make<TMainWND>();
@@ -47,16 +47,16 @@ struct Main : WindowRig {
     // Payloads written to the terminal since the last call.
     std::vector<Payload> Sent()
     {
-        auto payloads = sim.Sent();
-        sim.line.Memory().ClearWritten();
+        auto payloads = WindowRig::Sent();
+        line.Memory().ClearWritten();
         return payloads;
     }
     // Puts `other` on the line in place of the terminal.
     void Swap(SimulatedTerminal& other)
     {
-        sim.line.Memory().SetPeer([this, &other](std::span<const uint8_t> bytes) {
+        line.Memory().SetPeer([this, &other](std::span<const uint8_t> bytes) {
             other.Receive(bytes);
-            sim.line.Memory().Deliver(other.TakeOutput());
+            line.Memory().Deliver(other.TakeOutput());
         });
     }
 
@@ -171,7 +171,7 @@ private slots:
         QFETCH(int, flags);
         QFETCH(bool, large);
         Main r;
-        ElementStatus& slot = r.sim.session.model.ElementTable[6].status;
+        ElementStatus& slot = r.session.model.ElementTable[6].status;
         slot.kind = uint16_t(kind);
         slot.voltage = voltage;
         slot.statusFlags = uint8_t(flags);
@@ -254,7 +254,7 @@ private slots:
         r.Sent();
         r.Click("PokracovatBT");
         QCOMPARE(r.Sent(), (std::vector<Payload>{{0xBE, 0xB4}}));
-        QVERIFY(r.sim.terminal.AcquisitionRunning() && r.sim.dialogs.shown.empty());
+        QVERIFY(r.terminal.AcquisitionRunning() && r.dialogs.shown.empty());
 
         Main sleeper(Changed([](Scenario& s) { s.terminal.sleep = true; }));
         sleeper.Ticks(6);
@@ -272,11 +272,11 @@ private slots:
         r.Click("MeritBT");
         const auto sent = r.Sent();  // no start after the refused recording switch
         QVERIFY(std::find(sent.begin(), sent.end(), Payload{0xBE, 0xB5}) == sent.end());
-        QCOMPARE(r.sim.dialogs.Texts(), std::vector<QString>{"Command disabled!"});
+        QCOMPARE(r.dialogs.Texts(), std::vector<QString>{"Command disabled!"});
         r.Click("PokracovatBT");
         // The relay selector returns to the terminal's mode.
         r.Choose("FanCB", 0);
-        QCOMPARE(r.sim.dialogs.shown.size(), std::size_t(3));
+        QCOMPARE(r.dialogs.shown.size(), std::size_t(3));
         r.Ticks(5);
         QCOMPARE(r.Text("FanCB"), QString("Auto"));
     }
@@ -291,7 +291,7 @@ private slots:
         QCOMPARE(r.Sent(), (std::vector<Payload>{{0xBB, 0x31}}));
         r.Ticks(5);
         QCOMPARE(r.Text("FanCB"), QString("On"));
-        QCOMPARE(r.sim.session.model.RelayMode, uint8_t(1));
+        QCOMPARE(r.session.model.RelayMode, uint8_t(1));
     }
 
     // The procedure before a tool window opens: the question, the stop, the wait for it.
@@ -325,27 +325,27 @@ private slots:
                 s.faults.refusedCommands = {0xBE};
         }));
         r.Ticks(6);
-        r.sim.session.model.AcquisitionRunning = running;
-        r.sim.dialogs.answers.assign(answers.begin(), answers.end());
+        r.session.model.AcquisitionRunning = running;
+        r.dialogs.answers.assign(answers.begin(), answers.end());
         r.Sent();
         QCOMPARE(r.w->StopAcquisitionFor(kCannotStopTextAddBond), opens);
         QStringList texts;
-        for (const QString& t : r.sim.dialogs.Texts())
+        for (const QString& t : r.dialogs.Texts())
             texts << t;
         QTEST(texts, "texts");
-        QCOMPARE(r.sim.terminal.AcquisitionRunning(), refused || (running && !opens));
+        QCOMPARE(r.terminal.AcquisitionRunning(), refused || (running && !opens));
         const auto sent = r.Sent();
         if (opens && running)
             QVERIFY(sent.front() == (Payload{0xBE, 0x00}) && sent.back() == Payload{0x3C});
-        QCOMPARE(r.sim.session.model.AcquisitionRunning, running && !opens);
+        QCOMPARE(r.session.model.AcquisitionRunning, running && !opens);
     }
 
     void pullingAndSwappingTheTerminal()
     {
         Main r(System(false));
         r.Ticks();
-        QVERIFY(r.Live("TmrPanelGB") && !r.sim.session.model.AlarmText.empty());
-        r.sim.line.Memory().LimitWrites(0);
+        QVERIFY(r.Live("TmrPanelGB") && !r.session.model.AlarmText.empty());
+        r.line.Memory().LimitWrites(0);
         r.Ticks(1);
         QCOMPARE(r.Text("StatusLB"), QString("No connection (COM 1)"));
         QVERIFY(r.FwVer()->isHidden() && !r.Live("TmrPanelGB") && !r.Live("VysledkyGB"));
@@ -355,20 +355,20 @@ private slots:
         // Another terminal on the same port: connected, a display cycle within two seconds.
         SimulatedTerminal other(System(true));
         r.Swap(other);
-        r.sim.line.Memory().UnlimitWrites();
+        r.line.Memory().UnlimitWrites();
         r.Ticks(2 + 5);
         QCOMPARE(r.Text("StatusLB"), QString("Connected COM 1"));
         QVERIFY(r.Live("TmrPanelGB") && !r.FwVer()->isHidden() && r.Shown("MainVoltageLB"));
         r.Ticks();
         QCOMPARE(r.Items("CidlaCB"), QStringList{"7"});
-        QVERIFY(!r.Shown("FanPanelGB") && r.sim.session.model.AlarmText.empty());
+        QVERIFY(!r.Shown("FanPanelGB") && r.session.model.AlarmText.empty());
 
         // Automatic detection: no port in the line.
-        r.sim.session.settings.configuredPort = 0;
-        r.sim.line.Memory().LimitWrites(0);
+        r.session.settings.configuredPort = 0;
+        r.line.Memory().LimitWrites(0);
         r.Ticks(2);
         QCOMPARE(r.Text("StatusLB"), QString("No connection"));
-        r.sim.line.Memory().UnlimitWrites();
+        r.line.Memory().UnlimitWrites();
         r.Ticks(1);
         QCOMPARE(r.Text("StatusLB"), QString("Connected COM 1"));
     }
@@ -399,27 +399,27 @@ private slots:
             Main r;
             r.w->show();
             QCoreApplication::processEvents();
-            QCOMPARE(r.sim.dialogs.Texts(), std::vector<QString>{"Cannot read configuration, setting default values.."});
+            QCOMPARE(r.dialogs.Texts(), std::vector<QString>{"Cannot read configuration, setting default values.."});
             QVERIFY(r.w->Timer1()->isActive());
             r.Find<QAction>("Konec")->trigger();
             QVERIFY(!r.w->Timer1()->isActive());
-            QCOMPARE(ReadFile(r.sim.session.configPath), std::string("COM: 1\nTimeOut: 200\nAttemptCount: 3\n"));
+            QCOMPARE(ReadFile(r.session.configPath), std::string("COM: 1\nTimeOut: 200\nAttemptCount: 3\n"));
         }
         {  // A file: its values, the time-out in force on the link.
             Main r;
-            std::ofstream(r.sim.session.configPath) << "COM: 7\nTimeOut: 350\nAttemptCount: 5\n";
+            std::ofstream(r.session.configPath) << "COM: 7\nTimeOut: 350\nAttemptCount: 5\n";
             r.w->show();
-            QVERIFY(r.sim.dialogs.shown.empty());
-            QCOMPARE(r.sim.link.ReplyTimeout, uint32_t(350));
+            QVERIFY(r.dialogs.shown.empty());
+            QCOMPARE(r.link.ReplyTimeout, uint32_t(350));
             r.Ticks(1);
             QCOMPARE(r.Text("StatusLB"), QString("No connection (COM 7)"));
         }
         {  // A file that cannot be written.
             Main r;
-            r.sim.session.configPath = r.dir.path / "missing" / "x.cfg";
+            r.session.configPath = r.dir.path / "missing" / "x.cfg";
             r.w->show();
             r.w->close();
-            QCOMPARE(r.sim.dialogs.Texts().back(), QString("Cannot save configuration, file creating failed.."));
+            QCOMPARE(r.dialogs.Texts().back(), QString("Cannot save configuration, file creating failed.."));
         }
     }
 
@@ -480,7 +480,7 @@ private slots:
             }
             r.Click("Button1");
             QVERIFY(!about.isVisible() && !r.Shown("Passw"));
-            QCOMPARE(r.sim.session.serviceMode, service);
+            QCOMPARE(r.session.serviceMode, service);
         }
         about.show();
         if (service)
@@ -490,22 +490,22 @@ private slots:
     void linkDialogListsPortsAfresh()
     {
         WindowRig r;
-        r.sim.line.Memory().AddDevice(7, true);  // held by another program
-        r.sim.line.Memory().AddDevice(200);
-        r.sim.session.settings.replyTimeout = 350;
-        r.sim.session.settings.attemptCount = 5;
+        r.line.Memory().AddDevice(7, true);  // held by another program
+        r.line.Memory().AddDevice(200);
+        r.session.settings.replyTimeout = 350;
+        r.session.settings.attemptCount = 5;
         r.Open<TPripojeniWND>();  // showing drops the link
-        QVERIFY(r.sim.link.ConnectedPort == 0 && !r.sim.line.Memory().IsOpen());
+        QVERIFY(r.link.ConnectedPort == 0 && !r.line.Memory().IsOpen());
         const QStringList ports = r.Items("VybratPortCB");
         QCOMPARE(ports.size(), 4);
         QVERIFY2(ports[2].startsWith("COM 7") && ports[3].startsWith("COM 200"), qPrintable(ports.join(',')));
         QVERIFY(r.Text("VybratPortCB").startsWith("COM 1"));
         QCOMPARE(std::pair(r.Text("TimeOutED"), r.Text("PocetPokusuCB")), std::pair(QString("350"), QString("5")));
         r.window->hide();
-        r.sim.line.Memory().RemoveDevice(1);
-        r.sim.line.Memory().RemoveDevice(7);
-        r.sim.line.Memory().RemoveDevice(200);
-        r.sim.session.settings.configuredPort = 4;  // gone, yet listed and selected
+        r.line.Memory().RemoveDevice(1);
+        r.line.Memory().RemoveDevice(7);
+        r.line.Memory().RemoveDevice(200);
+        r.session.settings.configuredPort = 4;  // gone, yet listed and selected
         r.window->show();
         QCOMPARE(r.Items("VybratPortCB"), (QStringList{"Auto", "COM 4"}));
         QCOMPARE(r.Text("VybratPortCB"), QString("COM 4"));
@@ -514,17 +514,17 @@ private slots:
     void linkDialogOkStoresCloseForgets()
     {
         WindowRig r(QuietDefaultScenario(), false);
-        r.sim.line.Memory().AddDevice(7, true);
+        r.line.Memory().AddDevice(7, true);
         r.Open<TPripojeniWND>();
         r.Choose("VybratPortCB", 2);  // COM 7
         r.Type("TimeOutED", "450");
         r.Choose("PocetPokusuCB", 14);
         r.Click("OkBT");
         QCOMPARE(qobject_cast<QDialog*>(r.window)->result(), int(QDialog::Accepted));
-        const LinkSettings& settings = r.sim.session.settings;
+        const LinkSettings& settings = r.session.settings;
         QCOMPARE(std::tuple(settings.configuredPort, settings.replyTimeout, settings.attemptCount),
                  std::tuple(7, 450u, 15));
-        QCOMPARE(r.sim.link.ReplyTimeout, 450u);  // in force at once
+        QCOMPARE(r.link.ReplyTimeout, 450u);  // in force at once
 
         r.window->show();
         r.Choose("VybratPortCB", 0);
@@ -560,8 +560,8 @@ private slots:
         r.Open<TPripojeniWND>();
         r.Type("TimeOutED", text);
         r.Click("OkBT");
-        QCOMPARE(r.sim.session.settings.replyTimeout, uint32_t(stored ? stored : 200));
-        QCOMPARE(r.sim.link.ReplyTimeout, uint32_t(stored ? stored : 200));
+        QCOMPARE(r.session.settings.replyTimeout, uint32_t(stored ? stored : 200));
+        QCOMPARE(r.link.ReplyTimeout, uint32_t(stored ? stored : 200));
         QCOMPARE(r.Last(), stored ? QString() : QString("Error!|Timeout must be a number from 1 to 60000 ms!"));
         if (!stored)
             QCOMPARE(r.Text("TimeOutED"), QString("200"));

@@ -74,6 +74,8 @@ QList<int> Numbers(const QStringList& texts, const QString& pattern)
 
 }  // namespace
 
+Q_DECLARE_METATYPE(kolmaris::Scenario)
+
 class TestNetworkWindows : public QObject {
     Q_OBJECT
 private slots:
@@ -97,94 +99,61 @@ private slots:
         r.Open<TAddBondWND>();
         Search(r, start, stop);
         QTEST(r.Find<QPushButton>("AddBondBT")->isEnabled(), "found");
-        QTEST(int(r.sim.terminal.Channel()), "lastChannel");
+        QTEST(int(r.terminal.Channel()), "lastChannel");
         r.window->hide();  // closing puts the terminal back on its own channel
-        QCOMPARE(r.sim.terminal.Channel(), kHome);
+        QCOMPARE(r.terminal.Channel(), kHome);
     }
 
-    void bondsTheFoundElementAtTheChosenAddress_data()
+    // The element's bond request is sent 3 times at most, a channel change AttemptCount + 1 times;
+    // an element bonded elsewhere is bonded on Yes only, its old bond deleted first.
+    void bond_data()
     {
-        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<Scenario>("scenario");
+        QTest::addColumn<int>("channel");  // searched from 0 to 61 (-1) or this one alone
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<int>("answer");
         QTest::addColumn<int>("p2p");
-        QTest::newRow("default") << "" << int(kNewcomerP2p);
-        QTest::newRow("unbonded-element") << "unbonded-element.json" << 51;
+        QTest::addColumn<int>("bondedAt");
+        const int yes = int(MessageResult::Yes), no = int(MessageResult::No), at = int(kNewcomerP2p);
+        using F = AnswerFaultKind;
+        QTest::newRow("default") << Shipped("") << -1 << "9" << yes << at << 9;
+        QTest::newRow("unbonded-element") << Shipped("unbonded-element.json") << -1 << "9" << yes << 51 << 9;
+        QTest::newRow("bond refused twice") << Faulty(F::Refused, at, 0, 2) << 17 << "" << yes << at << 6;
+        QTest::newRow("bond refused 3 times") << Faulty(F::Refused, at, 0, 3) << 17 << "" << yes << at << 0;
+        QTest::newRow("channel refused 3 times") << Faulty(F::Refused, 6, 0x88, 3) << 17 << "" << yes << at << 6;
+        QTest::newRow("channel refused 4 times") << Faulty(F::Refused, 6, 0x88, 4) << 17 << "" << yes << at << 0;
+        QTest::newRow("bonded elsewhere, Yes") << Shipped("foreign-bond.json") << 52 << "" << yes << 44 << 3;
+        QTest::newRow("bonded elsewhere, No") << Shipped("foreign-bond.json") << 52 << "" << no << 44 << 0;
     }
-    void bondsTheFoundElementAtTheChosenAddress()
+    void bond()
     {
-        QFETCH(QString, scenario);
+        QFETCH(Scenario, scenario);
+        QFETCH(int, channel);
+        QFETCH(QString, address);
+        QFETCH(int, answer);
         QFETCH(int, p2p);
-        WindowRig r(Shipped(scenario));
-        r.Open<TAddBondWND>();
-        Search(r, 0, 61);
-        r.Choose("MeshAdrCB", "9");
-        r.Click("AddBondBT");
-        r.Run("AddBondTimer");
-        const auto node = r.sim.terminal.Node(uint8_t(p2p));
-        QCOMPARE(node->meshAddress, uint8_t(9));
-        QCOMPARE(node->storedChannel, kHome);
-        QCOMPARE(r.sim.terminal.Channel(), kHome);
-        const ElementSlot& slot = r.sim.session.model.ElementTable[9];
-        QCOMPARE(int(slot.p2pAddress), p2p);
-        QCOMPARE(slot.caption, r.sim.terminal.GetScenario().elements.back().caption.substr(0, 15));
-        QVERIFY(!r.Items("MeshAdrCB").contains("9"));  // the show procedure ran again
-    }
-
-    // The element's bond request is sent 3 times at most, a channel change AttemptCount + 1 times.
-    void refusalsEndTheRunAtTheirLimit_data()
-    {
-        QTest::addColumn<int>("address");
-        QTest::addColumn<int>("command");
-        QTest::addColumn<int>("refusals");
-        QTest::addColumn<bool>("bonded");
-        QTest::newRow("bond refused twice") << int(kNewcomerP2p) << 0 << 2 << true;
-        QTest::newRow("bond refused 3 times") << int(kNewcomerP2p) << 0 << 3 << false;
-        QTest::newRow("channel refused 3 times") << 6 << 0x88 << 3 << true;
-        QTest::newRow("channel refused 4 times") << 6 << 0x88 << 4 << false;
-    }
-    void refusalsEndTheRunAtTheirLimit()
-    {
-        QFETCH(int, address);
-        QFETCH(int, command);
-        QFETCH(int, refusals);
-        WindowRig r(Faulty(AnswerFaultKind::Refused, uint8_t(address), command, refusals));
-        r.Open<TAddBondWND>();
-        Search(r, 17, 17);
-        r.Click("AddBondBT");
-        r.Run("AddBondTimer");
-        QTEST(r.sim.dialogs.shown.back().icon == MessageIcon::Information, "bonded");
-        QTEST(r.sim.session.model.ElementTable[6].p2pAddress == kNewcomerP2p, "bonded");
-    }
-
-    void elementBondedElsewhereAsksFirst_data()
-    {
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("yes") << true;
-        QTest::newRow("no") << false;
-    }
-    void elementBondedElsewhereAsksFirst()
-    {
-        QFETCH(bool, yes);
-        WindowRig r(Shipped("foreign-bond.json"));  // P2P address 44, bonded at 7 elsewhere
-        r.Open<TAddBondWND>();
-        Search(r, kHome, kHome);
-        r.sim.dialogs.answers = {yes ? MessageResult::Yes : MessageResult::No};
-        r.Click("AddBondBT");
-        r.Run("AddBondTimer");
-        const auto node = r.sim.terminal.Node(44);
-        QCOMPARE(node->foreignMesh, uint8_t(yes ? 0 : 7));
-        QCOMPARE(node->meshAddress, uint8_t(yes ? 3 : 0));  // the first free address
-    }
-
-    // Every poll step gives up on an answer that never completes, AttemptCount times 100 polls;
-    // the window's own exchanges fail too, the retry question declined.
-    void silentRadioEndsTheSearch()
-    {
-        Scenario scenario = QuietDefaultScenario();
-        scenario.faults.pollsBeforeCompletion = 1 << 20;
+        QFETCH(int, bondedAt);
         WindowRig r(scenario);
         r.Open<TAddBondWND>();
-        Search(r, 0, 0);
-        QVERIFY(!r.Find<QTimer>("AddBondTimer")->isActive());
+        Search(r, std::max(channel, 0), channel < 0 ? 61 : channel);
+        if (!address.isEmpty())
+            r.Choose("MeshAdrCB", address);
+        r.dialogs.answers = {MessageResult(answer)};
+        r.Click("AddBondBT");
+        r.Run("AddBondTimer");
+        const auto node = r.terminal.Node(uint8_t(p2p));
+        QCOMPARE(node->foreignMesh == 0, MessageResult(answer) == MessageResult::Yes);
+        QCOMPARE(r.dialogs.shown.back().icon == MessageIcon::Information, bondedAt != 0);
+        for (const ElementSlot& slot : r.session.model.ElementTable)
+            QCOMPARE(slot.p2pAddress == p2p, bondedAt && &slot == &r.session.model.ElementTable[bondedAt]);
+        if (!bondedAt)
+            return;
+        QCOMPARE(int(node->meshAddress), bondedAt);
+        QCOMPARE(node->storedChannel, kHome);
+        QCOMPARE(r.terminal.Channel(), kHome);
+        QCOMPARE(r.session.model.ElementTable[bondedAt].caption,
+                 r.terminal.GetScenario().elements.back().caption.substr(0, 15));
+        QVERIFY(!r.Items("MeshAdrCB").contains(QString::number(bondedAt)));  // the show procedure ran again
     }
 
     void fullMeshLeavesNoAddress()
@@ -195,102 +164,93 @@ private slots:
         QVERIFY(w.CancelTMR()->isActive());
     }
 
-    void removesOneElement_data()
+    // An element out of range keeps its bond unless only the terminal's is deleted.
+    void removeOne_data()
     {
+        QTest::addColumn<int>("address");
         QTest::addColumn<bool>("terminalOnly");
-        QTest::newRow("element and terminal") << false;
-        QTest::newRow("terminal only") << true;
+        QTest::addColumn<bool>("inRange");
+        QTest::newRow("element and terminal") << 2 << false << true;
+        QTest::newRow("terminal only") << 2 << true << true;
+        QTest::newRow("out of range") << 3 << false << false;
     }
-    void removesOneElement()
+    void removeOne()
     {
+        QFETCH(int, address);
         QFETCH(bool, terminalOnly);
-        WindowRig r;
-        ElementSlot& slot = r.sim.session.model.ElementTable[2];
+        QFETCH(bool, inRange);
+        Scenario scenario = QuietDefaultScenario();
+        scenario.elements[address - 1].inRange = inRange;
+        WindowRig r(scenario);
+        ElementSlot& slot = r.session.model.ElementTable[address];
         slot.caption = "Living room";
+        slot.p2pAddress = uint8_t(0x1F + address);
         r.Open<TRemoveBondWND>();
-        r.Choose("MeshAdrCB", "2");
+        r.Choose("MeshAdrCB", QString::number(address));
         r.Find<QCheckBox>("LokalneCB")->setChecked(terminalOnly);
-        r.sim.dialogs.answers = {MessageResult::Yes};
+        r.dialogs.answers = {MessageResult::Yes};
         r.Click("OdebratBT");
         r.Run("RemoveBondTimer", {}, 1);
         r.Find<QCheckBox>("AllLocCB")->setChecked(true);  // the run keeps the options it started with
         r.Run("RemoveBondTimer");
-        QVERIFY(!r.sim.terminal.Bonded(2) && r.sim.terminal.Bonded(1));
-        QCOMPARE(r.sim.terminal.SlotFunction(2), uint8_t(0));
-        QCOMPARE(r.sim.terminal.Node(0x21)->meshAddress, uint8_t(terminalOnly ? 2 : 0));
-        QVERIFY(slot.caption.empty());
-        QCOMPARE(FunctionCode(slot.status.kind), uint8_t(0));
-    }
-
-    void elementOutOfRangeChangesNothing()
-    {
-        Scenario scenario = QuietDefaultScenario();
-        scenario.elements[2].inRange = false;  // MESH 3, P2P address 0x22
-        WindowRig r(scenario);
-        r.sim.session.model.ElementTable[3].p2pAddress = 0x22;
-        r.Open<TRemoveBondWND>();
-        r.Choose("MeshAdrCB", "3");
-        r.sim.dialogs.answers = {MessageResult::Yes};
-        r.Click("OdebratBT");
-        r.Run("RemoveBondTimer");
-        QCOMPARE(r.sim.dialogs.shown.back().text,
-                 QStringLiteral("Remote bond deleting failed!\nCheck the element position within RF range"));
-        QVERIFY(r.sim.terminal.Bonded(3));
-        QCOMPARE(r.sim.terminal.SlotFunction(3), uint8_t(3));
-        QCOMPARE(r.sim.session.model.ElementTable[3].p2pAddress, uint8_t(0x22));
+        const bool removed = inRange || terminalOnly;
+        QCOMPARE(r.terminal.Bonded(uint8_t(address)), !removed);
+        QVERIFY(r.terminal.Bonded(1));
+        QCOMPARE(int(r.terminal.SlotFunction(uint8_t(address))), removed ? 0 : 3);
+        QCOMPARE(int(r.terminal.Node(uint8_t(0x1F + address))->meshAddress), inRange && !terminalOnly ? 0 : address);
+        QCOMPARE(slot.caption.empty() && slot.p2pAddress == kUnknown, removed);
+        if (!removed)
+            QCOMPARE(r.dialogs.shown.back().text,
+                     QStringLiteral("Remote bond deleting failed!\nCheck the element position within RF range"));
     }
 
     void removeAllBondsResetsEveryEntry()
     {
         WindowRig r;
-        for (ElementSlot& slot : r.sim.session.model.ElementTable)
+        for (ElementSlot& slot : r.session.model.ElementTable)
             slot.caption = "x";
         r.Open<TRemoveBondWND>();
         r.Find<QCheckBox>("AllLocCB")->setChecked(true);
         QVERIFY(r.Find<QCheckBox>("LokalneCB")->isChecked());
-        r.sim.dialogs.answers = {MessageResult::Yes};
+        r.dialogs.answers = {MessageResult::Yes};
         r.Click("OdebratBT");
         r.Run("RemoveBondTimer");
         for (uint8_t a = 1; a <= 16; ++a)
-            QVERIFY(!r.sim.terminal.Bonded(a) && r.sim.session.model.ElementTable[a].caption.empty());
-        QCOMPARE(r.sim.session.model.ElementTable[0].caption, std::string("x"));
+            QVERIFY(!r.terminal.Bonded(a) && r.session.model.ElementTable[a].caption.empty());
+        QCOMPARE(r.session.model.ElementTable[0].caption, std::string("x"));
     }
 
-    void rssiPauseFollowsTheDelay_data()
+    // The pause after each reading follows the delay typed (50 ms at least); the measurement
+    // follows the address chosen while it runs.
+    void rssi_data()
     {
         QTest::addColumn<QString>("delay");
+        QTest::addColumn<QString>("address");
         QTest::addColumn<int>("pauseMs");
-        QTest::newRow("1000") << "1000" << 1000;
-        QTest::newRow("50") << "50" << 50;
-        QTest::newRow("below 50") << "49" << 50;
-        QTest::newRow("empty") << "" << 50;
-        QTest::newRow("trailing text") << " 75x" << 75;
+        QTest::addColumn<QString>("text");
+        const QString values = "^RSSI element: \\d+\nRSSI local: \\d+$";
+        QTest::newRow("1000") << "1000" << "1" << 1000 << values;
+        QTest::newRow("50") << "50" << "2" << 50 << values;
+        QTest::newRow("below 50") << "49" << "1" << 50 << values;
+        QTest::newRow("empty") << "" << "1" << 50 << values;
+        QTest::newRow("trailing text") << " 75x" << "1" << 75 << values;
+        QTest::newRow("out of range") << "100" << "3" << 100 << "^Error FFh$";
     }
-    void rssiPauseFollowsTheDelay()
+    void rssi()
     {
         QFETCH(QString, delay);
-        WindowRig r;
-        r.Open<TRssiBondWND>();
-        r.Type("PauseED", delay);
-        r.Click("StartRssiBT");
-        r.Run("RssiTimer", {}, 3);  // ask, an incomplete poll, the answer
-        QTEST(r.Find<QTimer>("RssiTimer")->interval(), "pauseMs");
-        QVERIFY(r.Text("TextLB").contains('\n'));  // element and local values
-    }
-
-    void rssiFollowsTheSelectionWhileMeasuring()
-    {
+        QFETCH(QString, address);
+        QFETCH(QString, text);
         Scenario scenario = QuietDefaultScenario();
         scenario.elements[2].inRange = false;
         WindowRig r(scenario);
         r.Open<TRssiBondWND>();
+        r.Type("PauseED", delay);
         r.Click("StartRssiBT");
-        r.Run("RssiTimer", {}, 3);
-        QVERIFY(!r.Text("TextLB").startsWith(QStringLiteral("Error")));
-        r.Choose("MeshAdrCB", "3");
-        r.Run("RssiTimer", {}, 3);
-        QCOMPARE(r.Text("TextLB"), QStringLiteral("Error FFh"));
-        QVERIFY(r.Find<QTimer>("RssiTimer")->isActive());
+        r.Choose("MeshAdrCB", address);
+        r.Run("RssiTimer", {}, 3);  // ask, an incomplete poll, the answer
+        QTEST(r.Find<QTimer>("RssiTimer")->interval(), "pauseMs");
+        QVERIFY2(QRegularExpression(text).match(r.Text("TextLB")).hasMatch(), qPrintable(r.Text("TextLB")));
     }
 
     void channelAllStoresDownwardsThenResets()
@@ -306,9 +266,9 @@ private slots:
         QCOMPARE(Numbers(texts, "element No. (\\d+)"), expected);
         QCOMPARE(texts.mid(texts.size() - 4), (QStringList{"Terminal RF channel writing\n", "Reseting MESH..",
                                                             "Resetting terminal..", "Writing finished succesfully "}));
-        QCOMPARE(r.sim.terminal.Channel(), 30);
-        QCOMPARE(r.sim.terminal.Node(0x2F)->storedChannel, 30);  // element 16
-        QCOMPARE(r.sim.session.model.ElementTable[0].channel, kUnknown);
+        QCOMPARE(r.terminal.Channel(), 30);
+        QCOMPARE(r.terminal.Node(0x2F)->storedChannel, 30);  // element 16
+        QCOMPARE(r.session.model.ElementTable[0].channel, kUnknown);
     }
 
     void channelRefusedByAnElement_data()
@@ -328,7 +288,7 @@ private slots:
         QFETCH(int, target);
         QFETCH(QList<MessageResult>, answers);
         WindowRig r(Faulty(AnswerFaultKind::Refused, 2, 0x88, -1));
-        r.sim.dialogs.answers.assign(answers.begin(), answers.end());
+        r.dialogs.answers.assign(answers.begin(), answers.end());
         r.Open<TSetChannelWND>();
         r.Choose("ChanCB", 20);
         r.Choose("MeshAdrCB", target);
@@ -336,19 +296,19 @@ private slots:
         const QStringList texts = r.Run("ProcesTimer", "TextLB");
         QTEST(texts.back(), "result");
         int questions = 0;
-        for (const auto& m : r.sim.dialogs.shown)
+        for (const auto& m : r.dialogs.shown)
             questions += m.caption == "Warning!" && m.buttons == MessageButtons::AbortRetryIgnore;
         QTEST(questions, "questions");
-        QTEST(int(r.sim.terminal.Channel()), "terminalChannel");
+        QTEST(int(r.terminal.Channel()), "terminalChannel");
         if (texts.back() == "Action failed")
-            QVERIFY(r.sim.dialogs.shown.back().text.startsWith(" Setting new RF channel failed in the element No.2"));
+            QVERIFY(r.dialogs.shown.back().text.startsWith(" Setting new RF channel failed in the element No.2"));
     }
 
     void iqrfModeSkipsARefusingElementOnContinue()
     {
         WindowRig r(Faulty(AnswerFaultKind::Refused, 3, 0xCC, -1));
-        r.sim.session.serviceMode = true;
-        r.sim.dialogs.answers = {MessageResult::Continue};
+        r.session.serviceMode = true;
+        r.dialogs.answers = {MessageResult::Continue};
         r.Open<TSetIqrfModeWND>();
         QVERIFY(r.Shown("UlozitBT"));
         r.Choose("IqrfModeCB", -1);  // a mode the list does not hold
@@ -358,11 +318,11 @@ private slots:
         r.Click("UlozitBT");
         const QStringList texts = r.Run("ProcesTimer", "TextLB");
         QVERIFY(texts.contains("Writing RF mode into the element No. 5"));
-        QCOMPARE(r.sim.dialogs.shown.size(), size_t{1});
-        QVERIFY(r.sim.dialogs.shown[0].text.startsWith("Cannot set RF mode in the element No. 3!"));
+        QCOMPARE(r.dialogs.shown.size(), size_t{1});
+        QVERIFY(r.dialogs.shown[0].text.startsWith("Cannot set RF mode in the element No. 3!"));
         QCOMPARE(texts.back(), QString("Writing finished succesfully"));
         r.window->hide();
-        r.sim.session.serviceMode = false;
+        r.session.serviceMode = false;
         r.window->show();
         QVERIFY(!r.Shown("UlozitBT"));
     }
@@ -381,9 +341,9 @@ private slots:
         QCOMPARE(texts.mid(1, 2), (QStringList{"Terminal RAM power writing\n", " Terminal EEPROM power writing\n"}));
         QCOMPARE(Numbers(texts, "RAM power writing\nelement No. (\\d+)"), (QList<int>{1, 2, 3, 4, 5}));
         for (int a : {0, 1, 5})
-            QCOMPARE(r.sim.session.model.ElementTable[a].power, 4);
+            QCOMPARE(r.session.model.ElementTable[a].power, 4);
         RelayedAnswer a;
-        QVERIFY(ExchangeOnce(r.sim.link, [](StepLink& l) { return RequestReadPower(l, Network::Mesh, 5); }, a));
+        QVERIFY(ExchangeOnce(r.link, [](StepLink& l) { return RequestReadPower(l, Network::Mesh, 5); }, a));
         QCOMPARE(a.data[2], 4);
     }
 
@@ -399,7 +359,7 @@ private slots:
         r.Click("NacistBT");
         r.Run("ProcesTimer");
         QCOMPARE(r.Find<QComboBox>("VykonCB")->currentIndex(), 0);
-        QCOMPARE(r.sim.session.model.ElementTable[2].power, 0);
+        QCOMPARE(r.session.model.ElementTable[2].power, 0);
         r.window->hide();
         r.window->show();
         QCOMPARE(r.Text("MeshAdrCB"), QString("1"));
@@ -417,12 +377,12 @@ private slots:
         Scenario s = FullMesh();
         s.elements[2].inRange = !outOfRange;
         WindowRig r(s);
-        r.sim.session.model.ElementTable[3].power = 5;  // an old value the read replaces with its marker
+        r.session.model.ElementTable[3].power = 5;  // an old value the read replaces with its marker
         auto& w = r.Open<TSumBondWND>();
         QCOMPARE(w.Rows().size(), size_t{16});
         r.Click("NacistBT");
         QCOMPARE(r.Run("ProcesTimer", "TextLB").back(), QString(outOfRange ? "Read with errors" : "Read succesfully"));
-        QCOMPARE(r.sim.dialogs.shown.size(), size_t{outOfRange});
+        QCOMPARE(r.dialogs.shown.size(), size_t{outOfRange});
         for (const auto& row : w.Rows()) {
             const bool unknown = outOfRange && row.address == 3;
             QCOMPARE(row.power->text() == "...", unknown);

@@ -82,16 +82,16 @@ private slots:
         QFETCH(int, minMs);
         QFETCH(int, maxMs);
         WindowRig r(With(trouble, 3));
-        r.sim.dialogs.answers.assign(answers.begin(), answers.end());
-        const uint64_t start = r.sim.NowMs();
+        r.dialogs.answers.assign(answers.begin(), answers.end());
+        const uint64_t start = r.NowMs();
         RelayedAnswer answer;
-        QTEST(BlockingExchange(r.sim.session, nullptr, kBondingMap, answer), "ok");
-        QVERIFY(r.sim.NowMs() - start >= uint64_t(minMs) && r.sim.NowMs() - start < uint64_t(maxMs));
-        QCOMPARE(r.sim.dialogs.shown.size(), size_t(answers.size()));
-        for (const ShownMessage& m : r.sim.dialogs.shown)
+        QTEST(BlockingExchange(r.session, nullptr, kBondingMap, answer), "ok");
+        QVERIFY(r.NowMs() - start >= uint64_t(minMs) && r.NowMs() - start < uint64_t(maxMs));
+        QCOMPARE(r.dialogs.shown.size(), size_t(answers.size()));
+        for (const ShownMessage& m : r.dialogs.shown)
             QCOMPARE(m.caption + '|' + m.text, QStringLiteral("Error!|Communication error! Try again?"));
-        QVERIFY(r.sim.dialogs.shown.empty() || (r.sim.dialogs.shown[0].buttons == MessageButtons::YesNo &&
-                                                r.sim.dialogs.shown[0].icon == MessageIcon::Error));
+        QVERIFY(r.dialogs.shown.empty() || (r.dialogs.shown[0].buttons == MessageButtons::YesNo &&
+                                                r.dialogs.shown[0].icon == MessageIcon::Error));
         if (answer.complete)
             QCOMPARE(answer.data[2], uint8_t{0x3E});  // addresses 1 to 5
     }
@@ -122,19 +122,19 @@ private slots:
         QFETCH(int, function);
         QFETCH(int, result);
         WindowRig r(With(trouble));
-        r.sim.dialogs.answers = {MessageResult::Yes, MessageResult::No};
+        r.dialogs.answers = {MessageResult::Yes, MessageResult::No};
         QComboBox box;
         box.addItem(QStringLiteral("stale"));
         const MeshAddressFilter filter{FunctionSource(source), uint8_t(function)};
-        QCOMPARE(int(FillMeshAddressList(r.sim.session, nullptr, box, filter)), result);
+        QCOMPARE(int(FillMeshAddressList(r.session, nullptr, box, filter)), result);
         QStringList items;
         for (int i = 0; i < box.count(); ++i)
             items << box.itemText(i);
         QTEST(items, "items");
         QCOMPARE(box.currentIndex(), items.isEmpty() ? -1 : 0);
-        QTEST(int(r.sim.dialogs.shown.size()), "questions");
+        QTEST(int(r.dialogs.shown.size()), "questions");
         // A status read teaches the table every bonded element's kind.
-        const auto& table = r.sim.session.model.ElementTable;
+        const auto& table = r.session.model.ElementTable;
         if (FunctionSource(source) == FunctionSource::ElementStatus && result == int(MeshListResult::Filled))
             QCOMPARE(FunctionCode(table[5].status.kind), kFunctionRepeater);
     }
@@ -182,19 +182,19 @@ private slots:
     void pollStepClassifiesAnswers()
     {
         WindowRig r(With(Trouble::Invalid));
-        SendPollStep steps(r.sim.session.settings);
+        SendPollStep steps(r.session.settings);
         RelayedAnswer answer;
         steps.Start(2);
-        QVERIFY(steps.Send(RequestBondingMap(r.sim.link, Network::Local, 0), 3, 6));
-        QVERIFY(steps.Poll(r.sim.link, answer, 2, 6) == StepAnswer::Incomplete);
+        QVERIFY(steps.Send(RequestBondingMap(r.link, Network::Local, 0), 3, 6));
+        QVERIFY(steps.Poll(r.link, answer, 2, 6) == StepAnswer::Incomplete);
         QCOMPARE(steps.Step, 3);
-        QVERIFY(steps.Poll(r.sim.link, answer, 2, 6) == StepAnswer::Error);  // back to the send step
+        QVERIFY(steps.Poll(r.link, answer, 2, 6) == StepAnswer::Error);  // back to the send step
         QCOMPARE(steps.Step, 2);
-        QVERIFY(steps.Send(RequestBondingMap(r.sim.link, Network::Local, 0), 3, 6));
+        QVERIFY(steps.Send(RequestBondingMap(r.link, Network::Local, 0), 3, 6));
         steps.AttemptNo = 2;
-        QVERIFY(steps.PollOnly(r.sim.link, answer, 6) == StepAnswer::Incomplete);
+        QVERIFY(steps.PollOnly(r.link, answer, 6) == StepAnswer::Incomplete);
         QCOMPARE(steps.AttemptNo, 0);  // a poll that went through clears the failed attempts
-        QVERIFY(steps.Poll(r.sim.link, answer, 2, 6) == StepAnswer::Complete);
+        QVERIFY(steps.Poll(r.link, answer, 2, 6) == StepAnswer::Complete);
         QCOMPARE(steps.Step, 3);  // the step judges the answer itself
         QCOMPARE(answer.data[2], uint8_t{0x3E});
 
@@ -202,8 +202,8 @@ private slots:
         WindowRig silent(With(Trouble::Silent));
         SendPollStep fixed(2);
         fixed.Start(3);
-        QVERIFY(fixed.Poll(silent.sim.link, answer, 2, 6) == StepAnswer::Failed);
-        QVERIFY(fixed.Poll(silent.sim.link, answer, 2, 6) == StepAnswer::Failed && fixed.Step == 6);
+        QVERIFY(fixed.Poll(silent.link, answer, 2, 6) == StepAnswer::Failed);
+        QVERIFY(fixed.Poll(silent.link, answer, 2, 6) == StepAnswer::Failed && fixed.Step == 6);
     }
 
     // An answer that never completes fails a poll at every hundredth incomplete poll in a row.
@@ -219,10 +219,10 @@ private slots:
         WindowRig r(With(Trouble::NeverComplete));
         SendPollStep steps(limit);
         steps.Start(2);
-        QVERIFY(steps.Send(RequestBondingMap(r.sim.link, Network::Local, 0), 3, 6));
+        QVERIFY(steps.Send(RequestBondingMap(r.link, Network::Local, 0), 3, 6));
         RelayedAnswer answer;
         int polls = 1;
-        while (steps.Poll(r.sim.link, answer, 2, 6) != StepAnswer::Failed || steps.Step != 6)
+        while (steps.Poll(r.link, answer, 2, 6) != StepAnswer::Failed || steps.Step != 6)
             QVERIFY(++polls <= 1000);
         QCOMPARE(polls, 100 * limit);
     }
@@ -267,7 +267,7 @@ private slots:
         window.UnknownStep(&process);
         QVERIFY(!process.isActive());
         QCOMPARE(r.Last(), QStringLiteral("Error!|STEP protocol error!"));
-        QVERIFY(r.sim.dialogs.shown[0].icon == MessageIcon::Exclamation);
+        QVERIFY(r.dialogs.shown[0].icon == MessageIcon::Exclamation);
     }
 
     void showHandlerHelpersCloseWhenTheyCannotGoOn()
@@ -276,7 +276,7 @@ private slots:
         auto& window = r.Make<ProbeWindow>();
         QComboBox box;
         QVERIFY(window.Build(box, {FunctionSource::ElementKind, kFunctionActuator}));
-        QVERIFY(!window.CancelTMR()->isActive() && r.sim.dialogs.shown.empty());
+        QVERIFY(!window.CancelTMR()->isActive() && r.dialogs.shown.empty());
         QVERIFY(!window.Build(box, {FunctionSource::ElementKind, kFunctionProbe}));
         QVERIFY(window.CancelTMR()->isActive());
         QCOMPARE(r.Last(), QStringLiteral("Message|No radon probes bonded."));
@@ -284,11 +284,11 @@ private slots:
         // A declined retry closes without a further message.
         WindowRig silent(With(Trouble::Silent));
         auto& quiet = silent.Make<ProbeWindow>();
-        silent.sim.dialogs.answers = {MessageResult::No, MessageResult::No};
+        silent.dialogs.answers = {MessageResult::No, MessageResult::No};
         RelayedAnswer answer;
         QVERIFY(!quiet.Exchange(answer) && quiet.CancelTMR()->isActive());
         QVERIFY(!quiet.Build(box, {}));
-        QCOMPARE(silent.sim.dialogs.shown.size(), std::size_t{2});
+        QCOMPARE(silent.dialogs.shown.size(), std::size_t{2});
     }
 
     void qtMessageBoxesShowWhatTheyAreGiven()

@@ -28,7 +28,7 @@ const QString kFinished = "Finished...";
 template <class W>
 W& ProbeFace(WindowRig& r, TDataStore& store)
 {
-    r.sim.session.model.AcquisitionRunning = r.sim.terminal.AcquisitionRunning();
+    r.session.model.AcquisitionRunning = r.terminal.AcquisitionRunning();
     W& w = r.Make<W>(store);
     w.PrepareFromDetector();
     w.show();
@@ -44,14 +44,6 @@ QStringList Read(WindowRig& r, const QString& first, const QString& last, int ti
     r.Find<QComboBox>(spectra ? "SpectRecordStopCB" : "RecordStopCB")->setCurrentText(last);
     r.Click(spectra ? "LoadSpectBT" : "LoadRecordsBT");
     return r.Run(spectra ? "SpectrumTimer" : "RecordsTimer", "TextLB", ticks);
-}
-
-QStringList Messages(const WindowRig& r)
-{
-    QStringList shown;
-    for (const ShownMessage& m : r.sim.dialogs.shown)
-        shown << m.caption + '|' + m.text;
-    return shown;
 }
 
 // A radon record of probe `slot + 1`: its time, compressed radon 32768, -10 °C, humidity 45 %,
@@ -192,7 +184,7 @@ private slots:
         WindowRig r(WithoutProbes());
         QVERIFY(ProbeFace<TRecordsWND>(r, store).CancelTMR()->isActive());
         QVERIFY(ProbeFace<TRadonSpectWND>(r, store).CancelTMR()->isActive());
-        QCOMPARE(Messages(r), (QStringList{"Message|No radon probes bonded.", "Message|No radon probrs bonded."}));
+        QCOMPARE(r.Messages(), (QStringList{"Message|No radon probes bonded.", "Message|No radon probrs bonded."}));
     }
 
     // The messages of a reading (OK to the acquisition-stop question) and the texts it shows.
@@ -249,11 +241,11 @@ private slots:
         else
             ProbeFace<TRecordsWND>(r, store);
         const QStringList seen = Read(r, first, last);
-        QTEST(Messages(r), "messages");
+        QTEST(r.Messages(), "messages");
         QCOMPARE(seen.value(seen.size() - 1), texts.value(texts.size() - 1));
         for (const QString& t : texts)
             QVERIFY2(seen.contains(t), qPrintable(t));
-        QCOMPARE(r.sim.terminal.AcquisitionRunning(), scenario.faults.refusedCommands.size() > 0);
+        QCOMPARE(r.terminal.AcquisitionRunning(), scenario.faults.refusedCommands.size() > 0);
         // What was read shows; a finished reading can be saved.
         const int read = spectra ? store.SpectrumCount(0) : store.RadonRecordCount(0);
         QCOMPARE(spectra ? r.Items("ChooseRecordCB").size() : r.Lines("IdLB").size(), read);
@@ -273,17 +265,17 @@ private slots:
                  QStringList({QString::number(newest[17]), QString::number(newest[8] & 0x7F),
                               QString::number(int8_t(newest[7]))}));
 
-        r.sim.dialogs.shown.clear();
+        r.dialogs.shown.clear();
         Read(r, "1", "100", 12);
         r.Click("LoadRecordsBT");  // Stop
-        QVERIFY(!r.Find<QTimer>("RecordsTimer")->isActive() && r.sim.dialogs.shown.empty());
+        QVERIFY(!r.Find<QTimer>("RecordsTimer")->isActive() && r.dialogs.shown.empty());
         QCOMPARE(r.Text("TextLB"), QStringLiteral("Reading interrupted..."));
 
         Read(r, "100", "102");
         QCOMPARE(r.Lines("IdLB"), (QStringList{"100", "101", "102"}));
         TempDir dir;
         const QString path = QString::fromStdString((dir.path / "RDN_1.tab").string());
-        r.sim.dialogs.saveAnswers = {path};
+        r.dialogs.saveAnswers = {path};
         r.Click("SaveRecordsBT");
         QCOMPARE(r.Last(), QStringLiteral("Message|Finished OK"));
         const std::string first = ReadFile(path.toStdString());
@@ -292,8 +284,8 @@ private slots:
         QVERIFY(rows.find("\r\n100\t") != std::string::npos);
         QCOMPARE(std::count(rows.begin(), rows.end(), '\n'), 3L);
         // The same file again: keep the old data, the rows follow without a header.
-        r.sim.dialogs.saveAnswers = {path};
-        r.sim.dialogs.answers = {MessageResult::Yes};
+        r.dialogs.saveAnswers = {path};
+        r.dialogs.answers = {MessageResult::Yes};
         r.Click("SaveRecordsBT");
         QCOMPARE(ReadFile(path.toStdString()), first + rows);
     }
@@ -310,7 +302,7 @@ private slots:
         r.Find<QComboBox>("MeshAdrCB")->addItems({"1", "2"});  // as the terminal data window copies its list
         w.show();
         QCOMPARE(r.Text("LoadRecordsBT"), QStringLiteral("Find"));
-        QVERIFY(!r.Find("RecordStartCB")->isVisible() && r.sim.dialogs.shown.empty());
+        QVERIFY(!r.Find("RecordStartCB")->isVisible() && r.dialogs.shown.empty());
         QCOMPARE(r.Items("RecordStopCB"), (QStringList{"1", "100", "200"}));
         // At most 102 rows at first; engineering counts in the table.
         QCOMPARE(r.Lines("IdLB"), Numbers(1, 102));
@@ -334,7 +326,7 @@ private slots:
         // Save in the data face numbers from 1; the file has plain counts.
         TempDir dir;
         const QString path = QString::fromStdString((dir.path / "r.tab").string());
-        r.sim.dialogs.saveAnswers = {path};
+        r.dialogs.saveAnswers = {path};
         r.Click("SaveRecordsBT");
         const std::string file = ReadFile(path.toStdString());
         QVERIFY(file.find("\r\n250\t") != std::string::npos);
@@ -383,7 +375,7 @@ private slots:
         auto& w = r.Make<TRadonSpectWND>(store);
         w.PrepareFromData(1);
         w.show();
-        QVERIFY(r.sim.dialogs.shown.empty());
+        QVERIFY(r.dialogs.shown.empty());
         QCOMPARE(r.Items("ChooseRecordCB"), (QStringList{"10.03.2025 10:00", "10.03.2025 09:00"}));
         QCOMPARE(r.Lines("Data1LB")[0] + r.Lines("Data3LB").last(), QStringLiteral("[01]: 1[96]: 7"));
         r.Choose("ChooseRecordCB", 1);
@@ -448,7 +440,7 @@ private slots:
         ProbeFace<TRadonSpectWND>(r, store);
         Read(r, "3", "4");
         QCOMPARE(r.Items("ChooseRecordCB"), (QStringList{"3", "4"}));
-        r.sim.dialogs.saveAnswers = {path};
+        r.dialogs.saveAnswers = {path};
         r.Click("SaveSpectBT");
         QCOMPARE(r.Last(), QStringLiteral("Message|Finished OK"));
         std::string text = ReadFile(path.toStdString());
@@ -459,8 +451,8 @@ private slots:
         TDataStore filled;
         FillSpectra(filled);
         r.Make<TRadonSpectWND>(filled).PrepareFromData(1);
-        r.sim.dialogs.saveAnswers = {path};
-        r.sim.dialogs.answers = {MessageResult::No};
+        r.dialogs.saveAnswers = {path};
+        r.dialogs.answers = {MessageResult::No};
         r.Click("SaveSpectBT");
         text = ReadFile(path.toStdString());
         QCOMPARE(text.substr(0, 18), std::string(" time \\ channel\t1\t"));
