@@ -104,8 +104,8 @@ private slots:
         r.Run("DatasTMR");
         QVERIFY(r.dialogs.shown.empty() && r.terminal.RecordingOn());
         QCOMPARE(r.Text("LoadEepromBT"), QStringLiteral("Read"));
-        QCOMPARE(QStringList({r.Text("SpectCountLB"), r.Text("RecordCountLB"), r.Text("CentralCountLB"),
-                              r.Text("DiaCountLB")}),
+        QCOMPARE(QStringList(
+                     {r.Text("SpectCountLB"), r.Text("RecordCountLB"), r.Text("CentralCountLB"), r.Text("DiaCountLB")}),
                  QStringList({QString::number(spectra), QString::number(radon), QString::number(meteo),
                               QString::number(events)}));
         // The time the reading has come back to: the oldest meteo record's.
@@ -242,7 +242,8 @@ private slots:
         r.dialogs.answers = {MessageResult::Yes};
         r.Click("SaveAllBT");
         QCOMPARE(r.dialogs.Texts().back(), QStringLiteral("Finished..."));
-        QCOMPARE(QDir(dir).entryList(QDir::Files, QDir::Name), (QStringList{"DIA.tab", "RDN_2.tab", "RDN_5.tab", "TERM.tab"}));
+        QCOMPARE(QDir(dir).entryList(QDir::Files, QDir::Name),
+                 (QStringList{"DIA.tab", "RDN_2.tab", "RDN_5.tab", "TERM.tab"}));
         // A file that cannot be written is named, never "Finished...".
         QVERIFY(QFile::remove(r.File("TERM.tab")) && QDir(dir).mkdir(QStringLiteral("TERM.tab")));
         r.dialogs.directoryAnswers = {dir};

@@ -242,8 +242,10 @@ private slots:
         QTest::addColumn<int>("sends");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("values");
-        QTest::newRow("busy once") << 1 << 2 << "Finished.." << "12 31 64 1850 300 128 60";
-        QTest::newRow("busy three times") << 3 << 3 << "Error.." << "      ";
+        QTest::newRow("busy once") << 1 << 2 << "Finished.."
+                                   << "12 31 64 1850 300 128 60";
+        QTest::newRow("busy three times") << 3 << 3 << "Error.."
+                                          << "      ";
     }
     // A busy probe is asked three times at most.
     void parametersBusy()
@@ -267,13 +269,23 @@ private slots:
         QTest::addColumn<QString>("message");
         const QString discrimination = "Discrimination must be less than 96!";
         const QString length = "Measurement length must be between 1 and 256!";
-        QTest::newRow("discrimination 96") << "Disc02ED" << "96" << discrimination;
-        QTest::newRow("negative discrimination") << "Disc03ED" << "-1" << discrimination;
-        QTest::newRow("record time 0") << "DelkaMerED" << "0" << length;
-        QTest::newRow("record time 256") << "DelkaMerED" << "256" << length;
-        QTest::newRow("calibration 70000") << "CalibrED" << "70000" << "Calibration must be between 0 and 65535!";
-        QTest::newRow("limit 65536") << "LimitED" << "65536" << "Limit must be between 0 and 65535!";
-        QTest::newRow("gain 256") << "ZiskED" << "256" << "Gain must be between 0 and 255!";
+        QTest::newRow("discrimination 96") << "Disc02ED"
+                                           << "96" << discrimination;
+        QTest::newRow("negative discrimination") << "Disc03ED"
+                                                 << "-1" << discrimination;
+        QTest::newRow("record time 0") << "DelkaMerED"
+                                       << "0" << length;
+        QTest::newRow("record time 256") << "DelkaMerED"
+                                         << "256" << length;
+        QTest::newRow("calibration 70000") << "CalibrED"
+                                           << "70000"
+                                           << "Calibration must be between 0 and 65535!";
+        QTest::newRow("limit 65536") << "LimitED"
+                                     << "65536"
+                                     << "Limit must be between 0 and 65535!";
+        QTest::newRow("gain 256") << "ZiskED"
+                                  << "256"
+                                  << "Gain must be between 0 and 255!";
     }
     void parametersRefused()
     {
@@ -318,7 +330,7 @@ private slots:
         QCOMPARE(r.Text("MeshAdrCB") + r.Text("CurrStateLB"), QString("4Off"));
         QVERIFY(Checked(r, "FanOffRB"));
         QVERIFY(r.Find<QLabel>("CurrStateLB")->autoFillBackground());  // red
-        QVERIFY(r.Sent({0x80, 4}).empty());                         // nothing asked of the actuator
+        QVERIFY(r.Sent({0x80, 4}).empty());                            // nothing asked of the actuator
 
         r.Find<QRadioButton>("FanAutoRB")->setChecked(true);
         r.Click("SaveBT");

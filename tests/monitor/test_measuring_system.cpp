@@ -55,17 +55,24 @@ INSTANTIATE_TEST_SUITE_P(
         // At a threshold no alarm; no data below 0.001 V; out of range or without a function not
         // looked at; two failed contacts still count.
         AlarmCase{"BatteryThresholds",
-                  {{0, 8, 3.295f}, {1, 3, 3.094f}, {2, 3, 3.095f}, {3, 2, 0.0f}, {4, 3, 0.0005f}, {5, 1, 0.001f},
-                   {6, 0xC3, 2.5f}, {7, 0x40, 2.5f}, {8, 0x83, 3.0f}},
+                  {{0, 8, 3.295f},
+                   {1, 3, 3.094f},
+                   {2, 3, 3.095f},
+                   {3, 2, 0.0f},
+                   {4, 3, 0.0005f},
+                   {5, 1, 0.001f},
+                   {6, 0xC3, 2.5f},
+                   {7, 0x40, 2.5f},
+                   {8, 0x83, 3.0f}},
                   "Element out of RF range!\nAddress: 6\n\nLow battery voltage!\nAddress: 1,5,8"},
         AlarmCase{"TerminalBelowItsThreshold", {{0, 8, 3.294f}}, "Low battery voltage!\nAddress: Term"},
         // Relay failures of the terminal and actuators in range only; relay on as demanded is none.
-        AlarmCase{"RelayFailure",
-                  {{0, 8, 4.0f, 0x08}, {3, 2, 3.6f, 0x18}, {4, 0xC2, 3.6f, 0x08}, {5, 3, 3.6f, 0x08}, {6, 2, 3.6f, 0x10}},
-                  "Element out of RF range!\nAddress: 4\n\nRelay failure!\nAddress: Term,3"},
+        AlarmCase{
+            "RelayFailure",
+            {{0, 8, 4.0f, 0x08}, {3, 2, 3.6f, 0x18}, {4, 0xC2, 3.6f, 0x08}, {5, 3, 3.6f, 0x08}, {6, 2, 3.6f, 0x10}},
+            "Element out of RF range!\nAddress: 4\n\nRelay failure!\nAddress: Term,3"},
         AlarmCase{"RelayFailureAlone", {{0, 8, 4.0f, 0x08}, {3, 2, 3.6f, 0x18}}, "Relay failure!\nAddress: Term,3"},
-        AlarmCase{"None", {{0, 8, 3.9f}}, ""},
-        AlarmCase{"FreshElements", {{0, 8, 1000.0f}}, ""}),
+        AlarmCase{"None", {{0, 8, 3.9f}}, ""}, AlarmCase{"FreshElements", {{0, 8, 1000.0f}}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MeasuringSystem, ResetRestoresIdentityAndKeepsMeasuredValues)

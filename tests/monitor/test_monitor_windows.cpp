@@ -138,10 +138,9 @@ private slots:
                                << QStringList{"FailCountLB=Failures count: 0", "RadonLB= 40000", "DataVoltageLB=3.60 V",
                                               "RadonErrorLB=-"}
                                << false;
-        QTest::newRow("probe low, large") << "CidlaCB" << 0x43 << 3.09f << 0 << true
-                                          << QStringList{"FailCountLB=Failures count: 1", "RadonLB= 40.00k",
-                                                         "RadonLongLB= 1.235M"}
-                                          << true;
+        QTest::newRow("probe low, large")
+            << "CidlaCB" << 0x43 << 3.09f << 0 << true
+            << QStringList{"FailCountLB=Failures count: 1", "RadonLB= 40.00k", "RadonLongLB= 1.235M"} << true;
         QTest::newRow("probe 3.10 V") << "CidlaCB" << 0x03 << 3.1f << 0 << false << QStringList{} << false;
         QTest::newRow("probe out of range, no data")
             << "CidlaCB" << 0xC3 << 0.0f << 0 << false
@@ -155,10 +154,9 @@ private slots:
         QTest::newRow("actuator low, relay failure")
             << "FansCB" << 0x02 << 3.0f << 0x1A << false
             << QStringList{"ExtFanModeLB=Auto", "FanErrorLB=Relay failure!", "ExtFanIM=+"} << true;
-        QTest::newRow("actuator no data") << "FansCB" << 0x02 << 0.0f << 0x1A << false
-                                          << QStringList{"ExtFanModeLB=Unknown", "FanVoltageLB=...", "FanErrorLB=-",
-                                                         "ExtFanIM=-"}
-                                          << false;
+        QTest::newRow("actuator no data")
+            << "FansCB" << 0x02 << 0.0f << 0x1A << false
+            << QStringList{"ExtFanModeLB=Unknown", "FanVoltageLB=...", "FanErrorLB=-", "ExtFanIM=-"} << false;
         QTest::newRow("actuator out of range")
             << "FansCB" << 0xC2 << 3.6f << 0x00 << false << QStringList{"FanErrorLB=Out of RF range!"} << false;
     }
@@ -258,7 +256,8 @@ private slots:
 
         Main sleeper(Changed([](Scenario& s) { s.terminal.sleep = true; }));
         sleeper.Ticks(6);
-        QVERIFY(QRegularExpression("^Query after \\d+ secs  \\(SLEEP\\)$").match(sleeper.Text("DownCounterLB")).hasMatch());
+        QVERIFY(
+            QRegularExpression("^Query after \\d+ secs  \\(SLEEP\\)$").match(sleeper.Text("DownCounterLB")).hasMatch());
     }
 
     void refusedCommandsShowOneMessage()
@@ -310,8 +309,8 @@ private slots:
                                       << QStringList{q, kCannotStopTextAddBond};
         QTest::newRow("still running, Retry, Abort")
             << true << false << QList{MessageResult::Retry, MessageResult::Abort} << false << QStringList{still, still};
-        QTest::newRow("still running, Ignore") << true << false << QList{MessageResult::Ignore} << true
-                                               << QStringList{still};
+        QTest::newRow("still running, Ignore")
+            << true << false << QList{MessageResult::Ignore} << true << QStringList{still};
     }
     void acquisitionStop()
     {
@@ -460,8 +459,12 @@ private slots:
     {
         QTest::addColumn<QString>("code");
         QTest::addColumn<bool>("service");
-        for (const auto& [code, service] : {std::pair{"57190", true}, {"57191", false}, {"57190abc", true},
-                                           {"x57190", false}, {"0057190", true}, {"", false}})
+        for (const auto& [code, service] : {std::pair{"57190", true},
+                                            {"57191", false},
+                                            {"57190abc", true},
+                                            {"x57190", false},
+                                            {"0057190", true},
+                                            {"", false}})
             QTest::newRow(code) << QString(code) << service;
     }
     void aboutServiceCode()
@@ -548,8 +551,13 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("stored");  // 0: refused, 200 stays
-        for (const auto& [text, stored] : {std::pair{" 250ms", 250}, {"abc", 0}, {"0", 0}, {"1", 1},
-                                          {"60000", 60000}, {"60001", 0}, {"99999999999", 0}})
+        for (const auto& [text, stored] : {std::pair{" 250ms", 250},
+                                           {"abc", 0},
+                                           {"0", 0},
+                                           {"1", 1},
+                                           {"60000", 60000},
+                                           {"60001", 0},
+                                           {"99999999999", 0}})
             QTest::newRow(text) << QString(text) << stored;
     }
     void linkDialogTimeout()

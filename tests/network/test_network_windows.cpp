@@ -229,12 +229,18 @@ private slots:
         QTest::addColumn<int>("pauseMs");
         QTest::addColumn<QString>("text");
         const QString values = "^RSSI element: \\d+\nRSSI local: \\d+$";
-        QTest::newRow("1000") << "1000" << "1" << 1000 << values;
-        QTest::newRow("50") << "50" << "2" << 50 << values;
-        QTest::newRow("below 50") << "49" << "1" << 50 << values;
-        QTest::newRow("empty") << "" << "1" << 50 << values;
-        QTest::newRow("trailing text") << " 75x" << "1" << 75 << values;
-        QTest::newRow("out of range") << "100" << "3" << 100 << "^Error FFh$";
+        QTest::newRow("1000") << "1000"
+                              << "1" << 1000 << values;
+        QTest::newRow("50") << "50"
+                            << "2" << 50 << values;
+        QTest::newRow("below 50") << "49"
+                                  << "1" << 50 << values;
+        QTest::newRow("empty") << ""
+                               << "1" << 50 << values;
+        QTest::newRow("trailing text") << " 75x"
+                                       << "1" << 75 << values;
+        QTest::newRow("out of range") << "100"
+                                      << "3" << 100 << "^Error FFh$";
     }
     void rssi()
     {
@@ -265,7 +271,7 @@ private slots:
             expected << a;
         QCOMPARE(Numbers(texts, "element No. (\\d+)"), expected);
         QCOMPARE(texts.mid(texts.size() - 4), (QStringList{"Terminal RF channel writing\n", "Reseting MESH..",
-                                                            "Resetting terminal..", "Writing finished succesfully "}));
+                                                           "Resetting terminal..", "Writing finished succesfully "}));
         QCOMPARE(r.terminal.Channel(), 30);
         QCOMPARE(r.terminal.Node(0x2F)->storedChannel, 30);  // element 16
         QCOMPARE(r.session.model.ElementTable[0].channel, kUnknown);
@@ -279,8 +285,8 @@ private slots:
         QTest::addColumn<QString>("result");
         QTest::addColumn<int>("terminalChannel");
         QTest::newRow("All, Ignore") << 0 << QList{MessageResult::Ignore} << 1 << "Writing finished succesfully " << 20;
-        QTest::newRow("All, Retry, Abort") << 0 << QList{MessageResult::Retry, MessageResult::Abort} << 2
-                                           << "Action failed" << 52;
+        QTest::newRow("All, Retry, Abort")
+            << 0 << QList{MessageResult::Retry, MessageResult::Abort} << 2 << "Action failed" << 52;
         QTest::newRow("element alone") << 3 << QList<MessageResult>{} << 0 << "Action failed" << 52;
     }
     void channelRefusedByAnElement()
@@ -343,7 +349,8 @@ private slots:
         for (int a : {0, 1, 5})
             QCOMPARE(r.session.model.ElementTable[a].power, 4);
         RelayedAnswer a;
-        QVERIFY(ExchangeOnce(r.link, [](StepLink& l) { return RequestReadPower(l, Network::Mesh, 5); }, a));
+        QVERIFY(ExchangeOnce(
+            r.link, [](StepLink& l) { return RequestReadPower(l, Network::Mesh, 5); }, a));
         QCOMPARE(a.data[2], 4);
     }
 

@@ -72,8 +72,8 @@ private slots:
         QTest::newRow("invalid answer, Yes") << Trouble::Invalid << QList{MessageResult::Yes} << true << 0 << 1000;
         QTest::newRow("silent, Yes, No") << Trouble::Silent << QList{MessageResult::Yes, MessageResult::No} << false
                                          << 0 << 100000;
-        QTest::newRow("never complete, No") << Trouble::NeverComplete << QList{MessageResult::No} << false << 100 * 50
-                                            << 101 * 50 + 100 * 200;
+        QTest::newRow("never complete, No")
+            << Trouble::NeverComplete << QList{MessageResult::No} << false << 100 * 50 << 101 * 50 + 100 * 200;
     }
     void exchange()
     {
@@ -90,8 +90,8 @@ private slots:
         QCOMPARE(r.dialogs.shown.size(), size_t(answers.size()));
         for (const ShownMessage& m : r.dialogs.shown)
             QCOMPARE(m.caption + '|' + m.text, QStringLiteral("Error!|Communication error! Try again?"));
-        QVERIFY(r.dialogs.shown.empty() || (r.dialogs.shown[0].buttons == MessageButtons::YesNo &&
-                                                r.dialogs.shown[0].icon == MessageIcon::Error));
+        QVERIFY(r.dialogs.shown.empty() ||
+                (r.dialogs.shown[0].buttons == MessageButtons::YesNo && r.dialogs.shown[0].icon == MessageIcon::Error));
         if (answer.complete)
             QCOMPARE(answer.data[2], uint8_t{0x3E});  // addresses 1 to 5
     }
@@ -320,8 +320,10 @@ private slots:
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                 if (!box)
                     return;
-                seen = QStringLiteral("%1|%2|%3|%4").arg(box->windowTitle(), box->text()).arg(box->icon()).arg(
-                    box->buttons().size());
+                seen = QStringLiteral("%1|%2|%3|%4")
+                           .arg(box->windowTitle(), box->text())
+                           .arg(box->icon())
+                           .arg(box->buttons().size());
                 for (QAbstractButton* b : box->buttons())
                     if (box->standardButton(b) == c.click &&
                         (c.click != QMessageBox::NoButton || b->text() == QStringLiteral("Try Again")))

@@ -9,7 +9,6 @@
 #include "TempDir.h"
 #include "WindowRig.h"
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 #include <QScrollArea>
@@ -110,8 +109,8 @@ W& Table(WindowRig& r, TDataStore& store, int first = 0)
 
 // A meteo record in memory order (time, pressure, temperature, humidity, voltage words), added
 // the way the download delivers it (reversed).
-void AddMeteo(TDataStore& store, uint32_t time, uint16_t pressure, uint16_t temperature = 2932,
-              uint16_t humidity = 500, uint16_t voltage = 1234)
+void AddMeteo(TDataStore& store, uint32_t time, uint16_t pressure, uint16_t temperature = 2932, uint16_t humidity = 500,
+              uint16_t voltage = 1234)
 {
     std::array<uint8_t, 12> memory{};
     const uint32_t words[] = {time >> 16, time & 0xFFFF, pressure, temperature, humidity, voltage};
@@ -201,31 +200,34 @@ private slots:
         Scenario refusing = ProbeRings(250, 0, true), busy = ProbeRings(100, 20);
         refusing.faults.refusedCommands = {0xBE};  // the acquisition control command
         busy.faults.answerFaults.push_back({AnswerFaultKind::Busy, 1, 0xB4, -1});
-        QTest::newRow("records, fewer") << false << ProbeRings(250, 0, true) << "1" << "4096"
+        QTest::newRow("records, fewer") << false << ProbeRings(250, 0, true) << "1"
+                                        << "4096"
                                         << QStringList{"Warning|Measurement is required to be interrupted! Continue?",
                                                        "Warning|Less records in memory than requested."}
                                         << QStringList{"Waiting for measurement stop..", kFinished};
-        QTest::newRow("records, none yet") << false << ProbeRings(0, 0) << "1" << "1" << QStringList{notYet}
-                                           << QStringList{kFinished};
-        QTest::newRow("records, reversed") << false << ProbeRings(0, 0) << "100" << "50" << QStringList{wrong}
-                                           << QStringList{};
-        QTest::newRow("records, beyond 4096") << false << ProbeRings(0, 0) << "1" << "4097" << QStringList{wrong}
-                                              << QStringList{};
+        QTest::newRow("records, none yet") << false << ProbeRings(0, 0) << "1"
+                                           << "1" << QStringList{notYet} << QStringList{kFinished};
+        QTest::newRow("records, reversed") << false << ProbeRings(0, 0) << "100"
+                                           << "50" << QStringList{wrong} << QStringList{};
+        QTest::newRow("records, beyond 4096") << false << ProbeRings(0, 0) << "1"
+                                              << "4097" << QStringList{wrong} << QStringList{};
         QTest::newRow("records, stop refused") << false << refusing << "1" << "1"
                                                << QStringList{"Warning|Measurement is required to be interrupted! "
                                                               "Continue?",
                                                               "Error!|Measurement cannot be interrupted!"}
                                                << QStringList{};
-        QTest::newRow("spectra, fewer") << true << ProbeRings(100, 4, true) << "1" << "10"
+        QTest::newRow("spectra, fewer") << true << ProbeRings(100, 4, true) << "1"
+                                        << "10"
                                         << QStringList{"Warning|Data acqusition must be stopped! Continue?",
                                                        "Warning|Memory contains less records then requested."}
                                         << QStringList{"Waiting for data acquisition stop..", kFinished};
-        QTest::newRow("spectra, none yet") << true << ProbeRings(100, 2) << "5" << "8" << QStringList{notYet}
-                                           << QStringList{kFinished};
-        QTest::newRow("spectra, reversed") << true << ProbeRings(100, 2) << "8" << "5" << QStringList{wrong}
-                                           << QStringList{};
-        QTest::newRow("spectra, probe busy") << true << busy << "1" << "2" << QStringList{"Error!|Action failed"}
-                                             << QStringList{"Action failed"};
+        QTest::newRow("spectra, none yet") << true << ProbeRings(100, 2) << "5"
+                                           << "8" << QStringList{notYet} << QStringList{kFinished};
+        QTest::newRow("spectra, reversed") << true << ProbeRings(100, 2) << "8"
+                                           << "5" << QStringList{wrong} << QStringList{};
+        QTest::newRow("spectra, probe busy")
+            << true << busy << "1"
+            << "2" << QStringList{"Error!|Action failed"} << QStringList{"Action failed"};
     }
     void reading()
     {
@@ -249,7 +251,8 @@ private slots:
         // What was read shows; a finished reading can be saved.
         const int read = spectra ? store.SpectrumCount(0) : store.RadonRecordCount(0);
         QCOMPARE(spectra ? r.Items("ChooseRecordCB").size() : r.Lines("IdLB").size(), read);
-        QCOMPARE(r.Find(spectra ? "SaveSpectBT" : "SaveRecordsBT")->isEnabled(), seen.value(seen.size() - 1) == kFinished);
+        QCOMPARE(r.Find(spectra ? "SaveSpectBT" : "SaveRecordsBT")->isEnabled(),
+                 seen.value(seen.size() - 1) == kFinished);
     }
 
     void recordsTableNumbersFromTheFirstRequested()
@@ -257,15 +260,6 @@ private slots:
         TDataStore store;
         WindowRig r(ProbeRings(250, 0));
         ProbeFace<TRecordsWND>(r, store);
-        Read(r, "1", "4096");
-        QCOMPARE(r.Lines("IdLB").last(), QStringLiteral("250"));
-        RadonRecord newest{};
-        QCOMPARE(store.GetRadonRecord(0, 0, newest), kStoreDone);
-        QCOMPARE(QStringList({r.Lines("VnLB")[0], r.Lines("HumidityLB")[0], r.Lines("TemperLB")[0]}),
-                 QStringList({QString::number(newest[17]), QString::number(newest[8] & 0x7F),
-                              QString::number(int8_t(newest[7]))}));
-
-        r.dialogs.shown.clear();
         Read(r, "1", "100", 12);
         r.Click("LoadRecordsBT");  // Stop
         QVERIFY(!r.Find<QTimer>("RecordsTimer")->isActive() && r.dialogs.shown.empty());
@@ -273,13 +267,18 @@ private slots:
 
         Read(r, "100", "102");
         QCOMPARE(r.Lines("IdLB"), (QStringList{"100", "101", "102"}));
+        RadonRecord first{};
+        QCOMPARE(store.GetRadonRecord(0, 0, first), kStoreDone);
+        QCOMPARE(QStringList({r.Lines("VnLB")[0], r.Lines("HumidityLB")[0], r.Lines("TemperLB")[0]}),
+                 QStringList({QString::number(first[17]), QString::number(first[8] & 0x7F),
+                              QString::number(int8_t(first[7]))}));
         TempDir dir;
         const QString path = QString::fromStdString((dir.path / "RDN_1.tab").string());
         r.dialogs.saveAnswers = {path};
         r.Click("SaveRecordsBT");
         QCOMPARE(r.Last(), QStringLiteral("Message|Finished OK"));
-        const std::string first = ReadFile(path.toStdString());
-        const std::string rows = first.substr(first.find("\r\n") + 2);
+        const std::string file = ReadFile(path.toStdString());
+        const std::string rows = file.substr(file.find("\r\n") + 2);
         QCOMPARE(rows.substr(0, 4), std::string("102\t"));
         QVERIFY(rows.find("\r\n100\t") != std::string::npos);
         QCOMPARE(std::count(rows.begin(), rows.end(), '\n'), 3L);
@@ -287,7 +286,7 @@ private slots:
         r.dialogs.saveAnswers = {path};
         r.dialogs.answers = {MessageResult::Yes};
         r.Click("SaveRecordsBT");
-        QCOMPARE(ReadFile(path.toStdString()), first + rows);
+        QCOMPARE(ReadFile(path.toStdString()), file + rows);
     }
 
     void recordsDataFaceShowsFindsAndGrows()
@@ -346,27 +345,6 @@ private slots:
         QVERIFY(!r.Find("SaveRecordsBT")->isEnabled());
     }
 
-    void spectraColumnsAndGraphBuffer()
-    {
-        TDataStore store;
-        WindowRig r(ProbeRings(100, 4));
-        auto& w = ProbeFace<TRadonSpectWND>(r, store);
-        Read(r, "1", "10");
-        // The first buffer is shown: three columns of 32 channels, and the graph buffer.
-        SpectrumChannels newest{}, third{};
-        QCOMPARE(store.GetSpectrumChannels(0, 0, newest), kStoreDone);
-        QVERIFY(w.GraphBuffer() == newest);
-        QCOMPARE(r.Lines("Data3LB").size(), 32);
-        QCOMPARE(r.Lines("Data1LB")[0] + r.Lines("Data2LB")[0] + r.Lines("Data3LB")[31],
-                 QStringLiteral("[01]: %1[33]: %2[96]: %3").arg(newest[0]).arg(newest[32]).arg(newest[95]));
-        // Choosing buffer 3 shows store index 2; Close clears the graph buffer.
-        QCOMPARE(store.GetSpectrumChannels(0, 2, third), kStoreDone);
-        r.Choose("ChooseRecordCB", 2);
-        QVERIFY(w.GraphBuffer() == third);
-        r.Click("Button1");
-        QVERIFY(w.GraphBuffer() == SpectrumChannels{});
-    }
-
     void spectraDataFace()
     {
         TDataStore store;
@@ -411,10 +389,10 @@ private slots:
         QPainter painter(&image);
         DrawSpectrumGraph(painter, 0, 0, 482, 322, counts);
         painter.end();
-        const std::pair<QPoint, QRgb> pixels[] = {
-            {{477, 2}, blue},    {{480, 318}, blue}, {{477, 1}, white},   {{476, 100}, white}, {{481, 100}, white},
-            {{4, 311}, blue},    {{4, 310}, white},  {{1, 10}, black},    {{2, 10}, white},    {{200, 320}, black},
-            {{200, 322}, white}};
+        const std::pair<QPoint, QRgb> pixels[] = {{{477, 2}, blue},    {{480, 318}, blue},  {{477, 1}, white},
+                                                  {{476, 100}, white}, {{481, 100}, white}, {{4, 311}, blue},
+                                                  {{4, 310}, white},   {{1, 10}, black},    {{2, 10}, white},
+                                                  {{200, 320}, black}, {{200, 322}, white}};
         for (const auto& [point, colour] : pixels)
             QVERIFY2(image.pixel(point) == colour, qPrintable(QStringLiteral("%1,%2").arg(point.x()).arg(point.y())));
 
@@ -437,15 +415,24 @@ private slots:
         TempDir dir;
         const QString path = QString::fromStdString((dir.path / "SPC_1.tab").string());
         WindowRig r(ProbeRings(100, 20));
-        ProbeFace<TRadonSpectWND>(r, store);
+        auto& w = ProbeFace<TRadonSpectWND>(r, store);
         Read(r, "3", "4");
         QCOMPARE(r.Items("ChooseRecordCB"), (QStringList{"3", "4"}));
+        // The first buffer read is shown: three columns of 32 channels, and the graph buffer.
+        SpectrumChannels newest{};
+        QCOMPARE(store.GetSpectrumChannels(0, 0, newest), kStoreDone);
+        QVERIFY(w.GraphBuffer() == newest);
+        QCOMPARE(r.Lines("Data3LB").size(), 32);
+        QCOMPARE(r.Lines("Data1LB")[0] + r.Lines("Data2LB")[0] + r.Lines("Data3LB")[31],
+                 QStringLiteral("[01]: %1[33]: %2[96]: %3").arg(newest[0]).arg(newest[32]).arg(newest[95]));
         r.dialogs.saveAnswers = {path};
         r.Click("SaveSpectBT");
         QCOMPARE(r.Last(), QStringLiteral("Message|Finished OK"));
         std::string text = ReadFile(path.toStdString());
         QCOMPARE(text.substr(0, 22), std::string("block \\ channel\t1\t2\t3\t"));
         QVERIFY(text.find("\r\n3\t") != std::string::npos && text.find("\r\n4\t") != std::string::npos);
+        r.Click("Button1");  // Close clears the graph buffer
+        QVERIFY(w.GraphBuffer() == SpectrumChannels{});
 
         // The data face saves in time mode; the existing file is overwritten on No.
         TDataStore filled;
@@ -504,9 +491,12 @@ private slots:
         QCOMPARE(added.LineCount(), 3);
 
         // Each line is painted in its own row: ink only in rows 2 and 4.
-        added.setText("\n\nWWWW\n\nWWWW\n");
-        added.resize(added.sizeHint());
-        const QImage image = added.grab().toImage();
+        TableColumnLabel painted;
+        for (const auto& [line, atBottom] : {std::pair{"", true}, {"WWWW", false}, {"WWWW", true}, {"", false}, {"", false}})
+            painted.AddLine(line, atBottom);
+        QCOMPARE(painted.text(), QStringLiteral("\n\nWWWW\n\nWWWW\n"));
+        painted.resize(painted.sizeHint());
+        const QImage image = painted.grab().toImage();
         const QRgb background = image.pixel(image.width() - 1, 0);
         QList<bool> inked(5, false);
         for (int y = 0; y < 5 * step; ++y)
@@ -620,45 +610,6 @@ private slots:
         r.Click("Button1");
         QCOMPARE(w.result(), int(QDialog::Accepted));
         QVERIFY(!w.AutoUpdateTMR()->isActive());
-    }
-
-    void tablesStayQuickWith30000Records()
-    {
-        // Grown row by row to all 30 000 records at either end, the table still takes a fraction of
-        // the 100 ms tick to grow by a row, lay out and repaint. Layout and painting wait until the
-        // last 100 ticks of each end, to keep the test short.
-        constexpr int kRecords = 30000, kTimed = 100;
-        TDataStore store;
-        FillMeteo(store, kRecords);
-        WindowRig r;
-        QElapsedTimer clock;
-        clock.start();
-        auto& w = Table<TLocsWND>(r, store);
-        const double prepareMs = clock.nsecsElapsed() / 1e6;
-        const auto timedTicks = [&](bool toTop) {
-            while (toTop ? w.ShownFirst() > kTimed : w.ShownNext() < kRecords - kTimed) {
-                Bar(r)->setValue(toTop ? 0 : Bar(r)->maximum());
-                w.AutoUpdateTMRTimer();
-            }
-            Settle();
-            QElapsedTimer ticks;
-            ticks.start();
-            for (int i = 0; i < kTimed; ++i) {
-                Bar(r)->setValue(toTop ? 0 : Bar(r)->maximum());
-                Tick(r);
-            }
-            return ticks.nsecsElapsed() / 1e6 / kTimed;
-        };
-        const double bottomMs = timedTicks(false);
-        QCOMPARE(r.Lines("IdLB"), Numbers(1, kRecords));
-        w.PrepareFromData(kRecords);
-        Settle();
-        const double topMs = timedTicks(true);
-        QCOMPARE(r.Lines("IdLB"), Numbers(1, kRecords));
-        qInfo("30000 meteo records: showing %.1f ms, a tick with layout and painting %.2f ms at the bottom, "
-              "%.2f ms at the top",
-              prepareMs, bottomMs, topMs);
-        QVERIFY(prepareMs < 1000 && bottomMs < 100 && topMs < 100);
     }
 };
 
