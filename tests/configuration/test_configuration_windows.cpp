@@ -69,10 +69,8 @@ class TestConfigurationWindows : public QObject {
 private slots:
     void timers_data()
     {
-        QTest::addColumn<QStringList>("typed");  // query, battery
-        QTest::addColumn<bool>("refused");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QStringList>("reopened");  // query, battery; sleep on when saved
+        // Typed and shown again: query time, battery cycles; sleep on when saved.
+        Columns<QStringList, bool, QString, QStringList>({"typed", "refused", "message", "reopened"});
         const QString saved = "Successfully saved!";
         const QString query = "Query time can be from 240 to 32400 only!";
         const QString batt = "Battime can be from 1 to 256 cycles only!";
@@ -106,8 +104,8 @@ private slots:
 
     void setTime_data()
     {
-        QTest::addColumn<QStringList>("typed");  // day, month, year, hour, minute
-        QTest::addColumn<QString>("result");     // the terminal's new time, or the field refused
+        // Typed: day, month, year, hour, minute; the terminal's new time, or the field refused.
+        Columns<QStringList, QString>({"typed", "result"});
         QTest::newRow("31 February") << QStringList{"31", "2", "26", "7", "5"} << "03.03.2026 07:05:00";
         QTest::newRow("empty zeros") << QStringList{"1", "1", "", "x", ""} << "01.01.2000 00:00:00";
         QTest::newRow("month 13") << QStringList{"1", "13", "26", "7", "5"} << "month";
@@ -148,9 +146,8 @@ private slots:
 
     void history_data()
     {
-        QTest::addColumn<bool>("checked");
-        QTest::addColumn<bool>("running");  // the terminal refuses to clear while acquiring
-        QTest::addColumn<QString>("message");
+        // The terminal refuses to clear while acquiring.
+        Columns<bool, bool, QString>({"checked", "running", "message"});
         QTest::newRow("unchecked") << false << false << QString();
         QTest::newRow("cleared") << true << false << "Successfully cleared.";
         QTest::newRow("refused") << true << true << "Command disabled!";
@@ -201,7 +198,7 @@ private slots:
     // back; none checked assigns 0.
     void unknownFunctionChecksNone_data()
     {
-        QTest::addColumn<bool>("unreadable");
+        Columns<bool>({"unreadable"});
         QTest::newRow("status refused") << true;
         QTest::newRow("function 5") << false;
     }
@@ -238,10 +235,7 @@ private slots:
 
     void parametersBusy_data()
     {
-        QTest::addColumn<int>("busy");
-        QTest::addColumn<int>("sends");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("values");
+        Columns<int, int, QString, QString>({"busy", "sends", "status", "values"});
         QTest::newRow("busy once") << 1 << 2 << "Finished.."
                                    << "12 31 64 1850 300 128 60";
         QTest::newRow("busy three times") << 3 << 3 << "Error.."
@@ -264,9 +258,7 @@ private slots:
     // A value that would not reach the probe as typed is refused and nothing is sent.
     void parametersRefused_data()
     {
-        QTest::addColumn<QString>("edit");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("message");
+        Columns<QString, QString, QString>({"edit", "value", "message"});
         const QString discrimination = "Discrimination must be less than 96!";
         const QString length = "Measurement length must be between 1 and 256!";
         QTest::newRow("discrimination 96") << "Disc02ED"
@@ -348,9 +340,7 @@ private slots:
 
     void initialisationControlValue_data()
     {
-        QTest::addColumn<bool>("service");
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<int>("flags");
+        Columns<bool, QString, int>({"service", "box", "flags"});
         QTest::newRow("four basic actions") << false << QString() << 0x0F;
         QTest::newRow("clear total counts alone") << true << "CheckBox6" << 0x40;
         QTest::newRow("reset processor alone") << true << "CheckBox5" << 0x80;

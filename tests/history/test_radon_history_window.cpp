@@ -72,8 +72,7 @@ private slots:
 
     void statisticsFollowTheVisibleSpan_data()
     {
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("last");
+        Columns<int, int>({"first", "last"});
         QTest::newRow("whole") << 0 << -1;
         QTest::newRow("zoomed") << 10 << 30;
     }

@@ -81,10 +81,7 @@ class TestNetworkWindows : public QObject {
 private slots:
     void searchStaysWithinItsChannels_data()
     {
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("stop");
-        QTest::addColumn<bool>("found");
-        QTest::addColumn<int>("lastChannel");
+        Columns<int, int, bool, int>({"start", "stop", "found", "lastChannel"});
         QTest::newRow("upwards") << 0 << 61 << true << 17;
         QTest::newRow("one channel") << 17 << 17 << true << 17;
         QTest::newRow("downwards") << 30 << 10 << true << 17;
@@ -106,14 +103,10 @@ private slots:
 
     // The element's bond request is sent 3 times at most, a channel change AttemptCount + 1 times;
     // an element bonded elsewhere is bonded on Yes only, its old bond deleted first.
+    // The channel searched: 0 to 61 (-1) or this one alone.
     void bond_data()
     {
-        QTest::addColumn<Scenario>("scenario");
-        QTest::addColumn<int>("channel");  // searched from 0 to 61 (-1) or this one alone
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<int>("p2p");
-        QTest::addColumn<int>("bondedAt");
+        Columns<Scenario, int, QString, int, int, int>({"scenario", "channel", "address", "answer", "p2p", "bondedAt"});
         const int yes = int(MessageResult::Yes), no = int(MessageResult::No), at = int(kNewcomerP2p);
         using F = AnswerFaultKind;
         QTest::newRow("default") << Shipped("") << -1 << "9" << yes << at << 9;
@@ -167,9 +160,7 @@ private slots:
     // An element out of range keeps its bond unless only the terminal's is deleted.
     void removeOne_data()
     {
-        QTest::addColumn<int>("address");
-        QTest::addColumn<bool>("terminalOnly");
-        QTest::addColumn<bool>("inRange");
+        Columns<int, bool, bool>({"address", "terminalOnly", "inRange"});
         QTest::newRow("element and terminal") << 2 << false << true;
         QTest::newRow("terminal only") << 2 << true << true;
         QTest::newRow("out of range") << 3 << false << false;
@@ -224,10 +215,7 @@ private slots:
     // follows the address chosen while it runs.
     void rssi_data()
     {
-        QTest::addColumn<QString>("delay");
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<int>("pauseMs");
-        QTest::addColumn<QString>("text");
+        Columns<QString, QString, int, QString>({"delay", "address", "pauseMs", "text"});
         const QString values = "^RSSI element: \\d+\nRSSI local: \\d+$";
         QTest::newRow("1000") << "1000"
                               << "1" << 1000 << values;
@@ -279,11 +267,8 @@ private slots:
 
     void channelRefusedByAnElement_data()
     {
-        QTest::addColumn<int>("target");  // MeshAdrCB item
-        QTest::addColumn<QList<MessageResult>>("answers");
-        QTest::addColumn<int>("questions");
-        QTest::addColumn<QString>("result");
-        QTest::addColumn<int>("terminalChannel");
+        Columns<int, QList<MessageResult>, int, QString, int>(
+            {"target", "answers", "questions", "result", "terminalChannel"});  // target: a MeshAdrCB item
         QTest::newRow("All, Ignore") << 0 << QList{MessageResult::Ignore} << 1 << "Writing finished succesfully " << 20;
         QTest::newRow("All, Retry, Abort")
             << 0 << QList{MessageResult::Retry, MessageResult::Abort} << 2 << "Action failed" << 52;
@@ -374,7 +359,7 @@ private slots:
 
     void overviewReadsEveryRow_data()
     {
-        QTest::addColumn<bool>("outOfRange");
+        Columns<bool>({"outOfRange"});
         QTest::newRow("16 elements") << false;
         QTest::newRow("element 3 out of range") << true;
     }

@@ -64,11 +64,7 @@ private slots:
     // is given up after 100 polls, 50 ms apart.
     void exchange_data()
     {
-        QTest::addColumn<Trouble>("trouble");
-        QTest::addColumn<QList<MessageResult>>("answers");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<int>("minMs");
-        QTest::addColumn<int>("maxMs");
+        Columns<Trouble, QList<MessageResult>, bool, int, int>({"trouble", "answers", "ok", "minMs", "maxMs"});
         QTest::newRow("three incomplete polls") << Trouble::None << QList<MessageResult>{} << true << 4 * 50 << 1000;
         QTest::newRow("invalid answer, Yes") << Trouble::Invalid << QList{MessageResult::Yes} << true << 0 << 1000;
         QTest::newRow("silent, Yes, No") << Trouble::Silent << QList{MessageResult::Yes, MessageResult::No} << false
@@ -99,12 +95,8 @@ private slots:
 
     void meshList_data()
     {
-        QTest::addColumn<Trouble>("trouble");
-        QTest::addColumn<int>("source");
-        QTest::addColumn<int>("function");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<QStringList>("items");
-        QTest::addColumn<int>("questions");
+        Columns<Trouble, int, int, int, QStringList, int>(
+            {"trouble", "source", "function", "result", "items", "questions"});
         const auto kind = int(FunctionSource::ElementKind), status = int(FunctionSource::ElementStatus);
         const auto filled = int(MeshListResult::Filled), empty = int(MeshListResult::Empty);
         QTest::newRow("all bonded") << Trouble::None << 0 << 0 << filled << QStringList{"1", "2", "3", "4", "5"} << 0;
@@ -156,8 +148,7 @@ private slots:
     // that never completes fails a poll at every hundredth incomplete poll in a row.
     void stepGivesUpAtTheLimit_data()
     {
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<int>("failures");
+        Columns<int, int>({"limit", "failures"});
         QTest::newRow("3") << 3 << 3;
         QTest::newRow("2") << 2 << 2;
         QTest::newRow("1") << 1 << 1;

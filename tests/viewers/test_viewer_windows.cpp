@@ -186,15 +186,12 @@ private slots:
         QCOMPARE(r.Messages(), (QStringList{"Message|No radon probes bonded.", "Message|No radon probrs bonded."}));
     }
 
-    // The messages of a reading (OK to the acquisition-stop question) and the texts it shows.
+    // The messages of a reading (OK to the acquisition-stop question) and the texts it shows, the
+    // last at its end.
     void reading_data()
     {
-        QTest::addColumn<bool>("spectra");
-        QTest::addColumn<Scenario>("scenario");
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("last");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<QStringList>("texts");  // shown during the reading, the last at its end
+        Columns<bool, Scenario, QString, QString, QStringList, QStringList>(
+            {"spectra", "scenario", "first", "last", "messages", "texts"});
         const QString wrong = "Error!|Wrong range of records to be read!";
         const QString notYet = "Warning|Requested records not available yet.";
         Scenario refusing = ProbeRings(250, 0, true), busy = ProbeRings(100, 20);
@@ -492,7 +489,8 @@ private slots:
 
         // Each line is painted in its own row: ink only in rows 2 and 4.
         TableColumnLabel painted;
-        for (const auto& [line, atBottom] : {std::pair{"", true}, {"WWWW", false}, {"WWWW", true}, {"", false}, {"", false}})
+        for (const auto& [line, atBottom] :
+             {std::pair{"", true}, {"WWWW", false}, {"WWWW", true}, {"", false}, {"", false}})
             painted.AddLine(line, atBottom);
         QCOMPARE(painted.text(), QStringLiteral("\n\nWWWW\n\nWWWW\n"));
         painted.resize(painted.sizeHint());
