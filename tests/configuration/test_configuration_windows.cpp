@@ -3,7 +3,6 @@
 #include "TActivateSensorWND.h"
 #include "TConfigureMeasurementWND.h"
 #include "TInitSensorWND.h"
-#include "TMainWND.h"
 #include "TSetParamFanWND.h"
 #include "TSetParamSensorWND.h"
 #include "WindowRig.h"
@@ -371,29 +370,6 @@ private slots:
                 sent.emplace_back(p.begin(), p.begin() + std::min<std::size_t>(p.size(), 5));
         QCOMPARE(sent, expected);
         QCOMPARE(LastText(r), QString("Initialisation successfully finished"));
-    }
-
-    // The panel's Set button stops the acquisition and hands over its actuator and last known state.
-    void mainWindowPanelPresetsActuator()
-    {
-        WindowRig r;
-        auto& main = r.Make<TMainWND>();
-        auto* fan = new TSetParamFanWND(r.session, &main);
-        ToolWindows tools;
-        tools.fanParams = fan;
-        main.SetToolWindows(tools);
-        r.Find<QComboBox>("FansCB")->addItem("4");
-        r.session.model.AcquisitionRunning = true;
-        r.session.model.ElementTable[4].status.statusFlags = 0x01;  // On
-        QString shown;
-        QTimer::singleShot(0, fan, [&] {
-            r.window = fan;
-            shown = r.Text("MeshAdrCB") + QString::number(Checked(r, "FanOnRB")) + r.Text("CurrStateLB");
-            fan->reject();
-        });
-        r.Click("SetFanBT");
-        QCOMPARE(shown, QString("41Off"));
-        QVERIFY(!r.terminal.AcquisitionRunning());
     }
 };
 

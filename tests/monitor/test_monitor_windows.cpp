@@ -6,6 +6,7 @@
 #include "TAboutWND.h"
 #include "TMainWND.h"
 #include "TPripojeniWND.h"
+#include "TSetParamFanWND.h"
 #include "TempDir.h"
 #include "WindowRig.h"
 
@@ -65,13 +66,6 @@ struct Main : WindowRig {
     TMainWND* w;
 };
 
-Scenario Changed(const std::function<void(Scenario&)>& change)
-{
-    Scenario s = QuietDefaultScenario();
-    change(s);
-    return s;
-}
-
 ElementSetup& Element(Scenario& s, uint8_t address)
 {
     return *std::find_if(s.elements.begin(), s.elements.end(),
@@ -81,7 +75,7 @@ ElementSetup& Element(Scenario& s, uint8_t address)
 // The default system with probe 2 out of range (an alarm), or the one swapped in: one probe at 7.
 Scenario System(bool other)
 {
-    return Changed([other](Scenario& s) {
+    return Quiet([other](Scenario& s) {
         Element(s, 2).inRange = false;
         if (other)
             s.elements.resize(1), s.elements[0].meshAddress = 7;
@@ -193,7 +187,7 @@ private slots:
     void battery()
     {
         QFETCH(double, volts);
-        Main r(Changed([volts](Scenario& s) { s.terminal.supplyVoltage = volts; }));
+        Main r(Quiet([volts](Scenario& s) { s.terminal.supplyVoltage = volts; }));
         r.Ticks(3);
         const double shown = r.Text("MainVoltageLB").section(' ', 0, 0).toDouble();
         QVERIFY2(std::abs(shown - volts) < 0.02, qPrintable(r.Text("MainVoltageLB")));
@@ -204,7 +198,7 @@ private slots:
 
     void alarmsAndTheErrorPanel()
     {
-        Main r(Changed([](Scenario& s) {
+        Main r(Quiet([](Scenario& s) {
             s.terminal.relayFailure = true;
             Element(s, 4).actuator.relayFailure = true;
             Element(s, 1).voltage = 3.0;  // low, and still the probe that demands the relays
@@ -229,7 +223,7 @@ private slots:
 
     void acquisitionButtons()
     {
-        Main r(Changed([](Scenario& s) { s.terminal.acquisitionRunning = false; }));
+        Main r(Quiet([](Scenario& s) { s.terminal.acquisitionRunning = false; }));
         r.Ticks(6);
         QCOMPARE(r.Text("DownCounterLB"), QString("No data acquisition "));
         r.Sent();
@@ -248,7 +242,7 @@ private slots:
         QCOMPARE(r.Sent(), (std::vector<Payload>{{0xBE, 0xB4}}));
         QVERIFY(r.terminal.AcquisitionRunning() && r.dialogs.shown.empty());
 
-        Main sleeper(Changed([](Scenario& s) { s.terminal.sleep = true; }));
+        Main sleeper(Quiet([](Scenario& s) { s.terminal.sleep = true; }));
         sleeper.Ticks(6);
         QVERIFY(
             QRegularExpression("^Query after \\d+ secs  \\(SLEEP\\)$").match(sleeper.Text("DownCounterLB")).hasMatch());
@@ -256,7 +250,7 @@ private slots:
 
     void refusedCommandsShowOneMessage()
     {
-        Main r(Changed([](Scenario& s) {
+        Main r(Quiet([](Scenario& s) {
             s.terminal.acquisitionRunning = false;
             s.faults.refusedCommands = {0xBE, 0xBB};
         }));
@@ -311,7 +305,7 @@ private slots:
         QFETCH(bool, running);
         QFETCH(QList<MessageResult>, answers);
         QFETCH(bool, opens);
-        Main r(Changed([&](Scenario& s) {
+        Main r(Quiet([&](Scenario& s) {
             s.terminal.acquisitionRunning = running || refused;
             if (refused)
                 s.faults.refusedCommands = {0xBE};
@@ -330,6 +324,31 @@ private slots:
         if (opens && running)
             QVERIFY(sent.front() == (Payload{0xBE, 0x00}) && sent.back() == Payload{0x3C});
         QCOMPARE(r.session.model.AcquisitionRunning, running && !opens);
+    }
+
+    // The actuator panel's Set button stops the acquisition and hands the actuator window its
+    // actuator and last known state.
+    void actuatorPanelPresetsTheActuatorWindow()
+    {
+        Main r;
+        r.Ticks(1);
+        auto* fan = new TSetParamFanWND(r.session, r.w);
+        ToolWindows tools;
+        tools.fanParams = fan;
+        r.w->SetToolWindows(tools);
+        r.Find<QComboBox>("FansCB")->addItem("4");
+        r.session.model.AcquisitionRunning = true;
+        r.session.model.ElementTable[4].status.statusFlags = 0x01;  // On
+        QString shown;
+        QTimer::singleShot(0, fan, [&] {
+            r.window = fan;
+            shown = r.Text("MeshAdrCB") + (r.Find<QAbstractButton>("FanOnRB")->isChecked() ? " On: " : " ") +
+                    r.Text("CurrStateLB");
+            fan->reject();
+        });
+        r.Click("SetFanBT");
+        QCOMPARE(shown, QString("4 On: Off"));
+        QVERIFY(!r.terminal.AcquisitionRunning());
     }
 
     void pullingAndSwappingTheTerminal()
@@ -367,7 +386,7 @@ private slots:
 
     void terminalFallingSilent()
     {
-        Main r(Changed([](Scenario& s) { s.faults.stopAnsweringAfter = 30; }));
+        Main r(Quiet([](Scenario& s) { s.faults.stopAnsweringAfter = 30; }));
         r.Ticks(20);
         QCOMPARE(r.Text("StatusLB"), QString("No connection (COM 1)"));
         QVERIFY(r.FwVer()->isHidden());

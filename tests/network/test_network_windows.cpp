@@ -1,11 +1,10 @@
 // The wireless network windows against the in-memory simulated terminal: Add bond, Remove bond,
-// RSSI, RF channel, IQRF mode, RF power and the MESH overview.
+// RSSI, RF channel, RF power and the MESH overview.
 #include "ScenarioJson.h"
 #include "TAddBondWND.h"
 #include "TRemoveBondWND.h"
 #include "TRssiBondWND.h"
 #include "TSetChannelWND.h"
-#include "TSetIqrfModeWND.h"
 #include "TSetPowerWND.h"
 #include "TSumBondWND.h"
 #include "WindowRig.h"
@@ -149,14 +148,6 @@ private slots:
         QVERIFY(!r.Items("MeshAdrCB").contains(QString::number(bondedAt)));  // the show procedure ran again
     }
 
-    void fullMeshLeavesNoAddress()
-    {
-        WindowRig r(FullMesh());
-        auto& w = r.Open<TAddBondWND>();
-        QCOMPARE(r.Last(), QStringLiteral("Message|No free MESH address."));
-        QVERIFY(w.CancelTMR()->isActive());
-    }
-
     // An element out of range keeps its bond unless only the terminal's is deleted.
     void removeOne_data()
     {
@@ -195,36 +186,16 @@ private slots:
                      QStringLiteral("Remote bond deleting failed!\nCheck the element position within RF range"));
     }
 
-    void removeAllBondsResetsEveryEntry()
-    {
-        WindowRig r;
-        for (ElementSlot& slot : r.session.model.ElementTable)
-            slot.caption = "x";
-        r.Open<TRemoveBondWND>();
-        r.Find<QCheckBox>("AllLocCB")->setChecked(true);
-        QVERIFY(r.Find<QCheckBox>("LokalneCB")->isChecked());
-        r.dialogs.answers = {MessageResult::Yes};
-        r.Click("OdebratBT");
-        r.Run("RemoveBondTimer");
-        for (uint8_t a = 1; a <= 16; ++a)
-            QVERIFY(!r.terminal.Bonded(a) && r.session.model.ElementTable[a].caption.empty());
-        QCOMPARE(r.session.model.ElementTable[0].caption, std::string("x"));
-    }
-
     // The pause after each reading follows the delay typed (50 ms at least); the measurement
     // follows the address chosen while it runs.
     void rssi_data()
     {
         Columns<QString, QString, int, QString>({"delay", "address", "pauseMs", "text"});
         const QString values = "^RSSI element: \\d+\nRSSI local: \\d+$";
-        QTest::newRow("1000") << "1000"
-                              << "1" << 1000 << values;
         QTest::newRow("50") << "50"
                             << "2" << 50 << values;
         QTest::newRow("below 50") << "49"
                                   << "1" << 50 << values;
-        QTest::newRow("empty") << ""
-                               << "1" << 50 << values;
         QTest::newRow("trailing text") << " 75x"
                                        << "1" << 75 << values;
         QTest::newRow("out of range") << "100"
@@ -293,29 +264,6 @@ private slots:
         QTEST(int(r.terminal.Channel()), "terminalChannel");
         if (texts.back() == "Action failed")
             QVERIFY(r.dialogs.shown.back().text.startsWith(" Setting new RF channel failed in the element No.2"));
-    }
-
-    void iqrfModeSkipsARefusingElementOnContinue()
-    {
-        WindowRig r(Faulty(AnswerFaultKind::Refused, 3, 0xCC, -1));
-        r.session.serviceMode = true;
-        r.dialogs.answers = {MessageResult::Continue};
-        r.Open<TSetIqrfModeWND>();
-        QVERIFY(r.Shown("UlozitBT"));
-        r.Choose("IqrfModeCB", -1);  // a mode the list does not hold
-        r.Click("UlozitBT");
-        QVERIFY(!r.Find<QTimer>("ProcesTimer")->isActive());
-        r.Choose("IqrfModeCB", 2);
-        r.Click("UlozitBT");
-        const QStringList texts = r.Run("ProcesTimer", "TextLB");
-        QVERIFY(texts.contains("Writing RF mode into the element No. 5"));
-        QCOMPARE(r.dialogs.shown.size(), size_t{1});
-        QVERIFY(r.dialogs.shown[0].text.startsWith("Cannot set RF mode in the element No. 3!"));
-        QCOMPARE(texts.back(), QString("Writing finished succesfully"));
-        r.window->hide();
-        r.session.serviceMode = false;
-        r.window->show();
-        QVERIFY(!r.Shown("UlozitBT"));
     }
 
     void powerAllWritesTerminalFirstThenAscending()
