@@ -139,8 +139,6 @@ private slots:
         const TimeFields pc = TimeToFields(PcTimeToTerminalTime());
         QCOMPARE(r.Text("TermLB"), QString::fromStdString(FormatTime(r.terminal.Time(), true, true)));
         QCOMPARE(r.Text("MesED") + ' ' + r.Text("RokED"), QStringLiteral("%1 %2").arg(pc.month).arg(pc.year));
-        w.hide();
-        QVERIFY(!w.TimeTMR()->isActive());
     }
 
     void history_data()
@@ -193,20 +191,12 @@ private slots:
         QCOMPARE(refused.session.model.ElementTable[1].status.kind & 0x07, 3);
     }
 
-    // A function that cannot be read, or is none of the four, checks none and holds "Assign"
-    // back; none checked assigns 0.
-    void unknownFunctionChecksNone_data()
-    {
-        Columns<bool>({"unreadable"});
-        QTest::newRow("status refused") << true;
-        QTest::newRow("function 5") << false;
-    }
+    // A function that is none of the four checks none and holds "Assign" back; none checked
+    // assigns 0.
     void unknownFunctionChecksNone()
     {
-        QFETCH(bool, unreadable);
-        Scenario s = Stopped(unreadable ? std::vector<uint8_t>{0x3D} : std::vector<uint8_t>{});
-        if (!unreadable)
-            s.elements[0].function = 5;
+        Scenario s = Stopped();
+        s.elements[0].function = 5;
         WindowRig r(s);
         auto& w = r.Open<TActivateSensorWND>();
         r.Find<QRadioButton>("RnDetRB")->setChecked(true);  // as another element showed
@@ -217,19 +207,6 @@ private slots:
         w.SetBTClick();
         QCOMPARE(LastText(r), QStringLiteral("The assignment of the element 1 was updated succefully."));
         QCOMPARE(r.session.model.ElementTable[1].status.kind & 0x07, 0);
-    }
-
-    void nothingBonded()
-    {
-        Scenario s = Stopped();
-        s.elements.clear();
-        WindowRig r(s);
-        auto& config = r.Open<TConfigureMeasurementWND>();
-        QVERIFY(!r.Find("MeshAdrCB")->isEnabled() && !r.Find("SetBT")->isEnabled());
-        QVERIFY(config.TimeTMR()->isActive());
-        auto& assign = r.Open<TActivateSensorWND>();
-        QCOMPARE(LastText(r), QStringLiteral("No elements bonded."));
-        QVERIFY(assign.CancelTMR()->isActive());
     }
 
     void parametersBusy_data()

@@ -75,23 +75,6 @@ INSTANTIATE_TEST_SUITE_P(
         AlarmCase{"None", {{0, 8, 3.9f}}, ""}, AlarmCase{"FreshElements", {{0, 8, 1000.0f}}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(MeasuringSystem, ResetRestoresIdentityAndKeepsMeasuredValues)
-{
-    MeasuringSystem model;
-    ElementSlot& s = model.ElementTable[5];
-    s = {"Cellar probe", 0x21, 52, 7, 2, {}};
-    Set(model, {{5, 0x03, 3.6f, 0x01}});
-    s.status.radon = 345;
-    model.ResetElementSlot(5);
-    EXPECT_TRUE(s.caption.empty());
-    EXPECT_EQ(s.p2pAddress & s.channel & s.power & s.status.statusFlags, kUnknown);
-    EXPECT_EQ(std::pair(s.status.kind, s.status.voltage), std::pair(kElementKindAtStart, kVoltageAtStart));
-    EXPECT_EQ(s.iqrfMode, 2);
-    EXPECT_EQ(s.status.radon, 345u);
-    model.ResetElementSlot(-1);  // out-of-table indexes are ignored
-    model.ResetElementSlot(17);
-}
-
 TEST(MeasuringSystem, BondedListFromUnpackedMap)
 {
     // Data bytes 0-1 are the answer header, 2..17 the unpacked addresses.
