@@ -139,8 +139,7 @@ private slots:
             ImageRig bad;
             bad.image.memory[bad.starts[3] + 13] = 99;
             bad.Download();
-            QCOMPARE(bad.dialogs.Texts(),
-                     std::vector<QString>{"Action failed, probably bad data structure in EEPROM."});
+            QCOMPARE(bad.dialogs.Texts(), QStringList{"Action failed, probably bad data structure in EEPROM."});
             QCOMPARE(bad.Items("MeshRecCB"), (QStringList{"5"}));
             QCOMPARE(bad.Text("CentralCountLB"), QStringLiteral("0"));
         }
@@ -149,7 +148,7 @@ private slots:
             r.Make<TDatasWND>();
             r.Click("LoadEepromBT");
             r.Run("DatasTMR");
-            QCOMPARE(r.dialogs.Texts(), std::vector<QString>{kNoAnswerText});
+            QCOMPARE(r.dialogs.Texts(), QStringList{kNoAnswerText});
         }
         // A piece that never comes, and recording that cannot be switched on again: four slow
         // ticks between pieces, four between switch-ons.
@@ -166,8 +165,8 @@ private slots:
         }
         QCOMPARE(slowTicks, 8);
         QCOMPARE(dead.dialogs.Texts(),
-                 (std::vector<QString>{"Temporary disabled recording into EEPROM cannot be restored!",
-                                       "Action interrupted. Resolve the problem and click the button 'Continue'.."}));
+                 (QStringList{"Temporary disabled recording into EEPROM cannot be restored!",
+                              "Action interrupted. Resolve the problem and click the button 'Continue'.."}));
         QCOMPARE(dead.Text("LoadEepromBT"), QStringLiteral("Continue"));
         QCOMPARE(dead.Text("ProcLB"), QStringLiteral("4 % (33 B)"));
         // Continue once the line is back: the rest comes in.
@@ -194,7 +193,7 @@ private slots:
         const QString row = QStringLiteral("1\t10.03.2025 10:16\t771\t771\t771\t771\t771\t3\t3\t3\r\n");
         const QString header = Read(path).chopped(row.size());
         QVERIFY(Read(path).endsWith(row));
-        QCOMPARE(r.dialogs.Texts(), (std::vector<QString>{"Finished OK"}));
+        QCOMPARE(r.dialogs.Texts(), (QStringList{"Finished OK"}));
         // The file exists now: Yes keeps it and appends the rows without a header.
         r.dialogs.saveAnswers = {path};
         r.dialogs.answers = {MessageResult::Yes};
@@ -220,9 +219,9 @@ private slots:
         r.dialogs.answers = {MessageResult::No};
         r.Click("SaveAllBT");
         QCOMPARE(r.dialogs.Texts(),
-                 std::vector<QString>{"All available data will be saved in directory\n\"" + dir +
-                                      "\" as:\n - RDN_xx.tab\n - SPC_xx.tab\n - DIA.tab\n - TERM.tab\n       where xx "
-                                      "is Probe number\n\nExisting files will be overwritten\n\nContinue?"});
+                 QStringList{"All available data will be saved in directory\n\"" + dir +
+                             "\" as:\n - RDN_xx.tab\n - SPC_xx.tab\n - DIA.tab\n - TERM.tab\n       where xx "
+                             "is Probe number\n\nExisting files will be overwritten\n\nContinue?"});
         QVERIFY(QDir(dir).entryList(QDir::Files).isEmpty());
         r.dialogs.directoryAnswers = {dir};
         r.dialogs.answers = {MessageResult::Yes};

@@ -75,6 +75,18 @@ INSTANTIATE_TEST_SUITE_P(
         AlarmCase{"None", {{0, 8, 3.9f}}, ""}, AlarmCase{"FreshElements", {{0, 8, 1000.0f}}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(MeasuringSystem, ResetForgetsTheElementButNotItsValues)
+{
+    MeasuringSystem model;
+    ElementSlot& s = model.ElementTable[16];
+    s = {"Cellar probe", 0x21, 52, 7, 2, {}};
+    s.status.radon = 345;
+    model.ResetElementSlot(16);
+    model.ResetElementSlot(17);  // out of the table: ignored
+    EXPECT_EQ(std::tuple(s.caption, s.p2pAddress, s.channel, s.power, s.iqrfMode, s.status.radon),
+              std::tuple(std::string(), kUnknown, kUnknown, kUnknown, uint8_t{2}, 345u));
+}
+
 TEST(MeasuringSystem, BondedListFromUnpackedMap)
 {
     // Data bytes 0-1 are the answer header, 2..17 the unpacked addresses.

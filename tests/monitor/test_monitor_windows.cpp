@@ -259,7 +259,7 @@ private slots:
         r.Click("MeritBT");
         const auto sent = r.Sent();  // no start after the refused recording switch
         QVERIFY(std::find(sent.begin(), sent.end(), Payload{0xBE, 0xB5}) == sent.end());
-        QCOMPARE(r.dialogs.Texts(), std::vector<QString>{"Command disabled!"});
+        QCOMPARE(r.dialogs.Texts(), QStringList{"Command disabled!"});
         r.Click("PokracovatBT");
         // The relay selector returns to the terminal's mode.
         r.Choose("FanCB", 0);
@@ -284,8 +284,7 @@ private slots:
     // The procedure before a tool window opens: the question, the stop, the wait for it.
     void acquisitionStop_data()
     {
-        // the stop command
-        // as the window believes
+        // refused: the stop command; running: as the window believes.
         Columns<bool, bool, QList<MessageResult>, bool, QStringList>(
             {"refused", "running", "answers", "opens", "texts"});
         const QString q = kStopQuestionText, still = "Data acquisition still active, try again?";
@@ -315,10 +314,7 @@ private slots:
         r.dialogs.answers.assign(answers.begin(), answers.end());
         r.Sent();
         QCOMPARE(r.w->StopAcquisitionFor(kCannotStopTextAddBond), opens);
-        QStringList texts;
-        for (const QString& t : r.dialogs.Texts())
-            texts << t;
-        QTEST(texts, "texts");
+        QTEST(r.dialogs.Texts(), "texts");
         QCOMPARE(r.terminal.AcquisitionRunning(), refused || (running && !opens));
         const auto sent = r.Sent();
         if (opens && running)
@@ -410,7 +406,7 @@ private slots:
             Main r;
             r.w->show();
             QCoreApplication::processEvents();
-            QCOMPARE(r.dialogs.Texts(), std::vector<QString>{"Cannot read configuration, setting default values.."});
+            QCOMPARE(r.dialogs.Texts(), QStringList{"Cannot read configuration, setting default values.."});
             QVERIFY(r.w->Timer1()->isActive());
             r.Find<QAction>("Konec")->trigger();
             QVERIFY(!r.w->Timer1()->isActive());

@@ -177,69 +177,54 @@ private slots:
         QCOMPARE(r.Items("SpectRecordStopCB").mid(0, 3), (QStringList{"1", "11", "21"}));
     }
 
-    void probeFaceWithoutProbesCloses()
-    {
-        TDataStore store;
-        WindowRig r(WithoutProbes());
-        QVERIFY(ProbeFace<TRecordsWND>(r, store).CancelTMR()->isActive());
-        QVERIFY(ProbeFace<TRadonSpectWND>(r, store).CancelTMR()->isActive());
-        QCOMPARE(r.Messages(), (QStringList{"Message|No radon probes bonded.", "Message|No radon probrs bonded."}));
-    }
-
     // The messages of a reading (OK to the acquisition-stop question) and the texts it shows, the
     // last at its end.
     void reading_data()
     {
-        Columns<bool, Scenario, QString, QString, QStringList, QStringList>(
-            {"spectra", "scenario", "first", "last", "messages", "texts"});
+        Columns<bool, Scenario, QString, QStringList, QStringList>(
+            {"spectra", "scenario", "range", "messages", "texts"});
         const QString wrong = "Error!|Wrong range of records to be read!";
         const QString notYet = "Warning|Requested records not available yet.";
+        const QString stop = "Warning|Measurement is required to be interrupted! Continue?";
         Scenario refusing = ProbeRings(250, 0, true), busy = ProbeRings(100, 20);
         refusing.faults.refusedCommands = {0xBE};  // the acquisition control command
         busy.faults.answerFaults.push_back({AnswerFaultKind::Busy, 1, 0xB4, -1});
-        QTest::newRow("records, fewer") << false << ProbeRings(250, 0, true) << "1"
-                                        << "4096"
-                                        << QStringList{"Warning|Measurement is required to be interrupted! Continue?",
-                                                       "Warning|Less records in memory than requested."}
+        QTest::newRow("records, fewer") << false << ProbeRings(250, 0, true) << "1 4096"
+                                        << QStringList{stop, "Warning|Less records in memory than requested."}
                                         << QStringList{"Waiting for measurement stop..", kFinished};
-        QTest::newRow("records, none yet") << false << ProbeRings(0, 0) << "1"
-                                           << "1" << QStringList{notYet} << QStringList{kFinished};
-        QTest::newRow("records, reversed") << false << ProbeRings(0, 0) << "100"
-                                           << "50" << QStringList{wrong} << QStringList{};
-        QTest::newRow("records, beyond 4096") << false << ProbeRings(0, 0) << "1"
-                                              << "4097" << QStringList{wrong} << QStringList{};
-        QTest::newRow("records, stop refused") << false << refusing << "1" << "1"
-                                               << QStringList{"Warning|Measurement is required to be interrupted! "
-                                                              "Continue?",
-                                                              "Error!|Measurement cannot be interrupted!"}
-                                               << QStringList{};
-        QTest::newRow("spectra, fewer") << true << ProbeRings(100, 4, true) << "1"
-                                        << "10"
+        QTest::newRow("records, none yet")
+            << false << ProbeRings(0, 0) << "1 1" << QStringList{notYet} << QStringList{kFinished};
+        QTest::newRow("records, reversed")
+            << false << ProbeRings(0, 0) << "100 50" << QStringList{wrong} << QStringList{};
+        QTest::newRow("records, beyond 4096")
+            << false << ProbeRings(0, 0) << "1 4097" << QStringList{wrong} << QStringList{};
+        QTest::newRow("records, stop refused")
+            << false << refusing << "1 1" << QStringList{stop, "Error!|Measurement cannot be interrupted!"}
+            << QStringList{};
+        QTest::newRow("spectra, fewer") << true << ProbeRings(100, 4, true) << "1 10"
                                         << QStringList{"Warning|Data acqusition must be stopped! Continue?",
                                                        "Warning|Memory contains less records then requested."}
                                         << QStringList{"Waiting for data acquisition stop..", kFinished};
-        QTest::newRow("spectra, none yet") << true << ProbeRings(100, 2) << "5"
-                                           << "8" << QStringList{notYet} << QStringList{kFinished};
-        QTest::newRow("spectra, reversed") << true << ProbeRings(100, 2) << "8"
-                                           << "5" << QStringList{wrong} << QStringList{};
+        QTest::newRow("spectra, none yet")
+            << true << ProbeRings(100, 2) << "5 8" << QStringList{notYet} << QStringList{kFinished};
+        QTest::newRow("spectra, reversed")
+            << true << ProbeRings(100, 2) << "8 5" << QStringList{wrong} << QStringList{};
         QTest::newRow("spectra, probe busy")
-            << true << busy << "1"
-            << "2" << QStringList{"Error!|Action failed"} << QStringList{"Action failed"};
+            << true << busy << "1 2" << QStringList{"Error!|Action failed"} << QStringList{"Action failed"};
     }
     void reading()
     {
         QFETCH(bool, spectra);
         QFETCH(Scenario, scenario);
         QFETCH(QStringList, texts);
-        QFETCH(QString, first);
-        QFETCH(QString, last);
+        QFETCH(QString, range);
         TDataStore store;
         WindowRig r(scenario);
         if (spectra)
             ProbeFace<TRadonSpectWND>(r, store);
         else
             ProbeFace<TRecordsWND>(r, store);
-        const QStringList seen = Read(r, first, last);
+        const QStringList seen = Read(r, range.section(' ', 0, 0), range.section(' ', 1));
         QTEST(r.Messages(), "messages");
         QCOMPARE(seen.value(seen.size() - 1), texts.value(texts.size() - 1));
         for (const QString& t : texts)
