@@ -128,19 +128,6 @@ private slots:
                  refused ? QString::fromStdString(FormatTime(before, true, true)) : result);
     }
 
-    void clocksAndCopyPcTime()
-    {
-        WindowRig r;
-        auto& w = r.Open<TConfigureMeasurementWND>();
-        QVERIFY(w.TimeTMR()->isActive());
-        r.Click("Button1");
-        QVERIFY(std::abs(int64_t(r.terminal.Time()) - int64_t(PcTimeToTerminalTime())) <= 1);
-        r.Run("TimeTMR", {}, 1);
-        const TimeFields pc = TimeToFields(PcTimeToTerminalTime());
-        QCOMPARE(r.Text("TermLB"), QString::fromStdString(FormatTime(r.terminal.Time(), true, true)));
-        QCOMPARE(r.Text("MesED") + ' ' + r.Text("RokED"), QStringLiteral("%1 %2").arg(pc.month).arg(pc.year));
-    }
-
     void history_data()
     {
         // The terminal refuses to clear while acquiring.
@@ -189,24 +176,6 @@ private slots:
         refused.Click("SetBT");
         QCOMPARE(LastText(refused), QStringLiteral("Command disabled!"));
         QCOMPARE(refused.session.model.ElementTable[1].status.kind & 0x07, 3);
-    }
-
-    // A function that is none of the four checks none and holds "Assign" back; none checked
-    // assigns 0.
-    void unknownFunctionChecksNone()
-    {
-        Scenario s = Stopped();
-        s.elements[0].function = 5;
-        WindowRig r(s);
-        auto& w = r.Open<TActivateSensorWND>();
-        r.Find<QRadioButton>("RnDetRB")->setChecked(true);  // as another element showed
-        r.Choose("MeshAdrCB", 0);
-        QVERIFY(!r.Find<QPushButton>("SetBT")->isEnabled());
-        for (const char* name : {"NoUseRB", "RetransRB", "FanRB", "RnDetRB"})
-            QVERIFY(!Checked(r, name));
-        w.SetBTClick();
-        QCOMPARE(LastText(r), QStringLiteral("The assignment of the element 1 was updated succefully."));
-        QCOMPARE(r.session.model.ElementTable[1].status.kind & 0x07, 0);
     }
 
     void parametersBusy_data()

@@ -2,7 +2,6 @@
 // terminal: the polling loop driven by calling Timer1Timer, dialogs answered by the script.
 #include "AcquisitionStop.h"
 #include "MenuKeys.h"
-#include "PortDirectory.h"
 #include "TAboutWND.h"
 #include "TMainWND.h"
 #include "TPripojeniWND.h"
@@ -440,25 +439,6 @@ private slots:
         UpdateSubmenus(*r.w->menuBar());
         QVERIFY(!wireless->menuAction()->isEnabled());
         QVERIFY(r.Find<QMenu>("TerminalDataMnu")->menuAction()->isEnabled());
-    }
-
-    void detectionTriesOnlyPresentPorts()
-    {
-        // COM 100: a UART of type 0 (none); 101: type 4; 102: no type (a pseudo-terminal); 103: gone.
-        TempDir dir;
-        for (const auto& [number, type] : {std::pair{100, "0"}, {101, "4"}, {102, ""}, {103, ""}}) {
-            const auto device = dir.path / ("tty" + std::to_string(number));
-            if (number != 103)
-                std::ofstream{device};
-            QVERIFY(RegisterPortLink(number, device, dir.path / "ports"));
-            std::filesystem::create_directories(dir.path / "sys" / device.filename());
-            std::ofstream(dir.path / "sys" / device.filename() / "type") << type;
-        }
-        std::vector<int> present;
-        for (const PortEntry& entry : PresentPorts(dir.path / "ports", dir.path / "sys"))
-            if (entry.number >= 100)  // not the machine's own
-                present.push_back(entry.number);
-        QCOMPARE(present, (std::vector<int>{101, 102}));
     }
 
     // The code is read as a decimal number: what follows the digits does not count. OK without

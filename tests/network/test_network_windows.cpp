@@ -1,9 +1,8 @@
 // The wireless network windows against the in-memory simulated terminal: Add bond, Remove bond,
-// RSSI, RF channel, RF power and the MESH overview.
+// RF channel, RF power and the MESH overview.
 #include "ScenarioJson.h"
 #include "TAddBondWND.h"
 #include "TRemoveBondWND.h"
-#include "TRssiBondWND.h"
 #include "TSetChannelWND.h"
 #include "TSetPowerWND.h"
 #include "TSumBondWND.h"
@@ -186,38 +185,6 @@ private slots:
                      QStringLiteral("Remote bond deleting failed!\nCheck the element position within RF range"));
     }
 
-    // The pause after each reading follows the delay typed (50 ms at least); the measurement
-    // follows the address chosen while it runs.
-    void rssi_data()
-    {
-        Columns<QString, QString, int, QString>({"delay", "address", "pauseMs", "text"});
-        const QString values = "^RSSI element: \\d+\nRSSI local: \\d+$";
-        QTest::newRow("50") << "50"
-                            << "2" << 50 << values;
-        QTest::newRow("below 50") << "49"
-                                  << "1" << 50 << values;
-        QTest::newRow("trailing text") << " 75x"
-                                       << "1" << 75 << values;
-        QTest::newRow("out of range") << "100"
-                                      << "3" << 100 << "^Error FFh$";
-    }
-    void rssi()
-    {
-        QFETCH(QString, delay);
-        QFETCH(QString, address);
-        QFETCH(QString, text);
-        Scenario scenario = QuietDefaultScenario();
-        scenario.elements[2].inRange = false;
-        WindowRig r(scenario);
-        r.Open<TRssiBondWND>();
-        r.Type("PauseED", delay);
-        r.Click("StartRssiBT");
-        r.Choose("MeshAdrCB", address);
-        r.Run("RssiTimer", {}, 3);  // ask, an incomplete poll, the answer
-        QTEST(r.Find<QTimer>("RssiTimer")->interval(), "pauseMs");
-        QVERIFY2(QRegularExpression(text).match(r.Text("TextLB")).hasMatch(), qPrintable(r.Text("TextLB")));
-    }
-
     void channelAllStoresDownwardsThenResets()
     {
         WindowRig r(FullMesh());
@@ -234,36 +201,6 @@ private slots:
         QCOMPARE(r.terminal.Channel(), 30);
         QCOMPARE(r.terminal.Node(0x2F)->storedChannel, 30);  // element 16
         QCOMPARE(r.session.model.ElementTable[0].channel, kUnknown);
-    }
-
-    void channelRefusedByAnElement_data()
-    {
-        Columns<int, QList<MessageResult>, int, QString, int>(
-            {"target", "answers", "questions", "result", "terminalChannel"});  // target: a MeshAdrCB item
-        QTest::newRow("All, Ignore") << 0 << QList{MessageResult::Ignore} << 1 << "Writing finished succesfully " << 20;
-        QTest::newRow("All, Retry, Abort")
-            << 0 << QList{MessageResult::Retry, MessageResult::Abort} << 2 << "Action failed" << 52;
-        QTest::newRow("element alone") << 3 << QList<MessageResult>{} << 0 << "Action failed" << 52;
-    }
-    void channelRefusedByAnElement()
-    {
-        QFETCH(int, target);
-        QFETCH(QList<MessageResult>, answers);
-        WindowRig r(Faulty(AnswerFaultKind::Refused, 2, 0x88, -1));
-        r.dialogs.answers.assign(answers.begin(), answers.end());
-        r.Open<TSetChannelWND>();
-        r.Choose("ChanCB", 20);
-        r.Choose("MeshAdrCB", target);
-        r.Click("UlozitBT");
-        const QStringList texts = r.Run("ProcesTimer", "TextLB");
-        QTEST(texts.back(), "result");
-        int questions = 0;
-        for (const auto& m : r.dialogs.shown)
-            questions += m.caption == "Warning!" && m.buttons == MessageButtons::AbortRetryIgnore;
-        QTEST(questions, "questions");
-        QTEST(int(r.terminal.Channel()), "terminalChannel");
-        if (texts.back() == "Action failed")
-            QVERIFY(r.dialogs.shown.back().text.startsWith(" Setting new RF channel failed in the element No.2"));
     }
 
     void powerAllWritesTerminalFirstThenAscending()
