@@ -116,46 +116,35 @@ private slots:
         QCOMPARE(reads, (std::map<uint8_t, int>{{0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 2}}));
     }
 
-    // A slot as the probe or actuator panel shows it: "Name=text" ("-": hidden); the voltage
-    // label light red below 3.1 V.
+    // A slot as the probe (function 3) or actuator panel shows it: "Name=text;..." ("Name=-"
+    // hidden, "Name=+" shown); "red": the voltage label light red (below 3.1 V).
     void panels_data()
     {
-        Columns<QString, int, float, int, bool, QStringList, bool>(
-            {"list", "kind", "voltage", "flags", "large", "shown", "red"});
-        QTest::newRow("probe") << "CidlaCB" << 0x03 << 3.6f << 0 << false
-                               << QStringList{"FailCountLB=Failures count: 0", "RadonLB= 40000", "DataVoltageLB=3.60 V",
-                                              "RadonErrorLB=-"}
-                               << false;
+        Columns<int, float, int, bool, QString, bool>({"kind", "voltage", "flags", "large", "shown", "red"});
+        QTest::newRow("probe") << 0x03 << 3.6f << 0 << false << "FailCountLB=Failures count: 0;RadonLB= 40000" << false;
+        QTest::newRow("probe at 3.10 V") << 0x03 << 3.1f << 0 << false << "DataVoltageLB=3.10 V;RadonErrorLB=-"
+                                         << false;
         QTest::newRow("probe low, large")
-            << "CidlaCB" << 0x43 << 3.09f << 0 << true
-            << QStringList{"FailCountLB=Failures count: 1", "RadonLB= 40.00k", "RadonLongLB= 1.235M"} << true;
-        QTest::newRow("probe 3.10 V") << "CidlaCB" << 0x03 << 3.1f << 0 << false << QStringList{} << false;
-        QTest::newRow("probe out of range, no data")
-            << "CidlaCB" << 0xC3 << 0.0f << 0 << false
-            << QStringList{"FailCountLB=-", "DataVoltageLB=...", "RadonLongLB=...", "DataHumidityLB=...",
-                           "RadonErrorLB=Out of RF range!"}
-            << false;
-        QTest::newRow("actuator on") << "FansCB" << 0x02 << 3.6f << 0x01 << false
-                                     << QStringList{"ExtFanModeLB=On", "FanVoltageLB=Voltage: 3.60 V", "FanErrorLB=-",
-                                                    "ExtFanIM=-"}
+            << 0x43 << 3.09f << 0 << true << "RadonLB= 40.00k;RadonLongLB= 1.235M" << true;
+        QTest::newRow("probe without data")
+            << 0x43 << 0.0f << 0 << false << "FailCountLB=...;DataHumidityLB=..." << false;
+        QTest::newRow("probe out of range")
+            << 0xC3 << 3.6f << 0 << false << "FailCountLB=-;RadonErrorLB=Out of RF range!" << false;
+        QTest::newRow("actuator on") << 0x02 << 3.6f << 0x01 << false << "ExtFanModeLB=On;FanErrorLB=-;ExtFanIM=-"
                                      << false;
-        QTest::newRow("actuator low, relay failure")
-            << "FansCB" << 0x02 << 3.0f << 0x1A << false
-            << QStringList{"ExtFanModeLB=Auto", "FanErrorLB=Relay failure!", "ExtFanIM=+"} << true;
-        QTest::newRow("actuator no data")
-            << "FansCB" << 0x02 << 0.0f << 0x1A << false
-            << QStringList{"ExtFanModeLB=Unknown", "FanVoltageLB=...", "FanErrorLB=-", "ExtFanIM=-"} << false;
-        QTest::newRow("actuator out of range")
-            << "FansCB" << 0xC2 << 3.6f << 0x00 << false << QStringList{"FanErrorLB=Out of RF range!"} << false;
+        QTest::newRow("actuator in Auto") << 0x02 << 3.6f << 0x12 << false << "ExtFanModeLB=Auto;ExtFanIM=+" << false;
+        QTest::newRow("relay failure") << 0x02 << 3.0f << 0x1A << false << "FanErrorLB=Relay failure!" << true;
+        QTest::newRow("actuator without data")
+            << 0x02 << 0.0f << 0x1A << false << "ExtFanModeLB=Unknown;FanErrorLB=-" << false;
+        QTest::newRow("actuator out of range") << 0xC2 << 3.6f << 0 << false << "FanErrorLB=Out of RF range!" << false;
     }
     void panels()
     {
-        QFETCH(QString, list);
-        QFETCH(float, voltage);
-        QFETCH(QStringList, shown);
         QFETCH(int, kind);
+        QFETCH(float, voltage);
         QFETCH(int, flags);
         QFETCH(bool, large);
+        QFETCH(QString, shown);
         Main r;
         ElementStatus& slot = r.session.model.ElementTable[6].status;
         slot.kind = uint16_t(kind);
@@ -164,16 +153,18 @@ private slots:
         slot.radon = 40000;
         slot.radonLongTerm = 1234567;
         slot.largeValues = large;
-        r.Find<QComboBox>(list)->addItem("6");
-        r.Choose(list, "6");
-        for (const QString& entry : shown) {
+        const bool probe = (kind & 7) == 3;
+        r.Find<QComboBox>(probe ? "CidlaCB" : "FansCB")->addItem("6");
+        r.Choose(probe ? "CidlaCB" : "FansCB", "6");
+        for (const QString& entry : shown.split(';')) {
             const QString name = entry.section('=', 0, 0), text = entry.section('=', 1);
             if (text == "-" || text == "+")
                 QVERIFY2(r.Shown(name) == (text == "+"), qPrintable(name));
             else
                 QCOMPARE(r.Text(name), text);
         }
-        QTEST(r.Find(list == "CidlaCB" ? "VoltageLB" : "FanVoltageLB")->autoFillBackground(), "red");
+        QCOMPARE(r.Text(probe ? "DataVoltageLB" : "FanVoltageLB").contains("..."), voltage == 0);
+        QTEST(r.Find(probe ? "VoltageLB" : "FanVoltageLB")->autoFillBackground(), "red");
     }
 
     void battery_data()

@@ -186,12 +186,15 @@ private slots:
         const QString wrong = "Error!|Wrong range of records to be read!";
         const QString notYet = "Warning|Requested records not available yet.";
         const QString stop = "Warning|Measurement is required to be interrupted! Continue?";
-        Scenario refusing = ProbeRings(250, 0, true), busy = ProbeRings(100, 20);
+        const QString fewer = "Warning|Less records in memory than requested.";
+        const QString stopSpectra = "Warning|Data acqusition must be stopped! Continue?";
+        const QString fewerSpectra = "Warning|Memory contains less records then requested.";
+        const QStringList waitSpectra{"Waiting for data acquisition stop..", kFinished};
+        Scenario running = ProbeRings(250, 0, true), refusing = running, busy = ProbeRings(100, 20);
         refusing.faults.refusedCommands = {0xBE};  // the acquisition control command
         busy.faults.answerFaults.push_back({AnswerFaultKind::Busy, 1, 0xB4, -1});
-        QTest::newRow("records, fewer") << false << ProbeRings(250, 0, true) << "1 4096"
-                                        << QStringList{stop, "Warning|Less records in memory than requested."}
-                                        << QStringList{"Waiting for measurement stop..", kFinished};
+        const QStringList wait{"Waiting for measurement stop..", kFinished};
+        QTest::newRow("records, fewer") << false << running << "1 4096" << QStringList{stop, fewer} << wait;
         QTest::newRow("records, none yet")
             << false << ProbeRings(0, 0) << "1 1" << QStringList{notYet} << QStringList{kFinished};
         QTest::newRow("records, reversed")
@@ -202,9 +205,7 @@ private slots:
             << false << refusing << "1 1" << QStringList{stop, "Error!|Measurement cannot be interrupted!"}
             << QStringList{};
         QTest::newRow("spectra, fewer") << true << ProbeRings(100, 4, true) << "1 10"
-                                        << QStringList{"Warning|Data acqusition must be stopped! Continue?",
-                                                       "Warning|Memory contains less records then requested."}
-                                        << QStringList{"Waiting for data acquisition stop..", kFinished};
+                                        << QStringList{stopSpectra, fewerSpectra} << waitSpectra;
         QTest::newRow("spectra, none yet")
             << true << ProbeRings(100, 2) << "5 8" << QStringList{notYet} << QStringList{kFinished};
         QTest::newRow("spectra, reversed")
