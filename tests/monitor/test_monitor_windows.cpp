@@ -370,14 +370,6 @@ private slots:
         QCOMPARE(r.Text("StatusLB"), QString("Connected COM 1"));
     }
 
-    void terminalFallingSilent()
-    {
-        Main r(Quiet([](Scenario& s) { s.faults.stopAnsweringAfter = 30; }));
-        r.Ticks(20);
-        QCOMPARE(r.Text("StatusLB"), QString("No connection (COM 1)"));
-        QVERIFY(r.FwVer()->isHidden());
-    }
-
     void statusReplyRestartsTheElementLoop()
     {
         Main r(System(false));

@@ -268,56 +268,60 @@ private slots:
         QCOMPARE(silent.dialogs.shown.size(), std::size_t{2});
     }
 
-    void qtDialogsShowWhatTheyAreGiven()
+    // A Qt message box shows the caption, text, icon and buttons it is given and returns the
+    // button clicked (NoButton: the custom "Try Again").
+    void qtMessageBoxes_data()
     {
-        struct Case {
-            MessageButtons buttons;
-            MessageIcon icon;
-            QMessageBox::Icon boxIcon;
-            int buttonCount;
-            QMessageBox::StandardButton click;  // NoButton: the custom "Try Again"
-            MessageResult expected;
-        };
+        Columns<MessageButtons, MessageIcon, int, int, int, MessageResult>(
+            {"buttons", "icon", "boxIcon", "count", "click", "result"});
         using B = MessageButtons;
         using I = MessageIcon;
         using R = MessageResult;
-        const Case cases[] = {
-            {B::Ok, I::Information, QMessageBox::Information, 1, QMessageBox::Ok, R::Ok},
-            {B::OkCancel, I::Exclamation, QMessageBox::Warning, 2, QMessageBox::Cancel, R::Cancel},
-            {B::YesNo, I::Error, QMessageBox::Critical, 2, QMessageBox::No, R::No},
-            {B::YesNoCancel, I::Question, QMessageBox::Question, 3, QMessageBox::Yes, R::Yes},
-            {B::RetryCancel, I::Error, QMessageBox::Critical, 2, QMessageBox::Retry, R::Retry},
-            {B::AbortRetryIgnore, I::Question, QMessageBox::Question, 3, QMessageBox::Ignore, R::Ignore},
-            {B::CancelTryContinue, I::None, QMessageBox::NoIcon, 3, QMessageBox::NoButton, R::TryAgain},
-        };
-        QtDialogs dialogs;
-        for (const Case& c : cases) {
-            QString seen;
-            QTimer::singleShot(0, [&] {
-                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                if (!box)
-                    return;
-                seen = QStringLiteral("%1|%2|%3|%4")
-                           .arg(box->windowTitle(), box->text())
-                           .arg(box->icon())
-                           .arg(box->buttons().size());
-                for (QAbstractButton* b : box->buttons())
-                    if (box->standardButton(b) == c.click &&
-                        (c.click != QMessageBox::NoButton || b->text() == QStringLiteral("Try Again")))
-                        b->click();
-            });
-            const MessageResult result = dialogs.Message(nullptr, "Query", "Go on?", c.buttons, c.icon);
-            QCOMPARE(seen, QStringLiteral("Query|Go on?|%1|%2").arg(c.boxIcon).arg(c.buttonCount));
-            QVERIFY(result == c.expected);
-        }
-        bool confirms = true;  // the program asks its own keep-or-overwrite question
+        using Q = QMessageBox;
+        QTest::newRow("Ok") << B::Ok << I::Information << int(Q::Information) << 1 << int(Q::Ok) << R::Ok;
+        QTest::newRow("OkCancel") << B::OkCancel << I::Exclamation << int(Q::Warning) << 2 << int(Q::Cancel)
+                                  << R::Cancel;
+        QTest::newRow("YesNo") << B::YesNo << I::Error << int(Q::Critical) << 2 << int(Q::No) << R::No;
+        QTest::newRow("YesNoCancel") << B::YesNoCancel << I::Question << int(Q::Question) << 3 << int(Q::Yes) << R::Yes;
+        QTest::newRow("RetryCancel") << B::RetryCancel << I::Error << int(Q::Critical) << 2 << int(Q::Retry)
+                                     << R::Retry;
+        QTest::newRow("AbortRetryIgnore")
+            << B::AbortRetryIgnore << I::Question << int(Q::Question) << 3 << int(Q::Ignore) << R::Ignore;
+        QTest::newRow("CancelTryContinue")
+            << B::CancelTryContinue << I::None << int(Q::NoIcon) << 3 << int(Q::NoButton) << R::TryAgain;
+    }
+    void qtMessageBoxes()
+    {
+        QFETCH(MessageButtons, buttons);
+        QFETCH(MessageIcon, icon);
+        QFETCH(int, boxIcon);
+        QFETCH(int, count);
+        QFETCH(int, click);
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            seen = QStringLiteral("%1|%2|%3|%4")
+                       .arg(box->windowTitle(), box->text())
+                       .arg(box->icon())
+                       .arg(box->buttons().size());
+            for (QAbstractButton* b : box->buttons())
+                if (box->standardButton(b) == click && (click != QMessageBox::NoButton || b->text() == "Try Again"))
+                    b->click();
+        });
+        QTEST(QtDialogs().Message(nullptr, "Query", "Go on?", buttons, icon), "result");
+        QCOMPARE(seen, QStringLiteral("Query|Go on?|%1|%2").arg(boxIcon).arg(count));
+    }
+
+    void qtSaveDialogLeavesOverwritingToTheProgram()
+    {
+        bool confirms = true;
         QTimer::singleShot(0, [&confirms] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             confirms = !dialog || !dialog->testOption(QFileDialog::DontConfirmOverwrite);
             if (dialog)
                 dialog->reject();
         });
-        QVERIFY(!dialogs.SaveFileName(nullptr, "*.tab", "tab") && !confirms);
+        QVERIFY(!QtDialogs().SaveFileName(nullptr, "*.tab", "tab") && !confirms);
     }
 };
 
