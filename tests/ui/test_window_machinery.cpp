@@ -84,9 +84,7 @@ private slots:
         RelayedAnswer answer;
         QTEST(BlockingExchange(r.session, nullptr, kBondingMap, answer), "ok");
         QVERIFY(r.NowMs() - start >= uint64_t(minMs) && r.NowMs() - start < uint64_t(maxMs));
-        QCOMPARE(r.dialogs.shown.size(), size_t(answers.size()));
-        for (const ShownMessage& m : r.dialogs.shown)
-            QCOMPARE(m.caption + '|' + m.text, QStringLiteral("Error!|Communication error! Try again?"));
+        QCOMPARE(r.Messages(), QStringList(answers.size(), "Error!|Communication error! Try again?"));
         QVERIFY(r.dialogs.shown.empty() ||
                 (r.dialogs.shown[0].buttons == MessageButtons::YesNo && r.dialogs.shown[0].icon == MessageIcon::Error));
         if (answer.complete)
