@@ -65,17 +65,11 @@ struct Main : WindowRig {
     TMainWND* w;
 };
 
-ElementSetup& Element(Scenario& s, uint8_t address)
-{
-    return *std::find_if(s.elements.begin(), s.elements.end(),
-                         [address](const ElementSetup& e) { return e.meshAddress == address; });
-}
-
 // The default system with probe 2 out of range (an alarm), or the one swapped in: one probe at 7.
 Scenario System(bool other)
 {
     return Quiet([other](Scenario& s) {
-        Element(s, 2).inRange = false;
+        s.elements[1].inRange = false;
         if (other)
             s.elements.resize(1), s.elements[0].meshAddress = 7;
     });
@@ -190,9 +184,9 @@ private slots:
     {
         Main r(Quiet([](Scenario& s) {
             s.terminal.relayFailure = true;
-            Element(s, 4).actuator.relayFailure = true;
-            Element(s, 1).voltage = 3.0;  // low, and still the probe that demands the relays
-            Element(s, 3).voltage = 0.0;  // no data: never a low-battery alarm
+            s.elements[3].actuator.relayFailure = true;
+            s.elements[0].voltage = 3.0;  // low, and still the probe that demands the relays
+            s.elements[2].voltage = 0.0;  // no data: never a low-battery alarm
         }));
         r.Ticks();
         QCOMPARE(r.Text("ErrorsLB"), QString("Low battery voltage!\nAddress: 1\n\nRelay failure!\nAddress: Term,4"));
@@ -211,64 +205,66 @@ private slots:
         QVERIFY(r.Shown("ErrorsPN"));
     }
 
-    void acquisitionButtons()
+    // Stopped, nothing is read or relayed; the countdown line tells the state.
+    void countdownLine()
     {
         Main r(Quiet([](Scenario& s) { s.terminal.acquisitionRunning = false; }));
         r.Ticks(6);
         QCOMPARE(r.Text("DownCounterLB"), QString("No data acquisition "));
         r.Sent();
-        r.Ticks();  // stopped: no element is read and nothing is relayed
+        r.Ticks();
         for (const Payload& p : r.Sent())
             QVERIFY(p[0] != 0x3D && p[0] != 0x80);
-        r.Click("MeritBT");
-        QCOMPARE(r.Sent(), (std::vector<Payload>{{0xBE, 0x2C}, {0xBE, 0xB5}}));
-        r.Ticks(5);
-        r.Sent();
-        r.Click("MeritBT");
-        QCOMPARE(r.Sent(), (std::vector<Payload>{{0xBE, 0x00}}));
-        r.Ticks(5);
-        r.Sent();
-        r.Click("PokracovatBT");
-        QCOMPARE(r.Sent(), (std::vector<Payload>{{0xBE, 0xB4}}));
-        QVERIFY(r.terminal.AcquisitionRunning() && r.dialogs.shown.empty());
-
         Main sleeper(Quiet([](Scenario& s) { s.terminal.sleep = true; }));
         sleeper.Ticks(6);
         QVERIFY(
             QRegularExpression("^Query after \\d+ secs  \\(SLEEP\\)$").match(sleeper.Text("DownCounterLB")).hasMatch());
     }
 
-    void refusedCommandsShowOneMessage()
+    // The acquisition buttons and the relay selector send their command (hex); a refused one is
+    // said once, and the selector returns to the terminal's mode.
+    void commands_data()
     {
-        Main r(Quiet([](Scenario& s) {
-            s.terminal.acquisitionRunning = false;
-            s.faults.refusedCommands = {0xBE, 0xBB};
+        Columns<bool, bool, QString, QString, bool, QString>({"running", "refused", "action", "sent", "runs", "relay"});
+        QTest::newRow("start") << false << false << "MeritBT"
+                               << "be2c beb5" << true << "Auto";
+        QTest::newRow("stop") << true << false << "MeritBT"
+                              << "be00" << false << "Auto";
+        QTest::newRow("continue") << false << false << "PokracovatBT"
+                                  << "beb4" << true << "Auto";
+        QTest::newRow("start refused") << false << true << "MeritBT"
+                                       << "be2c" << false << "Auto";
+        QTest::newRow("continue refused") << false << true << "PokracovatBT"
+                                          << "beb4" << false << "Auto";
+        QTest::newRow("relay on") << true << false << "1"
+                                  << "bb31" << true << "On";
+        QTest::newRow("relay refused") << true << true << "0"
+                                       << "bb30" << true << "Auto";
+    }
+    void commands()
+    {
+        QFETCH(bool, running);
+        QFETCH(bool, refused);
+        QFETCH(QString, action);
+        Main r(Quiet([&](Scenario& s) {
+            s.terminal.acquisitionRunning = running;
+            if (refused)
+                s.faults.refusedCommands = {0xBE, 0xBB};
         }));
         r.Ticks(6);
         r.Sent();
-        r.Click("MeritBT");
-        const auto sent = r.Sent();  // no start after the refused recording switch
-        QVERIFY(std::find(sent.begin(), sent.end(), Payload{0xBE, 0xB5}) == sent.end());
-        QCOMPARE(r.dialogs.Texts(), QStringList{"Command disabled!"});
-        r.Click("PokracovatBT");
-        // The relay selector returns to the terminal's mode.
-        r.Choose("FanCB", 0);
-        QCOMPARE(r.dialogs.shown.size(), std::size_t(3));
+        if (action.size() == 1)
+            r.Choose("FanCB", action.toInt());
+        else
+            r.Click(action);
+        QStringList sent;
+        for (const Payload& p : r.Sent())
+            sent << QByteArray(reinterpret_cast<const char*>(p.data()), qsizetype(p.size())).toHex();
+        QTEST(sent.join(' '), "sent");
+        QCOMPARE(r.dialogs.Texts(), refused ? QStringList{"Command disabled!"} : QStringList{});
         r.Ticks(5);
-        QCOMPARE(r.Text("FanCB"), QString("Auto"));
-    }
-
-    void relaySelector()
-    {
-        Main r;
-        r.Ticks(6);
-        QCOMPARE(r.Find<QComboBox>("FanCB")->currentIndex(), 2);
-        r.Sent();
-        r.Choose("FanCB", 1);
-        QCOMPARE(r.Sent(), (std::vector<Payload>{{0xBB, 0x31}}));
-        r.Ticks(5);
-        QCOMPARE(r.Text("FanCB"), QString("On"));
-        QCOMPARE(r.session.model.RelayMode, uint8_t(1));
+        QTEST(r.terminal.AcquisitionRunning(), "runs");
+        QTEST(r.Text("FanCB"), "relay");
     }
 
     // The procedure before a tool window opens: the question, the stop, the wait for it.
@@ -424,8 +420,7 @@ private slots:
         QVERIFY(r.Find<QMenu>("TerminalDataMnu")->menuAction()->isEnabled());
     }
 
-    // The code is read as a decimal number: what follows the digits does not count. OK without
-    // clicking the name keeps the code.
+    // The code is read as a decimal number: what follows the digits does not count.
     void aboutServiceCode_data()
     {
         Columns<QString, bool>({"code", "service"});
@@ -444,17 +439,12 @@ private slots:
         WindowRig r(QuietDefaultScenario(), false);
         auto& about = r.Open<TAboutWND>();
         QCOMPARE(r.Text("NazevLB"), QStringLiteral("Kolmaris version:  3.08.2   ( for RF OS < 3.07 )"));
-        for (const bool typed : {true, false}) {
-            about.show();
-            if (typed) {
-                QTest::mouseClick(r.Find("NazevLB"), Qt::LeftButton);
-                QVERIFY(r.Shown("Passw") && r.Text("Passw").isEmpty());
-                QTest::keyClicks(r.Find("Passw"), code);
-            }
-            r.Click("Button1");
-            QVERIFY(!about.isVisible() && !r.Shown("Passw"));
-            QCOMPARE(r.session.serviceMode, service);
-        }
+        QTest::mouseClick(r.Find("NazevLB"), Qt::LeftButton);
+        QVERIFY(r.Shown("Passw") && r.Text("Passw").isEmpty());
+        QTest::keyClicks(r.Find("Passw"), code);
+        r.Click("Button1");
+        QVERIFY(!about.isVisible() && !r.Shown("Passw"));
+        QCOMPARE(r.session.serviceMode, service);
         about.show();
         if (service)
             QCOMPARE(r.Text("NazevLB"), QStringLiteral("Kolmaris version:  3.08.2 Full ( for RF OS < 3.07 ) "));
