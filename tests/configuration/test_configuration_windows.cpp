@@ -180,11 +180,9 @@ private slots:
 
     void parametersBusy_data()
     {
-        Columns<int, int, QString, QString>({"busy", "sends", "status", "values"});
-        QTest::newRow("busy once") << 1 << 2 << "Finished.."
-                                   << "12 31 64 1850 300 128 60";
-        QTest::newRow("busy three times") << 3 << 3 << "Error.."
-                                          << "      ";
+        Columns<int, QString, int, QString>({"busy", "status", "sends", "values"});
+        QTest::newRow("busy once") << 1 << "Finished.." << 2 << "12 31 64 1850 300 128 60";
+        QTest::newRow("busy three times") << 3 << "Error.." << 3 << "      ";
     }
     // A busy probe is asked three times at most.
     void parametersBusy()
@@ -200,39 +198,28 @@ private slots:
         QTEST(Params(r), "values");
     }
 
-    // A value that would not reach the probe as typed is refused and nothing is sent.
+    // A value that would not reach the probe as typed ("edit=value") is refused and nothing is sent.
     void parametersRefused_data()
     {
-        Columns<QString, QString, QString>({"edit", "value", "message"});
+        Columns<QString>({"message"});
         const QString discrimination = "Discrimination must be less than 96!";
         const QString length = "Measurement length must be between 1 and 256!";
-        QTest::newRow("discrimination 96") << "Disc02ED"
-                                           << "96" << discrimination;
-        QTest::newRow("negative discrimination") << "Disc03ED"
-                                                 << "-1" << discrimination;
-        QTest::newRow("record time 0") << "DelkaMerED"
-                                       << "0" << length;
-        QTest::newRow("record time 256") << "DelkaMerED"
-                                         << "256" << length;
-        QTest::newRow("calibration 70000") << "CalibrED"
-                                           << "70000"
-                                           << "Calibration must be between 0 and 65535!";
-        QTest::newRow("limit 65536") << "LimitED"
-                                     << "65536"
-                                     << "Limit must be between 0 and 65535!";
-        QTest::newRow("gain 256") << "ZiskED"
-                                  << "256"
-                                  << "Gain must be between 0 and 255!";
+        QTest::newRow("Disc02ED=96") << discrimination;
+        QTest::newRow("Disc03ED=-1") << discrimination;
+        QTest::newRow("DelkaMerED=0") << length;
+        QTest::newRow("DelkaMerED=256") << length;
+        QTest::newRow("CalibrED=70000") << "Calibration must be between 0 and 65535!";
+        QTest::newRow("LimitED=65536") << "Limit must be between 0 and 65535!";
+        QTest::newRow("ZiskED=256") << "Gain must be between 0 and 255!";
     }
     void parametersRefused()
     {
-        QFETCH(QString, edit);
-        QFETCH(QString, value);
+        const QString typed = QTest::currentDataTag();
         WindowRig r;
         OpenParams(r);
         r.line.Memory().ClearWritten();
         TypeAll(r, kParams, {"95", "0", "50", "65535", "0", "255", "255"});
-        r.Type(edit, value);
+        r.Type(typed.section('=', 0, 0), typed.section('=', 1));
         r.Click("SaveBT");
         QVERIFY(!r.Find<QTimer>("ParamsTimer")->isActive());
         QTEST(LastText(r), "message");
