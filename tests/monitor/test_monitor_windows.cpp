@@ -225,21 +225,14 @@ private slots:
     // said once, and the selector returns to the terminal's mode.
     void commands_data()
     {
-        Columns<bool, bool, QString, QString, bool, QString>({"running", "refused", "action", "sent", "runs", "relay"});
-        QTest::newRow("start") << false << false << "MeritBT"
-                               << "be2c beb5" << true << "Auto";
-        QTest::newRow("stop") << true << false << "MeritBT"
-                              << "be00" << false << "Auto";
-        QTest::newRow("continue") << false << false << "PokracovatBT"
-                                  << "beb4" << true << "Auto";
-        QTest::newRow("start refused") << false << true << "MeritBT"
-                                       << "be2c" << false << "Auto";
-        QTest::newRow("continue refused") << false << true << "PokracovatBT"
-                                          << "beb4" << false << "Auto";
-        QTest::newRow("relay on") << true << false << "1"
-                                  << "bb31" << true << "On";
-        QTest::newRow("relay refused") << true << true << "0"
-                                       << "bb30" << true << "Auto";
+        Columns<bool, QString, bool, QString, bool, QString>({"running", "action", "runs", "sent", "refused", "relay"});
+        QTest::newRow("start") << false << "MeritBT" << true << "be2c beb5" << false << "Auto";
+        QTest::newRow("stop") << true << "MeritBT" << false << "be00" << false << "Auto";
+        QTest::newRow("continue") << false << "PokracovatBT" << true << "beb4" << false << "Auto";
+        QTest::newRow("start refused") << false << "MeritBT" << false << "be2c" << true << "Auto";
+        QTest::newRow("continue refused") << false << "PokracovatBT" << false << "beb4" << true << "Auto";
+        QTest::newRow("relay on") << true << "1" << true << "bb31" << false << "On";
+        QTest::newRow("relay refused") << true << "0" << true << "bb30" << true << "Auto";
     }
     void commands()
     {

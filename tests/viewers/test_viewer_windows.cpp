@@ -181,8 +181,7 @@ private slots:
     // last at its end.
     void reading_data()
     {
-        Columns<bool, Scenario, QString, QStringList, QStringList>(
-            {"spectra", "scenario", "range", "messages", "texts"});
+        Columns<Scenario, QString, QStringList, QStringList>({"scenario", "range", "messages", "texts"});
         const QString wrong = "Error!|Wrong range of records to be read!";
         const QString notYet = "Warning|Requested records not available yet.";
         const QString stop = "Warning|Measurement is required to be interrupted! Continue?";
@@ -194,28 +193,24 @@ private slots:
         refusing.faults.refusedCommands = {0xBE};  // the acquisition control command
         busy.faults.answerFaults.push_back({AnswerFaultKind::Busy, 1, 0xB4, -1});
         const QStringList wait{"Waiting for measurement stop..", kFinished};
-        QTest::newRow("records, fewer") << false << running << "1 4096" << QStringList{stop, fewer} << wait;
+        QTest::newRow("records, fewer") << running << "1 4096" << QStringList{stop, fewer} << wait;
         QTest::newRow("records, none yet")
-            << false << ProbeRings(0, 0) << "1 1" << QStringList{notYet} << QStringList{kFinished};
-        QTest::newRow("records, reversed")
-            << false << ProbeRings(0, 0) << "100 50" << QStringList{wrong} << QStringList{};
-        QTest::newRow("records, beyond 4096")
-            << false << ProbeRings(0, 0) << "1 4097" << QStringList{wrong} << QStringList{};
+            << ProbeRings(0, 0) << "1 1" << QStringList{notYet} << QStringList{kFinished};
+        QTest::newRow("records, reversed") << ProbeRings(0, 0) << "100 50" << QStringList{wrong} << QStringList{};
+        QTest::newRow("records, beyond 4096") << ProbeRings(0, 0) << "1 4097" << QStringList{wrong} << QStringList{};
         QTest::newRow("records, stop refused")
-            << false << refusing << "1 1" << QStringList{stop, "Error!|Measurement cannot be interrupted!"}
-            << QStringList{};
-        QTest::newRow("spectra, fewer") << true << ProbeRings(100, 4, true) << "1 10"
-                                        << QStringList{stopSpectra, fewerSpectra} << waitSpectra;
+            << refusing << "1 1" << QStringList{stop, "Error!|Measurement cannot be interrupted!"} << QStringList{};
+        QTest::newRow("spectra, fewer") << ProbeRings(100, 4, true) << "1 10" << QStringList{stopSpectra, fewerSpectra}
+                                        << waitSpectra;
         QTest::newRow("spectra, none yet")
-            << true << ProbeRings(100, 2) << "5 8" << QStringList{notYet} << QStringList{kFinished};
-        QTest::newRow("spectra, reversed")
-            << true << ProbeRings(100, 2) << "8 5" << QStringList{wrong} << QStringList{};
+            << ProbeRings(100, 2) << "5 8" << QStringList{notYet} << QStringList{kFinished};
+        QTest::newRow("spectra, reversed") << ProbeRings(100, 2) << "8 5" << QStringList{wrong} << QStringList{};
         QTest::newRow("spectra, probe busy")
-            << true << busy << "1 2" << QStringList{"Error!|Action failed"} << QStringList{"Action failed"};
+            << busy << "1 2" << QStringList{"Error!|Action failed"} << QStringList{"Action failed"};
     }
     void reading()
     {
-        QFETCH(bool, spectra);
+        const bool spectra = QString(QTest::currentDataTag()).startsWith("spectra");
         QFETCH(Scenario, scenario);
         QFETCH(QStringList, texts);
         QFETCH(QString, range);
