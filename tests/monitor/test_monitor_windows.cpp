@@ -116,19 +116,15 @@ private slots:
     {
         Columns<int, float, int, bool, QString, bool>({"kind", "voltage", "flags", "large", "shown", "red"});
         QTest::newRow("probe") << 0x03 << 3.6f << 0 << false << "FailCountLB=Failures count: 0;RadonLB= 40000" << false;
-        QTest::newRow("probe at 3.10 V") << 0x03 << 3.1f << 0 << false << "DataVoltageLB=3.10 V;RadonErrorLB=-"
-                                         << false;
-        QTest::newRow("probe low, large")
-            << 0x43 << 3.09f << 0 << true << "RadonLB= 40.00k;RadonLongLB= 1.235M" << true;
-        QTest::newRow("probe without data")
-            << 0x43 << 0.0f << 0 << false << "FailCountLB=...;DataHumidityLB=..." << false;
-        QTest::newRow("probe out of range")
-            << 0xC3 << 3.6f << 0 << false << "FailCountLB=-;RadonErrorLB=Out of RF range!" << false;
-        QTest::newRow("actuator on") << 0x02 << 3.6f << 0x01 << false << "ExtFanModeLB=On;FanErrorLB=-;ExtFanIM=-"
-                                     << false;
+        QTest::newRow("at 3.10 V") << 0x03 << 3.1f << 0 << false << "DataVoltageLB=3.10 V;RadonErrorLB=-" << false;
+        QTest::newRow("low, large") << 0x43 << 3.09f << 0 << true << "RadonLB= 40.00k;RadonLongLB= 1.235M" << true;
+        QTest::newRow("no data") << 0x43 << 0.0f << 0 << false << "FailCountLB=...;DataHumidityLB=..." << false;
+        QTest::newRow("out of range") << 0xC3 << 3.6f << 0 << false << "FailCountLB=-;RadonErrorLB=Out of RF range!"
+                                      << false;
+        QTest::newRow("actuator on") << 0x02 << 3.6f << 0x01 << false << "ExtFanModeLB=On;ExtFanIM=-" << false;
         QTest::newRow("actuator in Auto") << 0x02 << 3.6f << 0x12 << false << "ExtFanModeLB=Auto;ExtFanIM=+" << false;
         QTest::newRow("relay failure") << 0x02 << 3.0f << 0x1A << false << "FanErrorLB=Relay failure!" << true;
-        QTest::newRow("actuator without data")
+        QTest::newRow("actuator, no data")
             << 0x02 << 0.0f << 0x1A << false << "ExtFanModeLB=Unknown;FanErrorLB=-" << false;
         QTest::newRow("actuator out of range") << 0xC2 << 3.6f << 0 << false << "FanErrorLB=Out of RF range!" << false;
     }
@@ -267,15 +263,15 @@ private slots:
         Columns<bool, bool, QList<MessageResult>, bool, QStringList>(
             {"refused", "running", "answers", "opens", "texts"});
         const QString q = kStopQuestionText, still = "Data acquisition still active, try again?";
-        QTest::newRow("Cancel") << false << true << QList{MessageResult::Cancel} << false << QStringList{q};
-        QTest::newRow("OK") << false << true << QList{MessageResult::Ok} << true << QStringList{q};
-        QTest::newRow("stopped already") << false << false << QList<MessageResult>{} << true << QStringList{};
-        QTest::newRow("stop refused") << true << true << QList{MessageResult::Ok} << false
+        using R = MessageResult;
+        QTest::newRow("Cancel") << false << true << QList{R::Cancel} << false << QStringList{q};
+        QTest::newRow("OK") << false << true << QList{R::Ok} << true << QStringList{q};
+        QTest::newRow("stopped already") << false << false << QList<R>{} << true << QStringList{};
+        QTest::newRow("stop refused") << true << true << QList{R::Ok} << false
                                       << QStringList{q, kCannotStopTextAddBond};
         QTest::newRow("still running, Retry, Abort")
-            << true << false << QList{MessageResult::Retry, MessageResult::Abort} << false << QStringList{still, still};
-        QTest::newRow("still running, Ignore")
-            << true << false << QList{MessageResult::Ignore} << true << QStringList{still};
+            << true << false << QList{R::Retry, R::Abort} << false << QStringList{still, still};
+        QTest::newRow("still running, Ignore") << true << false << QList{R::Ignore} << true << QStringList{still};
     }
     void acquisitionStop()
     {

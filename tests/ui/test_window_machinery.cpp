@@ -65,12 +65,12 @@ private slots:
     void exchange_data()
     {
         Columns<Trouble, QList<MessageResult>, bool, int, int>({"trouble", "answers", "ok", "minMs", "maxMs"});
-        QTest::newRow("three incomplete polls") << Trouble::None << QList<MessageResult>{} << true << 4 * 50 << 1000;
-        QTest::newRow("invalid answer, Yes") << Trouble::Invalid << QList{MessageResult::Yes} << true << 0 << 1000;
-        QTest::newRow("silent, Yes, No") << Trouble::Silent << QList{MessageResult::Yes, MessageResult::No} << false
-                                         << 0 << 100000;
+        using R = MessageResult;
+        QTest::newRow("three incomplete polls") << Trouble::None << QList<R>{} << true << 4 * 50 << 1000;
+        QTest::newRow("invalid answer, Yes") << Trouble::Invalid << QList{R::Yes} << true << 0 << 1000;
+        QTest::newRow("silent, Yes, No") << Trouble::Silent << QList{R::Yes, R::No} << false << 0 << 100000;
         QTest::newRow("never complete, No")
-            << Trouble::NeverComplete << QList{MessageResult::No} << false << 100 * 50 << 101 * 50 + 100 * 200;
+            << Trouble::NeverComplete << QList{R::No} << false << 100 * 50 << 101 * 50 + 100 * 200;
     }
     void exchange()
     {
