@@ -31,11 +31,10 @@ class TestRadonHistoryWindow : public QObject {
         last = last < 0 ? radon.count() - 1 : last;
         window->TimeAxis()->setRange(QDateTime::fromMSecsSinceEpoch(qint64(radon.at(first).x())),
                                      QDateTime::fromMSecsSinceEpoch(qint64(radon.at(last).x())));
-        std::vector<history::RadonRow> all, span;
+        std::vector<history::RadonRow> all;
         std::string error;
         archive.RadonRecords("north", 1, 0, UINT32_MAX, all, error);
-        archive.RadonRecords("north", 1, all.at(first).time, all.at(last).time, span, error);
-        return span;
+        return {all.begin() + first, all.begin() + last + 1};
     }
 
 private slots:

@@ -42,7 +42,6 @@ public:
     using ToolWindow::ToolWindow;
     void FormShow() override { ++shows; }
     void FormHide() override { ++hides; }
-    void GiveUp() { CloseLater(); }
     void UnknownStep(QTimer* t) { StepProtocolError(t); }
     bool Exchange(RelayedAnswer& a) { return OpeningExchange(kBondingMap, a); }
     bool Build(QComboBox& box, const MeshAddressFilter& filter)
@@ -225,38 +224,30 @@ private slots:
         QVERIFY(!IsPositiveAnswer(answer));
     }
 
-    void cancelTimerClosesWithCancel()
+    // A show handler that cannot go on closes the window through CancelTMR (result Cancel): when
+    // nothing suitable is bonded (said once) or after a declined retry (nothing more said). An
+    // unknown step stops the process timer.
+    void toolWindowClosesWhenItCannotGoOn()
     {
-        WindowRig r;
+        WindowRig r(WithoutProbes());
         auto& window = r.Make<ProbeWindow>();
-        QVERIFY(!window.CancelTMR()->isActive());
+        QComboBox box;
         window.show();
-        window.GiveUp();
+        QVERIFY(window.Build(box, {FunctionSource::ElementKind, kFunctionActuator}));
+        QVERIFY(!window.CancelTMR()->isActive() && r.dialogs.shown.empty());
+        QVERIFY(!window.Build(box, {FunctionSource::ElementKind, kFunctionProbe}));
+        QCOMPARE(r.Last(), QStringLiteral("Message|No radon probes bonded."));
         r.Run("CancelTMR");
         QVERIFY(!window.isVisible());
         QCOMPARE(window.result(), int(QDialog::Rejected));
         QCOMPARE(std::pair(window.shows, window.hides), std::pair(1, 1));
-
         QTimer process;
         process.start(200);
         window.UnknownStep(&process);
         QVERIFY(!process.isActive());
         QCOMPARE(r.Last(), QStringLiteral("Error!|STEP protocol error!"));
-        QVERIFY(r.dialogs.shown[0].icon == MessageIcon::Exclamation);
-    }
+        QVERIFY(r.dialogs.shown.back().icon == MessageIcon::Exclamation);
 
-    void showHandlerHelpersCloseWhenTheyCannotGoOn()
-    {
-        WindowRig r(WithoutProbes());
-        auto& window = r.Make<ProbeWindow>();
-        QComboBox box;
-        QVERIFY(window.Build(box, {FunctionSource::ElementKind, kFunctionActuator}));
-        QVERIFY(!window.CancelTMR()->isActive() && r.dialogs.shown.empty());
-        QVERIFY(!window.Build(box, {FunctionSource::ElementKind, kFunctionProbe}));
-        QVERIFY(window.CancelTMR()->isActive());
-        QCOMPARE(r.Last(), QStringLiteral("Message|No radon probes bonded."));
-
-        // A declined retry closes without a further message.
         WindowRig silent(With(Trouble::Silent));
         auto& quiet = silent.Make<ProbeWindow>();
         silent.dialogs.answers = {MessageResult::No, MessageResult::No};
