@@ -1,6 +1,5 @@
-// The "Data in terminal" window against the simulated terminal and against served memory images:
-// the download with its counts and progress, the end messages, Clear, the viewers, the single
-// saves, "Save All" and "Store in archive".
+// The "Data in terminal" window on the simulated terminal and on served memory images: download,
+// end messages, Clear, the viewers, the saves, "Save All" and "Store in archive".
 #include "ImageTerminal.h"
 #include "StationArchive.h"
 #include "TDatasWND.h"
@@ -150,8 +149,7 @@ private slots:
             r.Run("DatasTMR");
             QCOMPARE(r.dialogs.Texts(), QStringList{kNoAnswerText});
         }
-        // A piece that never comes, and recording that cannot be switched on again: four slow
-        // ticks between pieces, four between switch-ons.
+        // A piece that never comes, recording not switched on again: four slow ticks for each.
         ImageRig dead;
         dead.image.deadBlock = 0x2D0;
         dead.image.failRecordingOn = 5;

@@ -1,5 +1,4 @@
-// The configuration windows against the in-memory simulated terminal: system configuration,
-// function assigning, probe initialisation, probe and actuator parameters.
+// System configuration, function assigning, probe initialisation, probe and actuator parameters.
 #include "TActivateSensorWND.h"
 #include "TConfigureMeasurementWND.h"
 #include "TInitSensorWND.h"

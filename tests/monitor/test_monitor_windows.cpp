@@ -26,8 +26,7 @@ namespace {
 // Enough ticks for the connection, a display cycle and a whole pass over the elements.
 constexpr int kSettle = 40;
 
-// The main window with its About window on the simulated terminal at COM 1, not connected yet;
-// its configuration file in a temporary directory.
+// The main window and its About window, not connected yet; the configuration file in a temp dir.
 struct Main : WindowRig {
     explicit Main(const Scenario& scenario = QuietDefaultScenario()) : WindowRig(scenario, false)
     {
@@ -110,8 +109,7 @@ private slots:
         QCOMPARE(reads, (std::map<uint8_t, int>{{0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 2}}));
     }
 
-    // A slot as the probe (function 3) or actuator panel shows it: "Name=text;..." ("Name=-"
-    // hidden, "Name=+" shown); "red": the voltage label light red (below 3.1 V).
+    // A slot as the probe (function 3) or actuator panel shows it ("Name=-": hidden, "+": shown).
     void panels_data()
     {
         Columns<int, float, int, bool, QString, bool>({"kind", "voltage", "flags", "large", "shown", "red"});
@@ -217,8 +215,7 @@ private slots:
             QRegularExpression("^Query after \\d+ secs  \\(SLEEP\\)$").match(sleeper.Text("DownCounterLB")).hasMatch());
     }
 
-    // The acquisition buttons and the relay selector send their command (hex); a refused one is
-    // said once, and the selector returns to the terminal's mode.
+    // Buttons and relay selector send their command; a refused one is said, the selector reverts.
     void commands_data()
     {
         Columns<bool, QString, bool, QString, bool, QString>({"running", "action", "runs", "sent", "refused", "relay"});
@@ -297,8 +294,7 @@ private slots:
         QCOMPARE(r.session.model.AcquisitionRunning, running && !opens);
     }
 
-    // The actuator panel's Set button stops the acquisition and hands the actuator window its
-    // actuator and last known state.
+    // The actuator panel's Set stops the acquisition and presets the actuator window.
     void actuatorPanelPresetsTheActuatorWindow()
     {
         Main r;

@@ -13,6 +13,8 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <numeric>
+
 using namespace kolmaris;
 using namespace kolmaris::testing;
 
@@ -71,8 +73,6 @@ QList<int> Numbers(const QStringList& texts, const QString& pattern)
 }
 
 }  // namespace
-
-Q_DECLARE_METATYPE(kolmaris::Scenario)
 
 class TestNetworkWindows : public QObject {
     Q_OBJECT
@@ -192,10 +192,9 @@ private slots:
         r.Choose("ChanCB", 30);
         r.Click("UlozitBT");
         const QStringList texts = r.Run("ProcesTimer", "TextLB");
-        QList<int> expected;
-        for (int a = 16; a >= 1; --a)
-            expected << a;
-        QCOMPARE(Numbers(texts, "element No. (\\d+)"), expected);
+        QList<int> downwards(16);
+        std::iota(downwards.rbegin(), downwards.rend(), 1);
+        QCOMPARE(Numbers(texts, "element No. (\\d+)"), downwards);
         QCOMPARE(texts.mid(texts.size() - 4), (QStringList{"Terminal RF channel writing\n", "Reseting MESH..",
                                                            "Resetting terminal..", "Writing finished succesfully "}));
         QCOMPARE(r.terminal.Channel(), 30);

@@ -1,5 +1,4 @@
-// The shared window machinery against the in-memory simulated terminal: blocking exchange,
-// element selector, step counters, deferred close, the Qt message boxes.
+// The shared window machinery: exchange, element list, step counters, closing, Qt dialogs.
 #include "BlockingExchange.h"
 #include "MeshAddressList.h"
 #include "QtDialogs.h"
@@ -8,7 +7,6 @@
 #include "ToolWindow.h"
 #include "WindowRig.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -54,13 +52,10 @@ public:
 
 }  // namespace
 
-Q_DECLARE_METATYPE(Trouble)
-
 class TestWindowMachinery : public QObject {
     Q_OBJECT
 private slots:
-    // A failed exchange asks "try again?"; Yes repeats from the send. A never complete answer
-    // is given up after 100 polls, 50 ms apart.
+    // A failed exchange asks to try again; an endless answer ends after 100 polls 50 ms apart.
     void exchange_data()
     {
         Columns<Trouble, QList<MessageResult>, bool, int, int>({"trouble", "answers", "ok", "minMs", "maxMs"});
@@ -224,9 +219,8 @@ private slots:
         QVERIFY(!IsPositiveAnswer(answer));
     }
 
-    // A show handler that cannot go on closes the window through CancelTMR (result Cancel): when
-    // nothing suitable is bonded (said once) or after a declined retry (nothing more said). An
-    // unknown step stops the process timer.
+    // Nothing suitable bonded (said once) or a declined retry closes the window through CancelTMR;
+    // an unknown step stops the process timer.
     void toolWindowClosesWhenItCannotGoOn()
     {
         WindowRig r(WithoutProbes());
@@ -257,8 +251,7 @@ private slots:
         QCOMPARE(silent.dialogs.shown.size(), std::size_t{2});
     }
 
-    // A Qt message box shows the caption, text, icon and buttons it is given and returns the
-    // button clicked (NoButton: the custom "Try Again").
+    // A message box shows what it is given and returns the button clicked (NoButton: "Try Again").
     void qtMessageBoxes_data()
     {
         Columns<MessageButtons, MessageIcon, int, int, int, MessageResult>(

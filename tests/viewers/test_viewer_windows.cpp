@@ -1,6 +1,5 @@
-// The viewer windows: radon records and spectra read from a probe of the in-memory simulated
-// terminal (the probe face) or shown from the data store (the data face), the meteo and
-// diagnostics tables, and the growing table under them, its timer handler called directly.
+// The viewers: records and spectra read from a simulated probe (probe face) or the data store
+// (data face), the meteo and diagnostics tables and the growing table under them.
 #include "GrowingTable.h"
 #include "TDiasWND.h"
 #include "TLocsWND.h"
@@ -34,8 +33,7 @@ W& ProbeFace(WindowRig& r, TDataStore& store)
     return w;
 }
 
-// Picks a range as the user would, presses the read button and ticks the reading (all of it,
-// or `ticks`); the texts TextLB showed.
+// Reads a range as the user would (all of it, or `ticks`); the texts TextLB showed.
 QStringList Read(WindowRig& r, const QString& first, const QString& last, int ticks = 20000)
 {
     const bool spectra = r.window->inherits("kolmaris::TRadonSpectWND");
@@ -45,8 +43,7 @@ QStringList Read(WindowRig& r, const QString& first, const QString& last, int ti
     return r.Run(spectra ? "SpectrumTimer" : "RecordsTimer", "TextLB", ticks);
 }
 
-// A radon record of probe `slot + 1`: its time, compressed radon 32768, -10 °C, humidity 45 %,
-// compressed sum1 = 256 + 2, HV check 200.
+// A record of probe 1: radon 32768 and sum1 258 compressed, -10 °C, 45 %, HV check 200.
 RadonRecord Record(uint32_t time, uint8_t slot = 0)
 {
     RadonRecord r{slot};
@@ -60,8 +57,7 @@ RadonRecord Record(uint32_t time, uint8_t slot = 0)
     return r;
 }
 
-// Two spectra of probe 1 (channel k counts k, and k + 100 in the older; channel 96 counts 7 and
-// 8), dated by the radon records before them: 10:00 (newest), 09:00.
+// Two spectra of probe 1 dated 10:00 and 09:00: channel k counts k (k + 100), channel 96 7 (8).
 void FillSpectra(TDataStore& store)
 {
     for (uint32_t i = 0; i < 2; ++i) {
@@ -107,8 +103,7 @@ W& Table(WindowRig& r, TDataStore& store, int first = 0)
     return w;
 }
 
-// A meteo record in memory order (time, pressure, temperature, humidity, voltage words), added
-// the way the download delivers it (reversed).
+// A meteo record (time, pressure, temperature, humidity, voltage) as the download delivers it.
 void AddMeteo(TDataStore& store, uint32_t time, uint16_t pressure, uint16_t temperature = 2932, uint16_t humidity = 500,
               uint16_t voltage = 1234)
 {
@@ -129,8 +124,7 @@ void FillMeteo(TDataStore& store, int count)
         AddMeteo(store, 0, static_cast<uint16_t>(1000 + k));
 }
 
-// A diagnostic event as the stream delivers it: m2 = code (0xFC for the terminal), m1 = low time
-// byte, m0 = element - 1 (or the terminal's event type) in the high nibble.
+// A diagnostic event of an element (0: the terminal, `code` its event type) as the stream has it.
 void AddEvent(TDataStore& store, int element, uint8_t code)
 {
     const uint8_t m2 = element == 0 ? 0xFC : code;
@@ -147,8 +141,6 @@ QStringList Numbers(int from, int to)
 }
 
 }  // namespace
-
-Q_DECLARE_METATYPE(kolmaris::Scenario)
 
 class TestViewerWindows : public QObject {
     Q_OBJECT
@@ -177,8 +169,7 @@ private slots:
         QCOMPARE(r.Items("SpectRecordStopCB").mid(0, 3), (QStringList{"1", "11", "21"}));
     }
 
-    // The messages of a reading (OK to the acquisition-stop question) and the texts it shows, the
-    // last at its end.
+    // A reading's messages (OK to the stop question) and the texts it shows, the last at its end.
     void reading_data()
     {
         Columns<Scenario, QString, QStringList, QStringList>({"scenario", "range", "messages", "texts"});
@@ -351,9 +342,8 @@ private slots:
         counts[95] = 255;
         QCOMPARE(GraphScale(counts), 256);
 
-        // Rectangle 483 x 323: bars stand on y = 319, heights trunc(319 / scale * count); the axes
-        // are two pixels wide. Scale 256: channel 96 h = trunc(317.75) = 317 at x = trunc(95 * 479
-        // / 96 + 3) = 477; channel 1 h = trunc(8.72) = 8.
+        // 483 x 323: bars on y = 319, h = trunc(319 / 256 * count) (channel 96: 317 at x = 477,
+        // channel 1: 8); axes two pixels wide.
         const QRgb white = qRgb(255, 255, 255), black = qRgb(0, 0, 0), blue = qRgb(0, 0, 255);
         QImage image(483, 323, QImage::Format_RGB32);
         QPainter painter(&image);
@@ -407,8 +397,7 @@ private slots:
 
     void columnLabelMeasuresAsAFreshOne()
     {
-        // Grown line by line at either end, the label counts and measures its lines as a fresh
-        // label with the same text does.
+        // Grown at either end, the label counts and measures as a fresh one with the same text.
         const std::tuple<QString, bool, QString> adds[] = {
             {"2", true, "2\n"},
             {"", true, "2\n\n"},
