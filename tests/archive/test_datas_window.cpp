@@ -1,28 +1,19 @@
-// The "Data in terminal" window against the simulated terminal and against served memory images:
-// the download with its captions, progress and counts, the end messages, Clear, the viewers, the
-// single saves and "Save All".
+// The "Data in terminal" window on the simulated terminal and on served memory images: download,
+// end messages, Clear, the viewers, the saves, "Save All" and "Store in archive".
 #include "ImageTerminal.h"
-#include "SimulatedSession.h"
+#include "StationArchive.h"
 #include "TDatasWND.h"
 #include "TDiasWND.h"
 #include "TLocsWND.h"
 #include "TRadonSpectWND.h"
 #include "TRecordsWND.h"
+#include "TempDir.h"
 #include "TerminalTime.h"
+#include "WindowRig.h"
 
-#include <QApplication>
-#include <QComboBox>
 #include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QProgressBar>
-#include <QRegularExpression>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
-
-#include <memory>
 
 using namespace kolmaris;
 using namespace kolmaris::testing;
@@ -30,14 +21,6 @@ using namespace kolmaris::testing;
 namespace {
 
 constexpr uint32_t kStart = 794'916'000;
-
-QStringList Items(const QComboBox& box)
-{
-    QStringList items;
-    for (int i = 0; i < box.count(); ++i)
-        items << box.itemText(i);
-    return items;
-}
 
 std::vector<uint8_t> Meteo(uint32_t time, uint16_t pressure)
 {
@@ -65,255 +48,204 @@ std::vector<std::vector<uint8_t>> SmallMemory()
     return {Meteo(kStart, 990), Radon(1, kStart + 60), event, Meteo(kStart + 900, 991), Radon(4, kStart + 960)};
 }
 
-QString ReadFile(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("<missing>");
-    return QString::fromLatin1(f.readAll());
-}
-
-// A window over a served memory image, the session's dialogs scripted.
-struct ImageWindow {
-    explicit ImageWindow(const std::vector<std::vector<uint8_t>>& records = SmallMemory(), uint32_t pointer = 0x300)
+// The window over a served memory image; its dialogs are the rig's.
+struct ImageRig : WindowRig {
+    ImageRig() : WindowRig(QuietDefaultScenario(), false)
     {
-        starts = terminal.LayBelowPointer(pointer, records, 0xFF);
+        starts = image.LayBelowPointer(0x300, SmallMemory(), 0xFF);
+        advance = [this](uint32_t ms) { image.GetClock().SleepMs(ms); };
+        w = &MakeOn<TDatasWND>(imageSession);
     }
-    ImageTerminal terminal;
+    ~ImageRig() { Destroy(); }
+    void Download()
+    {
+        Click("LoadEepromBT");
+        Run("DatasTMR", {}, 200000);
+    }
+    QString File(const char* name) const { return QString::fromStdString((dir.path / name).string()); }
+
+    ImageTerminal image;
     std::vector<uint32_t> starts;
-    ScriptedDialogs dialogs;
-    Session session{terminal.Link(), dialogs};
-    TDatasWND window{session};
+    Session imageSession{image.Link(), dialogs};
+    TDatasWND* w = nullptr;
+    TempDir dir;
 };
+
+QString Read(const QString& path)
+{
+    return QString::fromStdString(ReadFile(path.toStdString()));
+}
 
 }  // namespace
 
 class TestDatasWindow : public QObject {
     Q_OBJECT
-
-    template <class T>
-    static T* Child(QWidget& w, const char* name)
-    {
-        auto* c = w.findChild<T*>(QString::fromLatin1(name));
-        if (!c)
-            qFatal("no child %s", name);
-        return c;
-    }
-    static QString Text(QWidget& w, const char* name) { return Child<QLabel>(w, name)->text(); }
-    static QString Caption(QWidget& w) { return Child<QPushButton>(w, "LoadEepromBT")->text(); }
-
-    // Ticks the window's timer until it stops, the clock running on as the timer would; returns
-    // how many ticks came half a second after the one before.
-    static int RunTimer(TDatasWND& w, Clock& clock, int maxTicks = 200000)
-    {
-        auto* timer = Child<QTimer>(w, "DatasTMR");
-        int slowTicks = 0;
-        for (int ticks = 0; timer->isActive() && ticks < maxTicks; ++ticks) {
-            w.DatasTMRTimer();
-            clock.SleepMs(static_cast<uint32_t>(timer->interval()));
-            slowTicks += timer->isActive() && timer->interval() == 500;
-        }
-        return slowTicks;
-    }
-
 private slots:
+    // Interrupted by the button and by closing the window, and continued.
     void downloadShowsTheCountsAndLists()
     {
-        SimulatedSession sim;
-        QVERIFY(sim.Connect());
-        const auto records = sim.terminal.RecordsInMemory();
+        WindowRig r(DefaultScenario());
         int spectra = 0, radon = 0, meteo = 0, events = 0, probe2 = 0;
         uint32_t oldestMeteo = 0;
-        for (const auto& r : records) {
-            spectra += r.kind == MemoryRecordInfo::Kind::Spectrum;
-            radon += r.kind == MemoryRecordInfo::Kind::Radon;
-            events += r.kind == MemoryRecordInfo::Kind::Event;
-            if (r.kind == MemoryRecordInfo::Kind::Radon && r.bytes[0] == 1)
-                ++probe2;
-            if (r.kind == MemoryRecordInfo::Kind::Meteo && meteo++ == 0)
-                oldestMeteo = r.time;
+        for (const auto& m : r.terminal.RecordsInMemory()) {
+            spectra += m.kind == MemoryRecordInfo::Kind::Spectrum;
+            radon += m.kind == MemoryRecordInfo::Kind::Radon;
+            events += m.kind == MemoryRecordInfo::Kind::Event;
+            probe2 += m.kind == MemoryRecordInfo::Kind::Radon && m.bytes[0] == 1;
+            if (m.kind == MemoryRecordInfo::Kind::Meteo && meteo++ == 0)
+                oldestMeteo = m.time;
         }
-
-        TDatasWND w(sim.session);
-        Child<QPushButton>(w, "LoadEepromBT")->click();
-        QCOMPARE(Caption(w), QStringLiteral("Interrupt"));
-
-        // Counts grow while the pieces come in.
-        for (int i = 0; i < 400; ++i) {
-            w.DatasTMRTimer();
-            sim.line.GetClock().SleepMs(10);
-        }
-        QVERIFY(Text(w, "RecordCountLB").toInt() > 0);
-        QVERIFY(Items(*Child<QComboBox>(w, "MeshRecCB")).isEmpty());  // the lists wait for the end
-
-        RunTimer(w, sim.line.GetClock());
-        QVERIFY(sim.dialogs.shown.empty());
-        QVERIFY(sim.terminal.RecordingOn());
-        QCOMPARE(Caption(w), QStringLiteral("Read"));
-        QCOMPARE(Text(w, "SpectCountLB"), QString::number(spectra));
-        QCOMPARE(Text(w, "RecordCountLB"), QString::number(radon));
-        QCOMPARE(Text(w, "CentralCountLB"), QString::number(meteo));
-        QCOMPARE(Text(w, "DiaCountLB"), QString::number(events));
+        auto& w = r.Open<TDatasWND>();
+        r.Click("LoadEepromBT");
+        QCOMPARE(r.Text("LoadEepromBT"), QStringLiteral("Interrupt"));
+        r.Run("DatasTMR", {}, 400);  // the counts grow while the pieces come in; the lists wait
+        QVERIFY(r.Text("RecordCountLB").toInt() > 0 && r.Items("MeshRecCB").isEmpty());
+        r.Click("LoadEepromBT");
+        r.Run("DatasTMR");
+        QCOMPARE(r.Text("LoadEepromBT"), QStringLiteral("Continue"));
+        r.Click("LoadEepromBT");
+        r.Run("DatasTMR", {}, 500);
+        w.hide();  // closing interrupts too; the machine finishes after the window is gone
+        QVERIFY(r.Find<QTimer>("DatasTMR")->isActive());
+        r.Run("DatasTMR");
+        QCOMPARE(r.Text("LoadEepromBT"), QStringLiteral("Continue"));
+        QVERIFY(r.terminal.RecordingOn());
+        // Continued, the download ends as an uninterrupted one.
+        r.Click("LoadEepromBT");
+        r.Run("DatasTMR");
+        QVERIFY(r.dialogs.shown.empty() && r.terminal.RecordingOn());
+        QCOMPARE(r.Text("LoadEepromBT"), QStringLiteral("Read"));
+        QCOMPARE(QStringList(
+                     {r.Text("SpectCountLB"), r.Text("RecordCountLB"), r.Text("CentralCountLB"), r.Text("DiaCountLB")}),
+                 QStringList({QString::number(spectra), QString::number(radon), QString::number(meteo),
+                              QString::number(events)}));
         // The time the reading has come back to: the oldest meteo record's.
-        QCOMPARE(Text(w, "LastTimeLB"), QString::fromStdString(FormatTime(oldestMeteo, true, false)));
-        const int total = static_cast<int>(sim.terminal.MemoryPointer()) + 1;
+        QCOMPARE(r.Text("LastTimeLB"), QString::fromStdString(FormatTime(oldestMeteo, true, false)));
+        const int total = static_cast<int>(r.terminal.MemoryPointer()) + 1;
         const int read = w.Download().BytesRead();
-        QCOMPARE(Text(w, "ProcLB"), QStringLiteral("%1 % (%2 B)").arg(read * 100 / total).arg(read));
-        QCOMPARE(Items(*Child<QComboBox>(w, "MeshSpectCB")), (QStringList{"1", "2", "3"}));
-        Child<QComboBox>(w, "MeshRecCB")->setCurrentIndex(1);
-        QCOMPARE(Text(w, "MeshRecCountLB"), QString::number(probe2));
+        QCOMPARE(r.Text("ProcLB"), QStringLiteral("%1 % (%2 B)").arg(read * 100 / total).arg(read));
+        QCOMPARE(r.Items("MeshSpectCB"), (QStringList{"1", "2", "3"}));
+        r.Find<QComboBox>("MeshRecCB")->setCurrentIndex(1);
+        QCOMPARE(r.Text("MeshRecCountLB"), QString::number(probe2));
 
-        // Clear: everything back to the start.
-        Child<QPushButton>(w, "Button4")->click();
-        QCOMPARE(Text(w, "RecordCountLB"), QStringLiteral("0"));
-        QVERIFY(Items(*Child<QComboBox>(w, "MeshRecCB")).isEmpty());
-    }
-
-    void interruptAndContinueEndLikeAnUninterruptedRun()
-    {
-        SimulatedSession sim;
-        QVERIFY(sim.Connect());
-        TDatasWND w(sim.session);
-        w.show();
-        auto* read = Child<QPushButton>(w, "LoadEepromBT");
-        read->click();
-        for (int i = 0; i < 700; ++i)
-            w.DatasTMRTimer();
-        read->click();  // "Interrupt"
-        RunTimer(w, sim.line.GetClock());
-        QCOMPARE(Caption(w), QStringLiteral("Continue"));
-        QVERIFY(Text(w, "RecordCountLB").toInt() > 0);
-
-        // Closing the window interrupts too; the machine finishes after the window is gone.
-        read->click();
-        QCOMPARE(Caption(w), QStringLiteral("Interrupt"));
-        for (int i = 0; i < 900; ++i)
-            w.DatasTMRTimer();
-        w.hide();
-        QVERIFY(Child<QTimer>(w, "DatasTMR")->isActive());
-        RunTimer(w, sim.line.GetClock());
-        QCOMPARE(Caption(w), QStringLiteral("Continue"));
-        QVERIFY(sim.terminal.RecordingOn());
-
-        read->click();
-        RunTimer(w, sim.line.GetClock());
-        QCOMPARE(Caption(w), QStringLiteral("Read"));
-        QVERIFY(sim.dialogs.shown.empty());
-        QCOMPARE(Text(w, "RecordCountLB").toInt(), w.Store().TotalRadonRecords());
+        r.Click("Button4");  // Clear: everything back to the start
+        QVERIFY(r.Text("RecordCountLB") == "0" && r.Items("MeshRecCB").isEmpty());
     }
 
     void endMessages()
     {
-        // A spoilt length byte: the records above it stay.
-        ImageWindow bad;
-        bad.terminal.memory[bad.starts[3] + 13] = 99;
-        Child<QPushButton>(bad.window, "LoadEepromBT")->click();
-        RunTimer(bad.window, bad.terminal.GetClock());
-        QCOMPARE(bad.dialogs.shown.size(), std::size_t{1});
-        QCOMPARE(bad.dialogs.shown[0].text, QStringLiteral("Action failed, probably bad data structure in EEPROM."));
-        QCOMPARE(Items(*Child<QComboBox>(bad.window, "MeshRecCB")), (QStringList{"5"}));
-        QCOMPARE(Text(bad.window, "CentralCountLB"), QStringLiteral("0"));
-
-        // A piece that never comes, and recording that cannot be switched on again.
-        ImageWindow dead;
-        dead.terminal.deadBlock = 0x2D0;
-        dead.terminal.failRecordingOn = 5;
-        Child<QPushButton>(dead.window, "LoadEepromBT")->click();
-        QCOMPARE(RunTimer(dead.window, dead.terminal.GetClock()), 8);  // four between pieces, four between switch-ons
+        {  // A spoilt length byte: the records above it stay.
+            ImageRig bad;
+            bad.image.memory[bad.starts[3] + 13] = 99;
+            bad.Download();
+            QCOMPARE(bad.dialogs.Texts(), QStringList{"Action failed, probably bad data structure in EEPROM."});
+            QCOMPARE(bad.Items("MeshRecCB"), (QStringList{"5"}));
+            QCOMPARE(bad.Text("CentralCountLB"), QStringLiteral("0"));
+        }
+        {  // A terminal not connected: said once.
+            WindowRig r(QuietDefaultScenario(), false);
+            r.Make<TDatasWND>();
+            r.Click("LoadEepromBT");
+            r.Run("DatasTMR");
+            QCOMPARE(r.dialogs.Texts(), QStringList{kNoAnswerText});
+        }
+        // A piece that never comes, recording not switched on again: four slow ticks for each.
+        ImageRig dead;
+        dead.image.deadBlock = 0x2D0;
+        dead.image.failRecordingOn = 5;
+        dead.Click("LoadEepromBT");
+        auto* timer = dead.Find<QTimer>("DatasTMR");
+        int slowTicks = 0;
+        for (int ticks = 0; timer->isActive() && ticks < 200000; ++ticks) {
+            dead.w->DatasTMRTimer();
+            dead.advance(uint32_t(timer->interval()));
+            slowTicks += timer->isActive() && timer->interval() == 500;
+        }
+        QCOMPARE(slowTicks, 8);
         QCOMPARE(dead.dialogs.Texts(),
-                 (std::vector<QString>{"Temporary disabled recording into EEPROM cannot be restored!",
-                                       "Action interrupted. Resolve the problem and click the button 'Continue'.."}));
-        QCOMPARE(Caption(dead.window), QStringLiteral("Continue"));
-        QCOMPARE(Text(dead.window, "ProcLB"), QStringLiteral("4 % (33 B)"));
-
+                 (QStringList{"Temporary disabled recording into EEPROM cannot be restored!",
+                              "Action interrupted. Resolve the problem and click the button 'Continue'.."}));
+        QCOMPARE(dead.Text("LoadEepromBT"), QStringLiteral("Continue"));
+        QCOMPARE(dead.Text("ProcLB"), QStringLiteral("4 % (33 B)"));
         // Continue once the line is back: the rest comes in.
-        dead.terminal.deadBlock = -1;
-        Child<QPushButton>(dead.window, "LoadEepromBT")->click();
-        RunTimer(dead.window, dead.terminal.GetClock());
+        dead.image.deadBlock = -1;
+        dead.Download();
         QCOMPARE(dead.dialogs.shown.size(), std::size_t{2});
-        QCOMPARE(Text(dead.window, "RecordCountLB"), QStringLiteral("2"));
-        QCOMPARE(Text(dead.window, "LastTimeLB"), QStringLiteral("10.03.2025 10:00"));
+        QCOMPARE(dead.Text("RecordCountLB") + ' ' + dead.Text("LastTimeLB"), QStringLiteral("2 10.03.2025 10:00"));
+        // What the viewers take away from the store shows when the window shows again.
+        dead.w->Store().ClearRadonRecords(4);
+        dead.w->show();
+        QCOMPARE(dead.Text("RecordCountLB"), QStringLiteral("1"));
     }
 
     void singleSavesAskToKeepOrOverwrite()
     {
-        ImageWindow w;
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("records.tab"));
-        // Nothing to choose from yet: no dialog.
-        Child<QPushButton>(w.window, "SaveRecordsBT")->click();
-        QVERIFY(w.dialogs.saveFilters.empty());
-
-        Child<QPushButton>(w.window, "LoadEepromBT")->click();
-        RunTimer(w.window, w.terminal.GetClock());
-        Child<QComboBox>(w.window, "MeshRecCB")->setCurrentIndex(1);  // probe 5
-        w.dialogs.saveAnswers = {path};
-        Child<QPushButton>(w.window, "SaveRecordsBT")->click();
+        ImageRig r;
+        const QString path = r.File("records.tab");
+        r.dialogs.saveAnswers = {path};
+        r.Click("SaveRecordsBT");  // nothing to choose from yet: no dialog
+        QCOMPARE(r.dialogs.saveAnswers.size(), 1u);
+        r.Download();
+        r.Find<QComboBox>("MeshRecCB")->setCurrentIndex(1);  // probe 5
+        r.dialogs.saveAnswers = {path};
+        r.Click("SaveRecordsBT");
         const QString row = QStringLiteral("1\t10.03.2025 10:16\t771\t771\t771\t771\t771\t3\t3\t3\r\n");
-        const QString header = ReadFile(path).chopped(row.size());
-        QVERIFY(ReadFile(path).endsWith(row));
-        QCOMPARE(w.dialogs.Texts(), (std::vector<QString>{"Finished OK"}));
-
+        const QString header = Read(path).chopped(row.size());
+        QVERIFY(Read(path).endsWith(row));
+        QCOMPARE(r.dialogs.Texts(), (QStringList{"Finished OK"}));
         // The file exists now: Yes keeps it and appends the rows without a header.
-        w.dialogs.saveAnswers = {path};
-        w.dialogs.answers = {MessageResult::Yes};
-        Child<QPushButton>(w.window, "SaveRecordsBT")->click();
-        QVERIFY(w.dialogs.shown[1].text.startsWith(QStringLiteral("File exists.\nDo you want to keep old data?")));
-        QCOMPARE(ReadFile(path), header + row + row);
-
+        r.dialogs.saveAnswers = {path};
+        r.dialogs.answers = {MessageResult::Yes};
+        r.Click("SaveRecordsBT");
+        QVERIFY(r.dialogs.shown[1].text.startsWith(QStringLiteral("File exists.\nDo you want to keep old data?")));
+        QCOMPARE(Read(path), header + row + row);
         // Events: No overwrites.
-        w.dialogs.saveAnswers = {path};
-        w.dialogs.answers = {MessageResult::No};
-        Child<QPushButton>(w.window, "SaveDiasBT")->click();
-        QVERIFY(ReadFile(path).startsWith(QStringLiteral("record\t")) && !ReadFile(path).contains(row));
+        r.dialogs.saveAnswers = {path};
+        r.dialogs.answers = {MessageResult::No};
+        r.Click("SaveDiasBT");
+        QVERIFY(Read(path).startsWith(QStringLiteral("record\t")) && !Read(path).contains(row));
     }
 
     void saveAllAsksAndWritesEveryKind()
     {
-        ImageWindow w;
-        Child<QPushButton>(w.window, "LoadEepromBT")->click();
-        RunTimer(w.window, w.terminal.GetClock());
-        QTemporaryDir dir;
-
+        ImageRig r;
+        r.Download();
+        const QString dir = r.File("");
         // Cancelled directory choice, then No to the question: nothing written.
-        Child<QPushButton>(w.window, "SaveAllBT")->click();
-        QVERIFY(w.dialogs.shown.empty());
-        w.dialogs.directoryAnswers = {dir.path()};
-        w.dialogs.answers = {MessageResult::No};
-        Child<QPushButton>(w.window, "SaveAllBT")->click();
-        QCOMPARE(w.dialogs.shown.size(), std::size_t{1});
-        QCOMPARE(w.dialogs.shown[0].text,
-                 QStringLiteral("All available data will be saved in directory\n\"") + dir.path() +
-                     QStringLiteral("\" as:\n - RDN_xx.tab\n - SPC_xx.tab\n - DIA.tab\n - TERM.tab\n       where xx is "
-                                    "Probe number\n\nExisting files will be overwritten\n\nContinue?"));
-        QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
-
-        w.dialogs.directoryAnswers = {dir.path()};
-        w.dialogs.answers = {MessageResult::Yes};
-        Child<QPushButton>(w.window, "SaveAllBT")->click();
-        QCOMPARE(w.dialogs.shown.back().text, QStringLiteral("Finished..."));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
+        r.Click("SaveAllBT");
+        QVERIFY(r.dialogs.shown.empty());
+        r.dialogs.directoryAnswers = {dir};
+        r.dialogs.answers = {MessageResult::No};
+        r.Click("SaveAllBT");
+        QCOMPARE(r.dialogs.Texts(),
+                 QStringList{"All available data will be saved in directory\n\"" + dir +
+                             "\" as:\n - RDN_xx.tab\n - SPC_xx.tab\n - DIA.tab\n - TERM.tab\n       where xx "
+                             "is Probe number\n\nExisting files will be overwritten\n\nContinue?"});
+        QVERIFY(QDir(dir).entryList(QDir::Files).isEmpty());
+        r.dialogs.directoryAnswers = {dir};
+        r.dialogs.answers = {MessageResult::Yes};
+        r.Click("SaveAllBT");
+        QCOMPARE(r.dialogs.Texts().back(), QStringLiteral("Finished..."));
+        QCOMPARE(QDir(dir).entryList(QDir::Files, QDir::Name),
                  (QStringList{"DIA.tab", "RDN_2.tab", "RDN_5.tab", "TERM.tab"}));
-
         // A file that cannot be written is named, never "Finished...".
-        QVERIFY(QFile::remove(dir.filePath("TERM.tab")));
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("TERM.tab")));
-        w.dialogs.directoryAnswers = {dir.path()};
-        w.dialogs.answers = {MessageResult::Yes};
-        Child<QPushButton>(w.window, "SaveAllBT")->click();
-        QCOMPARE(w.dialogs.shown.back().text, QStringLiteral("These files could not be saved:\n - TERM.tab"));
-        QVERIFY(Child<QPushButton>(w.window, "SaveAllBT")->isEnabled());
+        QVERIFY(QFile::remove(r.File("TERM.tab")) && QDir(dir).mkdir(QStringLiteral("TERM.tab")));
+        r.dialogs.directoryAnswers = {dir};
+        r.dialogs.answers = {MessageResult::Yes};
+        r.Click("SaveAllBT");
+        QCOMPARE(r.dialogs.Texts().back(), QStringLiteral("These files could not be saved:\n - TERM.tab"));
+        QVERIFY(r.Find("SaveAllBT")->isEnabled());
     }
 
     void viewButtonsOpenTheViewersPrepared()
     {
-        ImageWindow w;
-        TRecordsWND records(w.session, w.window.Store());
-        TRadonSpectWND spectra(w.session, w.window.Store());
-        TLocsWND locs(w.session, w.window.Store());
-        TDiasWND dias(w.session, w.window.Store());
-        w.window.SetViewers({&records, &spectra, &locs, &dias});
-
+        ImageRig r;
+        TDataStore& store = r.w->Store();
+        TRecordsWND records(r.imageSession, store);
+        TRadonSpectWND spectra(r.imageSession, store);
+        TLocsWND locs(r.imageSession, store);
+        TDiasWND dias(r.imageSession, store);
+        r.w->SetViewers({&records, &spectra, &locs, &dias});
         // A viewer shown modally is closed again at once; `opened` counts those seen shown.
         int opened = 0;
         const auto closeWhenShown = [&opened](QDialog& viewer) {
@@ -322,26 +254,44 @@ private slots:
                 viewer.reject();
             });
         };
-
-        // An empty store opens nothing.
         closeWhenShown(records);
-        Child<QPushButton>(w.window, "ShowRecordsBT")->click();
+        r.Click("ShowRecordsBT");  // an empty store opens nothing
         QCoreApplication::processEvents();
         QCOMPARE(opened, 0);
-
-        Child<QPushButton>(w.window, "LoadEepromBT")->click();
-        RunTimer(w.window, w.terminal.GetClock());
-        Child<QComboBox>(w.window, "MeshRecCB")->setCurrentIndex(1);
+        r.Download();
+        r.Find<QComboBox>("MeshRecCB")->setCurrentIndex(1);
         closeWhenShown(records);
-        Child<QPushButton>(w.window, "ShowRecordsBT")->click();
+        r.Click("ShowRecordsBT");
         QCOMPARE(opened, 1);
         QVERIFY(records.FromData());
-        QCOMPARE(Items(*records.MeshAdrCB()), (QStringList{"2", "5"}));
-        QCOMPARE(records.MeshAdrCB()->currentIndex(), 1);
-
-        // No spectra in this memory: the spectra window stays shut.
-        Child<QPushButton>(w.window, "ShowSpectBT")->click();
+        QCOMPARE(records.MeshAdrCB()->currentText(), QStringLiteral("5"));
+        QCOMPARE(records.MeshAdrCB()->count(), 2);
+        r.Click("ShowSpectBT");  // no spectra in this memory: the spectra window stays shut
         QCOMPARE(opened, 1);
+    }
+
+    // "Store in archive": what it stores, said once per click.
+    void storesInTheArchiveOnceAndSaysWhere()
+    {
+        ImageRig r;
+        const QString location = r.File("a.sqlite");
+        r.imageSession.archiveLocation = location.toStdString();
+        r.imageSession.station = "cellar";
+        r.Click("StoreArchiveBT");
+        QCOMPARE(r.dialogs.Texts().back(), "There is nothing to store: read the terminal's data first.");
+        r.Download();
+        const QString stored = "Stored in " + location + ", station \"cellar\":\n";
+        r.Click("StoreArchiveBT");
+        QCOMPARE(r.dialogs.Texts().back(), stored + "5 new records, 0 already there.");
+        r.Click("StoreArchiveBT");
+        QCOMPARE(r.dialogs.Texts().back(), stored + "0 new records, 5 already there.");
+        history::StationArchive archive;
+        history::ArchiveBatch held;
+        std::string error;
+        QVERIFY(archive.Open(r.imageSession.archiveLocation, error) && archive.Rows("cellar", held, error));
+        QCOMPARE(held.radon.size(), 2u);
+        QCOMPARE(std::pair(held.radon[0].probe, held.radon[1].probe), std::pair(2, 5));
+        QCOMPARE(held.radon[0].radon, 771u);
     }
 };
 

@@ -1,8 +1,8 @@
 // The history window's second axis: the probe's temperature or humidity on the right, the
 // statistics radon-only whatever is shown.
-#include "SimulatedSession.h"
 #include "TRadonHistoryWND.h"
 #include "TempDir.h"
+#include "WindowRig.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -16,7 +16,7 @@ class TestRadonHistoryClimate : public QObject {
     Q_OBJECT
 
     testing::TempDir dir;
-    testing::SimulatedSession sim{testing::QuietDefaultScenario()};
+    testing::WindowRig sim;
     std::unique_ptr<TRadonHistoryWND> window;
 
 private slots:

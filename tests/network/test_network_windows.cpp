@@ -1,27 +1,22 @@
-// Add bond, Remove bond and RSSI against the in-memory simulated terminal, driving their timer
-// handlers directly.
+// The wireless network windows against the in-memory simulated terminal: Add bond, Remove bond,
+// RF channel, RF power and the MESH overview.
 #include "ScenarioJson.h"
-#include "SimulatedSession.h"
 #include "TAddBondWND.h"
 #include "TRemoveBondWND.h"
-#include "TRssiBondWND.h"
+#include "TSetChannelWND.h"
+#include "TSetPowerWND.h"
+#include "TSumBondWND.h"
+#include "WindowRig.h"
 
 #include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
+#include <QRegularExpression>
 #include <QtTest>
 
-#include <filesystem>
-#include <functional>
-#include <memory>
+#include <numeric>
 
 using namespace kolmaris;
-using kolmaris::testing::QuietDefaultScenario;
-using kolmaris::testing::SimulatedSession;
-using kolmaris::testing::Connected;
+using namespace kolmaris::testing;
 
 namespace {
 
@@ -39,24 +34,42 @@ Scenario Shipped(const QString& file)
     return *load.scenario;
 }
 
-void RunOut(QTimer* timer, const std::function<void()>& tick)
+Scenario Faulty(AnswerFaultKind kind, uint8_t address, int command, int count)
 {
-    for (int i = 0; i < 5000 && timer->isActive(); ++i)
-        tick();
+    Scenario s = QuietDefaultScenario();
+    s.faults.answerFaults.push_back({kind, address, command, count});
+    return s;
 }
 
-template <class T>
-T* Child(QWidget& w, const char* name)
+// Repeaters at MESH addresses 1 to 16.
+Scenario FullMesh()
 {
-    return w.findChild<T*>(QString::fromLatin1(name));
+    Scenario s = QuietDefaultScenario();
+    s.elements.clear();
+    s.elements.resize(16);
+    for (uint8_t a = 1; a <= 16; ++a) {
+        s.elements[a - 1].type = ElementType::Repeater;
+        s.elements[a - 1].meshAddress = a;
+    }
+    return s;
 }
 
-void Search(TAddBondWND& w, int start, int stop)
+void Search(WindowRig& r, int start, int stop)
 {
-    Child<QComboBox>(w, "ChanCB")->setCurrentIndex(start);
-    Child<QComboBox>(w, "StopCB")->setCurrentIndex(stop);
-    w.VyhledatBTClick();
-    RunOut(w.AddBondTimer(), [&] { w.AddBondTimerTimer(); });
+    r.Choose("ChanCB", start);
+    r.Choose("StopCB", stop);
+    r.Click("VyhledatBT");
+    r.Run("AddBondTimer");
+}
+
+// The numbers in `texts` caught by `pattern`.
+QList<int> Numbers(const QStringList& texts, const QString& pattern)
+{
+    QList<int> numbers;
+    for (const QString& t : texts)
+        if (const auto m = QRegularExpression(pattern).match(t); m.hasMatch())
+            numbers << m.captured(1).toInt();
+    return numbers;
 }
 
 }  // namespace
@@ -66,10 +79,7 @@ class TestNetworkWindows : public QObject {
 private slots:
     void searchStaysWithinItsChannels_data()
     {
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("stop");
-        QTest::addColumn<bool>("found");
-        QTest::addColumn<int>("lastChannel");
+        Columns<int, int, bool, int>({"start", "stop", "found", "lastChannel"});
         QTest::newRow("upwards") << 0 << 61 << true << 17;
         QTest::newRow("one channel") << 17 << 17 << true << 17;
         QTest::newRow("downwards") << 30 << 10 << true << 17;
@@ -80,236 +90,182 @@ private slots:
     {
         QFETCH(int, start);
         QFETCH(int, stop);
-        auto s = Connected();
-        TAddBondWND w(s->session);
-        w.show();
-        Search(w, start, stop);
-        QTEST(Child<QPushButton>(w, "AddBondBT")->isEnabled(), "found");
-        QTEST(int(s->terminal.Channel()), "lastChannel");
-        w.hide();  // closing puts the terminal back on its own channel
-        QCOMPARE(s->terminal.Channel(), kHome);
+        WindowRig r;
+        r.Open<TAddBondWND>();
+        Search(r, start, stop);
+        QTEST(r.Find<QPushButton>("AddBondBT")->isEnabled(), "found");
+        QTEST(int(r.terminal.Channel()), "lastChannel");
+        r.window->hide();  // closing puts the terminal back on its own channel
+        QCOMPARE(r.terminal.Channel(), kHome);
     }
 
-    void bondsTheFoundElementAtTheChosenAddress_data()
+    // The element's bond request is sent 3 times at most, a channel change AttemptCount + 1 times;
+    // an element bonded elsewhere is bonded on Yes only, its old bond deleted first.
+    // The channel searched: 0 to 61 (-1) or this one alone.
+    void bond_data()
     {
-        QTest::addColumn<QString>("scenario");
-        QTest::addColumn<int>("p2p");
-        QTest::newRow("default") << "" << int(kNewcomerP2p);
-        QTest::newRow("unbonded-element") << "unbonded-element.json" << 51;
+        Columns<Scenario, int, QString, int, int, int>({"scenario", "channel", "address", "answer", "p2p", "bondedAt"});
+        const int yes = int(MessageResult::Yes), no = int(MessageResult::No), at = int(kNewcomerP2p);
+        using F = AnswerFaultKind;
+        QTest::newRow("default") << Shipped("") << -1 << "9" << yes << at << 9;
+        QTest::newRow("unbonded-element") << Shipped("unbonded-element.json") << -1 << "9" << yes << 51 << 9;
+        QTest::newRow("bond refused twice") << Faulty(F::Refused, at, 0, 2) << 17 << "" << yes << at << 6;
+        QTest::newRow("bond refused 3 times") << Faulty(F::Refused, at, 0, 3) << 17 << "" << yes << at << 0;
+        QTest::newRow("channel refused 3 times") << Faulty(F::Refused, 6, 0x88, 3) << 17 << "" << yes << at << 6;
+        QTest::newRow("channel refused 4 times") << Faulty(F::Refused, 6, 0x88, 4) << 17 << "" << yes << at << 0;
+        QTest::newRow("bonded elsewhere, Yes") << Shipped("foreign-bond.json") << 52 << "" << yes << 44 << 3;
+        QTest::newRow("bonded elsewhere, No") << Shipped("foreign-bond.json") << 52 << "" << no << 44 << 0;
     }
-    void bondsTheFoundElementAtTheChosenAddress()
+    void bond()
     {
-        QFETCH(QString, scenario);
+        QFETCH(Scenario, scenario);
+        QFETCH(int, channel);
+        QFETCH(QString, address);
+        QFETCH(int, answer);
         QFETCH(int, p2p);
-        auto s = Connected(Shipped(scenario));
-        TAddBondWND w(s->session);
-        w.show();
-        Search(w, 0, 61);
-        auto* address = Child<QComboBox>(w, "MeshAdrCB");
-        address->setCurrentText(QStringLiteral("9"));
-        w.AddBondBTClick();
-        RunOut(w.AddBondTimer(), [&] { w.AddBondTimerTimer(); });
-
-        const auto node = s->terminal.Node(uint8_t(p2p));
-        QCOMPARE(node->meshAddress, uint8_t(9));
-        QCOMPARE(node->channel, kHome);
+        QFETCH(int, bondedAt);
+        WindowRig r(scenario);
+        r.Open<TAddBondWND>();
+        Search(r, std::max(channel, 0), channel < 0 ? 61 : channel);
+        if (!address.isEmpty())
+            r.Choose("MeshAdrCB", address);
+        r.dialogs.answers = {MessageResult(answer)};
+        r.Click("AddBondBT");
+        r.Run("AddBondTimer");
+        const auto node = r.terminal.Node(uint8_t(p2p));
+        QCOMPARE(node->foreignMesh == 0, MessageResult(answer) == MessageResult::Yes);
+        QCOMPARE(r.dialogs.shown.back().icon == MessageIcon::Information, bondedAt != 0);
+        for (const ElementSlot& slot : r.session.model.ElementTable)
+            QCOMPARE(slot.p2pAddress == p2p, bondedAt && &slot == &r.session.model.ElementTable[bondedAt]);
+        if (!bondedAt)
+            return;
+        QCOMPARE(int(node->meshAddress), bondedAt);
         QCOMPARE(node->storedChannel, kHome);
-        QVERIFY(s->terminal.Bonded(9));
-        QCOMPARE(s->terminal.Channel(), kHome);
-        const ElementSlot& slot = s->session.model.ElementTable[9];
-        QCOMPARE(int(slot.p2pAddress), p2p);
-        QCOMPARE(slot.caption, s->terminal.GetScenario().elements.back().caption.substr(0, 15));
-        QCOMPARE(s->dialogs.shown.back().caption, QStringLiteral("Message"));
-        QCOMPARE(address->findText(QStringLiteral("9")), -1);  // the show procedure ran again
+        QCOMPARE(r.terminal.Channel(), kHome);
+        QCOMPARE(r.session.model.ElementTable[bondedAt].caption,
+                 r.terminal.GetScenario().elements.back().caption.substr(0, 15));
+        QVERIFY(!r.Items("MeshAdrCB").contains(QString::number(bondedAt)));  // the show procedure ran again
     }
 
-    // The element's bond request is sent 3 times at most, a channel change AttemptCount + 1 times.
-    void refusalsEndTheRunAtTheirLimit_data()
+    // An element out of range keeps its bond unless only the terminal's is deleted.
+    void removeOne_data()
     {
-        QTest::addColumn<int>("address");
-        QTest::addColumn<int>("command");
-        QTest::addColumn<int>("refusals");
-        QTest::addColumn<bool>("bonded");
-        QTest::newRow("bond refused twice") << int(kNewcomerP2p) << 0 << 2 << true;
-        QTest::newRow("bond refused 3 times") << int(kNewcomerP2p) << 0 << 3 << false;
-        QTest::newRow("channel refused 3 times") << 6 << 0x88 << 3 << true;
-        QTest::newRow("channel refused 4 times") << 6 << 0x88 << 4 << false;
+        Columns<int, bool, bool>({"address", "terminalOnly", "inRange"});
+        QTest::newRow("element and terminal") << 2 << false << true;
+        QTest::newRow("terminal only") << 2 << true << true;
+        QTest::newRow("out of range") << 3 << false << false;
     }
-    void refusalsEndTheRunAtTheirLimit()
+    void removeOne()
     {
         QFETCH(int, address);
-        QFETCH(int, command);
-        QFETCH(int, refusals);
-        Scenario scenario = QuietDefaultScenario();
-        scenario.faults.answerFaults.push_back(
-            {AnswerFaultKind::Refused, static_cast<uint8_t>(address), command, refusals});
-        auto s = Connected(scenario);
-        TAddBondWND w(s->session);
-        w.show();
-        Search(w, 17, 17);
-        w.AddBondBTClick();
-        RunOut(w.AddBondTimer(), [&] { w.AddBondTimerTimer(); });
-        QTEST(s->dialogs.shown.back().icon == MessageIcon::Information, "bonded");
-        QTEST(s->session.model.ElementTable[6].p2pAddress == kNewcomerP2p, "bonded");
-    }
-
-    void elementBondedElsewhereAsksFirst_data()
-    {
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("yes") << true;
-        QTest::newRow("no") << false;
-    }
-    void elementBondedElsewhereAsksFirst()
-    {
-        QFETCH(bool, yes);
-        auto s = Connected(Shipped("foreign-bond.json"));  // P2P address 44, bonded at 7 elsewhere
-        TAddBondWND w(s->session);
-        w.show();
-        Search(w, kHome, kHome);
-        s->dialogs.answers = {yes ? MessageResult::Yes : MessageResult::No};
-        w.AddBondBTClick();
-        QCOMPARE(s->dialogs.shown.back().caption, QStringLiteral("Warning"));
-        RunOut(w.AddBondTimer(), [&] { w.AddBondTimerTimer(); });
-        const auto node = s->terminal.Node(44);
-        QCOMPARE(node->foreignMesh, uint8_t(yes ? 0 : 7));
-        QCOMPARE(node->meshAddress, uint8_t(yes ? 3 : 0));  // the first free address
-    }
-
-    // Every poll step gives up on an answer that never completes, AttemptCount times 100 polls.
-    void silentRadioEndsTheSearch()
-    {
-        Scenario scenario = QuietDefaultScenario();
-        scenario.faults.pollsBeforeCompletion = 1 << 20;
-        auto s = Connected(scenario);
-        TAddBondWND w(s->session);
-        w.show();  // its own exchanges fail too; the retry question is declined
-        Search(w, 0, 0);
-        QVERIFY(!w.AddBondTimer()->isActive());
-    }
-
-    void fullMeshLeavesNoAddress()
-    {
-        Scenario scenario = QuietDefaultScenario();
-        scenario.elements.clear();
-        scenario.elements.resize(16);
-        for (uint8_t a = 1; a <= 16; ++a)
-            scenario.elements[a - 1].meshAddress = a;
-        auto s = Connected(scenario);
-        TAddBondWND w(s->session);
-        w.show();
-        QCOMPARE(s->dialogs.shown.back().text, QStringLiteral("No free MESH address."));
-        QVERIFY(w.CancelTMR()->isActive());
-    }
-
-    void removesOneElement_data()
-    {
-        QTest::addColumn<bool>("terminalOnly");
-        QTest::newRow("element and terminal") << false;
-        QTest::newRow("terminal only") << true;
-    }
-    void removesOneElement()
-    {
         QFETCH(bool, terminalOnly);
-        auto s = Connected();
-        ElementSlot& slot = s->session.model.ElementTable[2];
+        QFETCH(bool, inRange);
+        Scenario scenario = QuietDefaultScenario();
+        scenario.elements[address - 1].inRange = inRange;
+        WindowRig r(scenario);
+        ElementSlot& slot = r.session.model.ElementTable[address];
         slot.caption = "Living room";
-        TRemoveBondWND w(s->session);
-        w.show();
-        Child<QComboBox>(w, "MeshAdrCB")->setCurrentText(QStringLiteral("2"));
-        Child<QCheckBox>(w, "LokalneCB")->setChecked(terminalOnly);
-        s->dialogs.answers = {MessageResult::Yes};
-        w.OdebratBTClick();
-        w.RemoveBondTimerTimer();
-        Child<QCheckBox>(w, "AllLocCB")->setChecked(true);  // the run keeps the options it started with
-        RunOut(w.RemoveBondTimer(), [&] { w.RemoveBondTimerTimer(); });
-        QVERIFY(!s->terminal.Bonded(2));
-        QCOMPARE(s->terminal.SlotFunction(2), uint8_t(0));
-        QCOMPARE(s->terminal.Node(0x21)->meshAddress, uint8_t(terminalOnly ? 2 : 0));
-        QVERIFY(slot.caption.empty());
-        QCOMPARE(FunctionCode(slot.status.kind), uint8_t(0));
-        QVERIFY(s->terminal.Bonded(1));
+        slot.p2pAddress = uint8_t(0x1F + address);
+        r.Open<TRemoveBondWND>();
+        r.Choose("MeshAdrCB", QString::number(address));
+        r.Find<QCheckBox>("LokalneCB")->setChecked(terminalOnly);
+        r.dialogs.answers = {MessageResult::Yes};
+        r.Click("OdebratBT");
+        r.Run("RemoveBondTimer", {}, 1);
+        r.Find<QCheckBox>("AllLocCB")->setChecked(true);  // the run keeps the options it started with
+        r.Run("RemoveBondTimer");
+        const bool removed = inRange || terminalOnly;
+        QCOMPARE(r.terminal.Bonded(uint8_t(address)), !removed);
+        QVERIFY(r.terminal.Bonded(1));
+        QCOMPARE(int(r.terminal.SlotFunction(uint8_t(address))), removed ? 0 : 3);
+        QCOMPARE(int(r.terminal.Node(uint8_t(0x1F + address))->meshAddress), inRange && !terminalOnly ? 0 : address);
+        QCOMPARE(slot.caption.empty() && slot.p2pAddress == kUnknown, removed);
+        if (!removed)
+            QCOMPARE(r.dialogs.shown.back().text,
+                     QStringLiteral("Remote bond deleting failed!\nCheck the element position within RF range"));
     }
 
-    void elementOutOfRangeChangesNothing()
+    void channelAllStoresDownwardsThenResets()
     {
-        Scenario scenario = QuietDefaultScenario();
-        scenario.elements[2].inRange = false;  // MESH 3, P2P address 0x22
-        auto s = Connected(scenario);
-        s->session.model.ElementTable[3].p2pAddress = 0x22;
-        TRemoveBondWND w(s->session);
-        w.show();
-        Child<QComboBox>(w, "MeshAdrCB")->setCurrentText(QStringLiteral("3"));
-        s->dialogs.answers = {MessageResult::Yes};
-        w.OdebratBTClick();
-        RunOut(w.RemoveBondTimer(), [&] { w.RemoveBondTimerTimer(); });
-        QCOMPARE(s->dialogs.shown.back().text,
-                 QStringLiteral("Remote bond deleting failed!\nCheck the element position within RF range"));
-        QVERIFY(s->terminal.Bonded(3));
-        QCOMPARE(s->terminal.SlotFunction(3), uint8_t(3));
-        QCOMPARE(s->session.model.ElementTable[3].p2pAddress, uint8_t(0x22));
+        WindowRig r(FullMesh());
+        r.Open<TSetChannelWND>();
+        r.Choose("ChanCB", 30);
+        r.Click("UlozitBT");
+        const QStringList texts = r.Run("ProcesTimer", "TextLB");
+        QList<int> downwards(16);
+        std::iota(downwards.rbegin(), downwards.rend(), 1);
+        QCOMPARE(Numbers(texts, "element No. (\\d+)"), downwards);
+        QCOMPARE(texts.mid(texts.size() - 4), (QStringList{"Terminal RF channel writing\n", "Reseting MESH..",
+                                                           "Resetting terminal..", "Writing finished succesfully "}));
+        QCOMPARE(r.terminal.Channel(), 30);
+        QCOMPARE(r.terminal.Node(0x2F)->storedChannel, 30);  // element 16
+        QCOMPARE(r.session.model.ElementTable[0].channel, kUnknown);
     }
 
-    void removeAllBondsResetsEveryEntry()
+    void powerAllWritesTerminalFirstThenAscending()
     {
-        auto s = Connected();
-        for (ElementSlot& slot : s->session.model.ElementTable)
-            slot.caption = "x";
-        TRemoveBondWND w(s->session);
-        w.show();
-        Child<QCheckBox>(w, "AllLocCB")->setChecked(true);
-        QVERIFY(Child<QCheckBox>(w, "LokalneCB")->isChecked());
-        s->dialogs.answers = {MessageResult::Yes};
-        w.OdebratBTClick();
-        RunOut(w.RemoveBondTimer(), [&] { w.RemoveBondTimerTimer(); });
-        for (uint8_t a = 1; a <= 16; ++a) {
-            QVERIFY(!s->terminal.Bonded(a));
-            QVERIFY(s->session.model.ElementTable[a].caption.empty());
+        WindowRig r;
+        r.Open<TSetPowerWND>();
+        r.Choose("MeshAdrCB", 0);
+        QVERIFY(!r.Find<QPushButton>("NacistBT")->isEnabled());
+        r.Choose("VykonCB", 4);
+        r.Click("UlozitBT");
+        r.Choose("MeshAdrCB", 2);  // "Read" stays off while writing
+        QVERIFY(!r.Find<QPushButton>("NacistBT")->isEnabled());
+        const QStringList texts = r.Run("ProcesTimer", "TextLB");
+        QCOMPARE(texts.mid(1, 2), (QStringList{"Terminal RAM power writing\n", " Terminal EEPROM power writing\n"}));
+        QCOMPARE(Numbers(texts, "RAM power writing\nelement No. (\\d+)"), (QList<int>{1, 2, 3, 4, 5}));
+        for (int a : {0, 1, 5})
+            QCOMPARE(r.session.model.ElementTable[a].power, 4);
+        RelayedAnswer a;
+        QVERIFY(ExchangeOnce(
+            r.link, [](StepLink& l) { return RequestReadPower(l, Network::Mesh, 5); }, a));
+        QCOMPARE(a.data[2], 4);
+    }
+
+    // Every row read; the element out of range shows its unknown marks.
+    void overviewReadsEveryRow()
+    {
+        Scenario s = FullMesh();
+        s.elements[2].inRange = false;
+        WindowRig r(s);
+        r.session.model.ElementTable[3].power = 5;  // an old value the read replaces with its marker
+        auto& w = r.Open<TSumBondWND>();
+        r.Click("NacistBT");
+        QCOMPARE(r.Run("ProcesTimer", "TextLB").back(), QString("Read with errors"));
+        QCOMPARE(r.dialogs.shown.size(), size_t{1});
+        QCOMPARE(w.Rows().size(), size_t{16});
+        for (const auto& row : w.Rows()) {
+            QCOMPARE(row.power->text() == "..." && row.p2p->text() == "...", row.address == 3);
+            QCOMPARE(row.function->currentIndex(), int(kFunctionRepeater));
         }
-        QCOMPARE(s->session.model.ElementTable[0].caption, std::string("x"));
+        QCOMPARE(r.Text("ChanBT"), QString("52"));
     }
 
-    void rssiPauseFollowsTheDelay_data()
+    void overviewInterruptRedrawsAndPresetsTheWindows()
     {
-        QTest::addColumn<QString>("delay");
-        QTest::addColumn<int>("pauseMs");
-        QTest::newRow("1000") << "1000" << 1000;
-        QTest::newRow("50") << "50" << 50;
-        QTest::newRow("below 50") << "49" << 50;
-        QTest::newRow("empty") << "" << 50;
-        QTest::newRow("trailing text") << " 75x" << 75;
-    }
-    void rssiPauseFollowsTheDelay()
-    {
-        QFETCH(QString, delay);
-        auto s = Connected();
-        TRssiBondWND w(s->session);
+        WindowRig r;
+        auto& power = r.Make<TSetPowerWND>();
+        auto& channel = r.Make<TSetChannelWND>();
+        auto& w = r.Make<TSumBondWND>();
+        w.SetPresetWindows(&power, &channel);
+        QList<QPair<uint8_t, uint8_t>> presets;
+        w.openModal = [&](QDialog& d) {
+            auto& t = static_cast<TargetWindow&>(d);
+            presets << qMakePair(t.PresetTarget, t.PresetValue);
+        };
         w.show();
-        Child<QLineEdit>(w, "PauseED")->setText(delay);
-        w.StartRssiBTClick();
-        QTimer* timer = w.RssiTimer();
-        for (int i = 0; i < 10 && timer->interval() == 200; ++i)
-            w.RssiTimerTimer();
-        QTEST(timer->interval(), "pauseMs");
-        QVERIFY(Child<QLabel>(w, "TextLB")->text().contains('\n'));  // element and local values
-    }
-
-    void rssiFollowsTheSelectionWhileMeasuring()
-    {
-        Scenario scenario = QuietDefaultScenario();
-        scenario.elements[2].inRange = false;
-        auto s = Connected(scenario);
-        TRssiBondWND w(s->session);
-        w.show();
-        w.StartRssiBTClick();
-        auto* text = Child<QLabel>(w, "TextLB");
-        for (int i = 0; i < 3; ++i)
-            w.RssiTimerTimer();
-        QVERIFY(!text->text().startsWith(QStringLiteral("Error")));
-        Child<QComboBox>(w, "MeshAdrCB")->setCurrentText(QStringLiteral("3"));
-        for (int i = 0; i < 3; ++i)
-            w.RssiTimerTimer();
-        QCOMPARE(text->text(), QStringLiteral("Error FFh"));
-        QVERIFY(w.RssiTimer()->isActive());
+        r.Click("NacistBT");
+        while (w.Reader().Step() < 12)
+            w.ProcesTimerTimer();
+        w.ProcesTimerTimer();  // element 1's voltage shows "?"
+        QCOMPARE(w.Rows()[0].voltage->text(), QString("?"));
+        r.Click("NacistBT");
+        QCOMPARE(r.Text("TextLB"), QString("Reading interrupted..."));
+        QCOMPARE(w.Rows()[0].voltage->text(), QString("..."));
+        emit w.Rows()[1].power->clicked();
+        r.Click("ChanBT");
+        QCOMPARE(presets, (QList<QPair<uint8_t, uint8_t>>{{2, 7}, {kPresetAll, 52}}));
     }
 };
 

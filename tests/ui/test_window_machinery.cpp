@@ -1,5 +1,4 @@
-// The shared window machinery against the in-memory simulated terminal: blocking exchange,
-// element selector, step counters, deferred close.
+// The shared window machinery: exchange, element list, step counters, closing, Qt dialogs.
 #include "BlockingExchange.h"
 #include "MeshAddressList.h"
 #include "QtDialogs.h"
@@ -8,15 +7,10 @@
 #include "ToolWindow.h"
 #include "WindowRig.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
+#include <QFileDialog>
 #include <QMessageBox>
-#include <QStringList>
-#include <QTimer>
 #include <QtTest>
-
-#include <memory>
 
 using namespace kolmaris;
 using namespace kolmaris::testing;
@@ -25,12 +19,19 @@ namespace {
 
 const RelayedSend kBondingMap = [](StepLink& link) { return RequestBondingMap(link, Network::Local, 0); };
 
-void VerifyRetryQuestion(const ShownMessage& m)
+enum class Trouble { None, Invalid, Silent, NeverComplete, StatusRefused, NoProbes };
+
+Scenario With(Trouble trouble, int polls = 1)
 {
-    QCOMPARE(m.caption, QStringLiteral("Error!"));
-    QCOMPARE(m.text, QStringLiteral("Communication error! Try again?"));
-    QVERIFY(m.buttons == MessageButtons::YesNo);
-    QVERIFY(m.icon == MessageIcon::Error);
+    Scenario s = trouble == Trouble::NoProbes ? WithoutProbes() : QuietDefaultScenario();
+    s.faults.pollsBeforeCompletion = trouble == Trouble::NeverComplete ? 1 << 20 : polls;
+    if (trouble == Trouble::Invalid)
+        s.faults.answerFaults.push_back({AnswerFaultKind::Invalid, 0, -1, 1});
+    if (trouble == Trouble::Silent)
+        s.faults.stopAnsweringAfter = 0;
+    if (trouble == Trouble::StatusRefused)
+        s.faults.refusedCommands = {0x3D};
+    return s;
 }
 
 // A tool window that only records what the base does for it.
@@ -39,7 +40,6 @@ public:
     using ToolWindow::ToolWindow;
     void FormShow() override { ++shows; }
     void FormHide() override { ++hides; }
-    void GiveUp() { CloseLater(); }
     void UnknownStep(QTimer* t) { StepProtocolError(t); }
     bool Exchange(RelayedAnswer& a) { return OpeningExchange(kBondingMap, a); }
     bool Build(QComboBox& box, const MeshAddressFilter& filter)
@@ -55,358 +55,257 @@ public:
 class TestWindowMachinery : public QObject {
     Q_OBJECT
 private slots:
-    void exchangeWaitsForTheCompleteAnswer();
-    void exchangeAsksAgainAfterAFailedSendOrAnswerError();
-    void exchangeGivesUpWaitingAfterItsPollLimit();
-    void meshListKeepsBondedAddressesAscending();
-    void meshListFiltersByFunction();
-    void meshListStatusReadFailureAsksAgain();
-    void sendStepCountsAttemptsAgainstTheLimit();
-    void pollStepClassifiesAnswers();
-    void refusedAnswersAndRepeatText();
-    void cancelTimerClosesWithCancel();
-    void showHandlerHelpersCloseWhenTheyCannotGoOn();
-    void qtMessageBoxesShowWhatTheyAreGiven();
-};
-
-void TestWindowMachinery::exchangeWaitsForTheCompleteAnswer()
-{
-    Scenario scenario = QuietDefaultScenario();
-    scenario.faults.pollsBeforeCompletion = 3;
-    auto s = Connected(scenario);
-    const uint64_t start = s->NowMs();
-    RelayedAnswer answer;
-    QVERIFY(BlockingExchange(s->session, nullptr, kBondingMap, answer));
-    QCOMPARE(answer.length, uint8_t{5});
-    QCOMPARE(answer.data[2], uint8_t{0x3E});  // addresses 1 to 5
-    // Four polls, each after a 50 ms pause.
-    QVERIFY(s->NowMs() - start >= 4 * 50);
-    QVERIFY(s->dialogs.shown.empty());
-}
-
-void TestWindowMachinery::exchangeAsksAgainAfterAFailedSendOrAnswerError()
-{
-    // An invalid answer, then a good one: one question, Yes repeats from the send.
+    // A failed exchange asks to try again; an endless answer ends after 100 polls 50 ms apart.
+    void exchange_data()
     {
-        Scenario scenario = QuietDefaultScenario();
-        scenario.faults.answerFaults.push_back({AnswerFaultKind::Invalid, 0, -1, 1});
-        auto s = Connected(scenario);
-        s->dialogs.answers = {MessageResult::Yes};
+        Columns<Trouble, QList<MessageResult>, bool, int, int>({"trouble", "answers", "ok", "minMs", "maxMs"});
+        using R = MessageResult;
+        QTest::newRow("three incomplete polls") << Trouble::None << QList<R>{} << true << 4 * 50 << 1000;
+        QTest::newRow("invalid answer, Yes") << Trouble::Invalid << QList{R::Yes} << true << 0 << 1000;
+        QTest::newRow("silent, Yes, No") << Trouble::Silent << QList{R::Yes, R::No} << false << 0 << 100000;
+        QTest::newRow("never complete, No")
+            << Trouble::NeverComplete << QList{R::No} << false << 100 * 50 << 101 * 50 + 100 * 200;
+    }
+    void exchange()
+    {
+        QFETCH(Trouble, trouble);
+        QFETCH(QList<MessageResult>, answers);
+        QFETCH(int, minMs);
+        QFETCH(int, maxMs);
+        WindowRig r(With(trouble, 3));
+        r.dialogs.answers.assign(answers.begin(), answers.end());
+        const uint64_t start = r.NowMs();
         RelayedAnswer answer;
-        QVERIFY(BlockingExchange(s->session, nullptr, kBondingMap, answer));
-        QCOMPARE(s->dialogs.shown.size(), std::size_t{1});
-        VerifyRetryQuestion(s->dialogs.shown[0]);
+        QTEST(BlockingExchange(r.session, nullptr, kBondingMap, answer), "ok");
+        QVERIFY(r.NowMs() - start >= uint64_t(minMs) && r.NowMs() - start < uint64_t(maxMs));
+        QCOMPARE(r.Messages(), QStringList(answers.size(), "Error!|Communication error! Try again?"));
+        QVERIFY(r.dialogs.shown.empty() ||
+                (r.dialogs.shown[0].buttons == MessageButtons::YesNo && r.dialogs.shown[0].icon == MessageIcon::Error));
+        if (answer.complete)
+            QCOMPARE(answer.data[2], uint8_t{0x3E});  // addresses 1 to 5
+    }
+
+    void meshList_data()
+    {
+        Columns<Trouble, int, int, int, QStringList, int>(
+            {"trouble", "source", "function", "result", "items", "questions"});
+        const auto kind = int(FunctionSource::ElementKind), status = int(FunctionSource::ElementStatus);
+        const auto filled = int(MeshListResult::Filled), empty = int(MeshListResult::Empty);
+        QTest::newRow("all bonded") << Trouble::None << 0 << 0 << filled << QStringList{"1", "2", "3", "4", "5"} << 0;
+        QTest::newRow("probes") << Trouble::None << kind << 3 << filled << QStringList{"1", "2", "3"} << 0;
+        QTest::newRow("actuators by status") << Trouble::None << status << 2 << filled << QStringList{"4"} << 0;
+        QTest::newRow("no probes") << Trouble::NoProbes << kind << 3 << empty << QStringList{} << 0;
+        // Refused status reads ask again (Yes, No); refused kind reads leave the element out.
+        QTest::newRow("status refused") << Trouble::StatusRefused << status << 3 << int(MeshListResult::Declined)
+                                        << QStringList{"stale"} << 2;
+        QTest::newRow("kind refused") << Trouble::StatusRefused << kind << 3 << empty << QStringList{} << 0;
+    }
+    void meshList()
+    {
+        QFETCH(Trouble, trouble);
+        QFETCH(int, source);
+        QFETCH(int, function);
+        QFETCH(int, result);
+        WindowRig r(With(trouble));
+        r.dialogs.answers = {MessageResult::Yes, MessageResult::No};
+        QComboBox box;
+        box.addItem(QStringLiteral("stale"));
+        const MeshAddressFilter filter{FunctionSource(source), uint8_t(function)};
+        QCOMPARE(int(FillMeshAddressList(r.session, nullptr, box, filter)), result);
+        QStringList items;
+        for (int i = 0; i < box.count(); ++i)
+            items << box.itemText(i);
+        QTEST(items, "items");
+        QCOMPARE(box.currentIndex(), items.isEmpty() ? -1 : 0);
+        QTEST(int(r.dialogs.shown.size()), "questions");
+        // A status read teaches the table every bonded element's kind.
+        const auto& table = r.session.model.ElementTable;
+        if (FunctionSource(source) == FunctionSource::ElementStatus && result == int(MeshListResult::Filled))
+            QCOMPARE(FunctionCode(table[5].status.kind), kFunctionRepeater);
+    }
+
+    // Bit k of a map is address k; bit 0 and bits beyond 16 are not addresses.
+    void bondedAddressesFromTheMap()
+    {
+        RelayedAnswer map;
+        map.complete = true;
+        map.length = 5;
+        map.data = {0x80, 17, 0x03, 0x80, 0x01};
+        QCOMPARE(BondedAddresses(map), (std::vector<uint8_t>{1, 15, 16}));
+        map.length = 2;
+        QVERIFY(BondedAddresses(map).empty());
+    }
+
+    // The limit follows the settings; 0 still tries once. A success clears the count. An answer
+    // that never completes fails a poll at every hundredth incomplete poll in a row.
+    void stepGivesUpAtTheLimit_data()
+    {
+        Columns<int, int>({"limit", "failures"});
+        QTest::newRow("3") << 3 << 3;
+        QTest::newRow("2") << 2 << 2;
+        QTest::newRow("1") << 1 << 1;
+        QTest::newRow("0") << 0 << 1;
+    }
+    void stepGivesUpAtTheLimit()
+    {
+        QFETCH(int, limit);
+        QFETCH(int, failures);
+        WindowRig r(With(Trouble::NeverComplete));
+        SendPollStep steps(r.session.settings);
+        r.session.settings.attemptCount = limit;
+        steps.Start(2);
+        for (int i = 1; i < failures; ++i)
+            QVERIFY(!steps.Send(kErrTimeout, 3, 6) && steps.Step == 2);
+        QVERIFY(!steps.Send(kErrTimeout, 3, 6));
+        QCOMPARE(std::pair(steps.Step, steps.AttemptNo), std::pair(6, 0));
+        steps.Start(2);
+        steps.AttemptNo = failures - 1;
+        QVERIFY(steps.Send(RequestBondingMap(r.link, Network::Local, 0), 3, 6));
+        QCOMPARE(std::pair(steps.Step, steps.AttemptNo), std::pair(3, 0));
+        RelayedAnswer answer;
+        int polls = 1;
+        while (steps.Poll(r.link, answer, 2, 6) != StepAnswer::Failed || steps.Step != 6)
+            QVERIFY(++polls <= 1000);
+        QCOMPARE(polls, 100 * failures);
+    }
+
+    void pollStepClassifiesAnswers()
+    {
+        WindowRig r(With(Trouble::Invalid));
+        SendPollStep steps(r.session.settings);
+        RelayedAnswer answer;
+        steps.Start(2);
+        QVERIFY(steps.Send(RequestBondingMap(r.link, Network::Local, 0), 3, 6));
+        QVERIFY(steps.Poll(r.link, answer, 2, 6) == StepAnswer::Incomplete);
+        QCOMPARE(steps.Step, 3);
+        QVERIFY(steps.Poll(r.link, answer, 2, 6) == StepAnswer::Error);  // back to the send step
+        QCOMPARE(steps.Step, 2);
+        QVERIFY(steps.Send(RequestBondingMap(r.link, Network::Local, 0), 3, 6));
+        steps.AttemptNo = 2;
+        QVERIFY(steps.PollOnly(r.link, answer, 6) == StepAnswer::Incomplete);
+        QCOMPARE(steps.AttemptNo, 0);  // a poll that went through clears the failed attempts
+        QVERIFY(steps.Poll(r.link, answer, 2, 6) == StepAnswer::Complete);
+        QCOMPARE(steps.Step, 3);  // the step judges the answer itself
         QCOMPARE(answer.data[2], uint8_t{0x3E});
+
+        // Failed polls count like failed sends.
+        WindowRig silent(With(Trouble::Silent));
+        SendPollStep fixed(2);
+        fixed.Start(3);
+        QVERIFY(fixed.Poll(silent.link, answer, 2, 6) == StepAnswer::Failed);
+        QVERIFY(fixed.Poll(silent.link, answer, 2, 6) == StepAnswer::Failed && fixed.Step == 6);
     }
-    // A terminal that no longer answers: asked until the user says No.
+
+    void refusedAnswersAndRepeatText()
     {
-        Scenario scenario = QuietDefaultScenario();
-        scenario.faults.stopAnsweringAfter = 1;  // the handshake only
-        auto s = Connected(scenario);
-        s->dialogs.answers = {MessageResult::Yes, MessageResult::No};
+        SendPollStep steps(3);
+        steps.Start(204);
+        QCOMPARE(steps.Text(QStringLiteral("x")), QStringLiteral("x"));
+        QVERIFY(steps.Refused(203, 300));
+        QCOMPARE(steps.Text(QStringLiteral("x")), QStringLiteral("x #2"));
+        QVERIFY(steps.Refused(203, 300));
+        QCOMPARE(steps.Text(QStringLiteral("x")), QStringLiteral("x #3"));
+        QVERIFY(!steps.Refused(203, 300));  // the third refusal ends the run
+        QCOMPARE(std::pair(steps.Step, steps.RepeatNo), std::pair(300, 0));
+
         RelayedAnswer answer;
-        QVERIFY(!BlockingExchange(s->session, nullptr, kBondingMap, answer));
-        QCOMPARE(s->dialogs.shown.size(), std::size_t{2});
+        answer.length = 2;
+        answer.data[0] = 0x77;
+        QVERIFY(IsPositiveAnswer(answer));
+        answer.data[1] = 0xF4;
+        QVERIFY(!IsPositiveAnswer(answer));
+        answer.data[1] = 0;
+        answer.length = 3;
+        QVERIFY(!IsPositiveAnswer(answer));
     }
-}
 
-void TestWindowMachinery::exchangeGivesUpWaitingAfterItsPollLimit()
-{
-    Scenario scenario = QuietDefaultScenario();
-    scenario.faults.pollsBeforeCompletion = 1000;
-    auto s = Connected(scenario);
-    s->dialogs.answers = {MessageResult::No};
-    const uint64_t start = s->NowMs();
-    RelayedAnswer answer;
-    QVERIFY(!BlockingExchange(s->session, nullptr, kBondingMap, answer));
-    QCOMPARE(s->dialogs.shown.size(), std::size_t{1});
-    const uint64_t waited = s->NowMs() - start;
-    QVERIFY(waited >= 100 * 50);
-    QVERIFY(waited < 101 * 50 + 100 * 200);  // no more than the bound's polls
-}
+    // Nothing suitable bonded (said once) or a declined retry closes the window through CancelTMR;
+    // an unknown step stops the process timer.
+    void toolWindowClosesWhenItCannotGoOn()
+    {
+        WindowRig r(WithoutProbes());
+        auto& window = r.Make<ProbeWindow>();
+        QComboBox box;
+        window.show();
+        QVERIFY(window.Build(box, {FunctionSource::ElementKind, kFunctionActuator}));
+        QVERIFY(!window.CancelTMR()->isActive() && r.dialogs.shown.empty());
+        QVERIFY(!window.Build(box, {FunctionSource::ElementKind, kFunctionProbe}));
+        QCOMPARE(r.Last(), QStringLiteral("Message|No radon probes bonded."));
+        r.Run("CancelTMR");
+        QVERIFY(!window.isVisible());
+        QCOMPARE(window.result(), int(QDialog::Rejected));
+        QCOMPARE(std::pair(window.shows, window.hides), std::pair(1, 1));
+        QTimer process;
+        process.start(200);
+        window.UnknownStep(&process);
+        QVERIFY(!process.isActive());
+        QCOMPARE(r.Last(), QStringLiteral("Error!|STEP protocol error!"));
+        QVERIFY(r.dialogs.shown.back().icon == MessageIcon::Exclamation);
 
-void TestWindowMachinery::meshListKeepsBondedAddressesAscending()
-{
-    auto s = Connected();
-    QComboBox box;
-    box.addItem(QStringLiteral("stale"));
-    QVERIFY(FillMeshAddressList(s->session, nullptr, box) == MeshListResult::Filled);
-    QCOMPARE(Items(box), (QStringList{"1", "2", "3", "4", "5"}));
-    QCOMPARE(box.currentIndex(), 0);
+        WindowRig silent(With(Trouble::Silent));
+        auto& quiet = silent.Make<ProbeWindow>();
+        silent.dialogs.answers = {MessageResult::No, MessageResult::No};
+        RelayedAnswer answer;
+        QVERIFY(!quiet.Exchange(answer) && quiet.CancelTMR()->isActive());
+        QVERIFY(!quiet.Build(box, {}));
+        QCOMPARE(silent.dialogs.shown.size(), std::size_t{2});
+    }
 
-    // Addresses from a map: bit k is address k; bit 0 and bits beyond 16 are not addresses.
-    RelayedAnswer map;
-    map.complete = true;
-    map.length = 5;
-    map.data = {0x80, 17, 0x03, 0x80, 0x01};
-    QCOMPARE(BondedAddresses(map), (std::vector<uint8_t>{1, 15, 16}));
-    map.length = 2;
-    QVERIFY(BondedAddresses(map).empty());
-}
-
-void TestWindowMachinery::meshListFiltersByFunction()
-{
-    auto s = Connected();
-    QComboBox box;
-    QVERIFY(FillMeshAddressList(s->session, nullptr, box, {FunctionSource::ElementKind, kFunctionProbe}) ==
-            MeshListResult::Filled);
-    QCOMPARE(Items(box), (QStringList{"1", "2", "3"}));
-
-    // From the slots after a status read: the table learns every bonded element's kind.
-    QVERIFY(FunctionCode(s->session.model.ElementTable[4].status.kind) == kFunctionNone);
-    QVERIFY(FillMeshAddressList(s->session, nullptr, box, {FunctionSource::ElementStatus, kFunctionActuator}) ==
-            MeshListResult::Filled);
-    QCOMPARE(Items(box), (QStringList{"4"}));
-    QCOMPARE(FunctionCode(s->session.model.ElementTable[4].status.kind), kFunctionActuator);
-    QCOMPARE(FunctionCode(s->session.model.ElementTable[5].status.kind), kFunctionRepeater);
-
-    // Nothing of that function: an empty list, no question.
-    auto t = Connected(WithoutProbes());
-    QVERIFY(FillMeshAddressList(t->session, nullptr, box, {FunctionSource::ElementKind, kFunctionProbe}) ==
-            MeshListResult::Empty);
-    QCOMPARE(box.count(), 0);
-    QVERIFY(t->dialogs.shown.empty());
-}
-
-void TestWindowMachinery::meshListStatusReadFailureAsksAgain()
-{
-    // The status reads are refused by the terminal; No gives up.
-    Scenario scenario = QuietDefaultScenario();
-    scenario.faults.refusedCommands = {0x3D};
-    auto s = Connected(scenario);
-    s->dialogs.answers = {MessageResult::Yes, MessageResult::No};
-    QComboBox box;
-    QVERIFY(FillMeshAddressList(s->session, nullptr, box, {FunctionSource::ElementStatus, kFunctionProbe}) ==
-            MeshListResult::Declined);
-    QCOMPARE(s->dialogs.shown.size(), std::size_t{2});
-
-    // With the kind read instead, refused elements are simply left out.
-    s->dialogs.shown.clear();
-    QVERIFY(FillMeshAddressList(s->session, nullptr, box, {FunctionSource::ElementKind, kFunctionProbe}) ==
-            MeshListResult::Empty);
-    QVERIFY(s->dialogs.shown.empty());
-}
-
-void TestWindowMachinery::sendStepCountsAttemptsAgainstTheLimit()
-{
-    LinkSettings settings;
-    settings.attemptCount = 3;
-    SendPollStep steps(settings);
-    steps.Start(2);
-    QVERIFY(!steps.Send(kErrTimeout, 3, 6));
-    QVERIFY(!steps.Send(kErrTimeout, 3, 6));
-    QCOMPARE(steps.Step, 2);
-    QVERIFY(!steps.Send(kErrTimeout, 3, 6));  // the third failure gives up
-    QCOMPARE(steps.Step, 6);
-    QCOMPARE(steps.AttemptNo, 0);
-
-    // A success clears the count; the limit follows the settings.
-    steps.Start(2);
-    steps.Send(kErrTimeout, 3, 6);
-    QVERIFY(steps.Send(kOk, 3, 6));
-    QCOMPARE(steps.Step, 3);
-    QCOMPARE(steps.AttemptNo, 0);
-    settings.attemptCount = 1;
-    steps.Start(2);
-    steps.Send(kErrTimeout, 3, 6);
-    QCOMPARE(steps.Step, 6);
-
-    // A limit of 0 still tries once.
-    SendPollStep none(0);
-    none.Start(10);
-    QVERIFY(none.Failed(99));
-    QCOMPARE(none.Step, 99);
-}
-
-void TestWindowMachinery::pollStepClassifiesAnswers()
-{
-    Scenario scenario = QuietDefaultScenario();
-    scenario.faults.pollsBeforeCompletion = 1;
-    scenario.faults.answerFaults.push_back({AnswerFaultKind::Invalid, 0, -1, 1});
-    auto s = Connected(scenario);
-    SendPollStep steps(s->session.settings);
-    RelayedAnswer answer;
-
-    steps.Start(2);
-    QVERIFY(steps.Send(RequestBondingMap(s->link, Network::Local, 0), 3, 6));
-    QVERIFY(steps.Poll(s->link, answer, 2, 6) == StepAnswer::Incomplete);
-    QCOMPARE(steps.Step, 3);
-    QVERIFY(steps.Poll(s->link, answer, 2, 6) == StepAnswer::Error);  // back to the send step
-    QCOMPARE(steps.Step, 2);
-
-    QVERIFY(steps.Send(RequestBondingMap(s->link, Network::Local, 0), 3, 6));
-    QVERIFY(steps.Poll(s->link, answer, 2, 6) == StepAnswer::Incomplete);
-    QVERIFY(steps.Poll(s->link, answer, 2, 6) == StepAnswer::Complete);
-    QCOMPARE(steps.Step, 3);  // the step judges the answer itself
-    QCOMPARE(answer.data[2], uint8_t{0x3E});
-
-    // A poll that went through clears the failed attempts.
-    QVERIFY(steps.Send(RequestBondingMap(s->link, Network::Local, 0), 3, 6));
-    steps.AttemptNo = 2;
-    QVERIFY(steps.PollOnly(s->link, answer, 6) == StepAnswer::Incomplete);
-    QCOMPARE(steps.AttemptNo, 0);
-
-    // An answer that never completes counts as a failed poll at the hundredth incomplete poll.
-    Scenario endless = QuietDefaultScenario();
-    endless.faults.pollsBeforeCompletion = 1000;
-    auto e = Connected(endless);
-    SendPollStep bounded(1);
-    bounded.Start(2);
-    QVERIFY(bounded.Send(RequestBondingMap(e->link, Network::Local, 0), 3, 6));
-    for (int i = 1; i < 100; ++i)
-        QVERIFY(bounded.Poll(e->link, answer, 2, 6) == StepAnswer::Incomplete);
-    QVERIFY(bounded.Poll(e->link, answer, 2, 6) == StepAnswer::Failed);
-    QCOMPARE(bounded.Step, 6);
-
-    // Failed polls count like failed sends.
-    Scenario silent = QuietDefaultScenario();
-    silent.faults.stopAnsweringAfter = 0;
-    auto t = Connected(silent);
-    SendPollStep fixed(2);
-    fixed.Start(3);
-    QVERIFY(fixed.Poll(t->link, answer, 2, 6) == StepAnswer::Failed);
-    QCOMPARE(fixed.Step, 3);
-    QVERIFY(fixed.Poll(t->link, answer, 2, 6) == StepAnswer::Failed);
-    QCOMPARE(fixed.Step, 6);
-}
-
-void TestWindowMachinery::refusedAnswersAndRepeatText()
-{
-    SendPollStep steps(3);
-    steps.Start(204);
-    QCOMPARE(steps.Text(QStringLiteral("Element bonding..")), QStringLiteral("Element bonding.."));
-    QVERIFY(steps.Refused(203, 300));
-    QCOMPARE(steps.Text(QStringLiteral("x")), QStringLiteral("x #2"));
-    QVERIFY(steps.Refused(203, 300));
-    QCOMPARE(steps.Text(QStringLiteral("x")), QStringLiteral("x #3"));
-    QVERIFY(!steps.Refused(203, 300));  // the third refusal ends the run
-    QCOMPARE(steps.Step, 300);
-    QCOMPARE(steps.RepeatNo, 0);
-
-    RelayedAnswer answer;
-    answer.length = 2;
-    answer.data[1] = 0;
-    QVERIFY(IsPositiveAnswer(answer));
-    answer.data[1] = 0xF4;
-    QVERIFY(!IsPositiveAnswer(answer));
-    answer.data[1] = 0;
-    answer.length = 3;
-    QVERIFY(!IsPositiveAnswer(answer));
-}
-
-void TestWindowMachinery::cancelTimerClosesWithCancel()
-{
-    auto s = Connected();
-    ProbeWindow window(s->session);
-    QTimer* cancel = window.findChild<QTimer*>(QStringLiteral("CancelTMR"));
-    QVERIFY(cancel);
-    QVERIFY(!cancel->isActive());
-
-    window.show();
-    QCOMPARE(window.shows, 1);
-    window.GiveUp();
-    QVERIFY(cancel->isActive());
-    window.CancelTMRTimer();
-    QVERIFY(!cancel->isActive());
-    QVERIFY(!window.isVisible());
-    QCOMPARE(window.result(), int(QDialog::Rejected));
-    QCOMPARE(window.hides, 1);
-
-    QTimer process;
-    process.start(200);
-    window.UnknownStep(&process);
-    QVERIFY(!process.isActive());
-    QCOMPARE(s->dialogs.shown.size(), std::size_t{1});
-    QCOMPARE(s->dialogs.shown[0].text, QStringLiteral("STEP protocol error!"));
-    QVERIFY(s->dialogs.shown[0].icon == MessageIcon::Exclamation);
-}
-
-void TestWindowMachinery::showHandlerHelpersCloseWhenTheyCannotGoOn()
-{
-    auto s = Connected(WithoutProbes());
-    ProbeWindow window(s->session);
-    QComboBox box;
-    QVERIFY(window.Build(box, {FunctionSource::ElementKind, kFunctionActuator}));
-    QVERIFY(!window.CancelTMR()->isActive());
-    QVERIFY(s->dialogs.shown.empty());
-
-    QVERIFY(!window.Build(box, {FunctionSource::ElementKind, kFunctionProbe}));
-    QVERIFY(window.CancelTMR()->isActive());
-    QCOMPARE(s->dialogs.shown.size(), std::size_t{1});
-    QCOMPARE(s->dialogs.shown[0].caption + s->dialogs.shown[0].text, QStringLiteral("MessageNo radon probes bonded."));
-    window.CancelTMRTimer();
-
-    // A declined retry closes without a further message.
-    Scenario silent = QuietDefaultScenario();
-    silent.faults.stopAnsweringAfter = 0;
-    auto t = Connected(silent);
-    ProbeWindow quiet(t->session);
-    t->dialogs.answers = {MessageResult::No};
-    RelayedAnswer answer;
-    QVERIFY(!quiet.Exchange(answer));
-    QVERIFY(quiet.CancelTMR()->isActive());
-    t->dialogs.answers = {MessageResult::No};
-    QVERIFY(!quiet.Build(box, {}));
-    QCOMPARE(t->dialogs.shown.size(), std::size_t{2});
-    VerifyRetryQuestion(t->dialogs.shown[1]);
-}
-
-void TestWindowMachinery::qtMessageBoxesShowWhatTheyAreGiven()
-{
-    struct Case {
-        MessageButtons buttons;
-        MessageIcon icon;
-        QMessageBox::Icon boxIcon;
-        int buttonCount;
-        QMessageBox::StandardButton click;  // NoButton: the custom "Try Again"
-        MessageResult expected;
-    };
-    const Case cases[] = {
-        {MessageButtons::Ok, MessageIcon::Information, QMessageBox::Information, 1, QMessageBox::Ok, MessageResult::Ok},
-        {MessageButtons::OkCancel, MessageIcon::Exclamation, QMessageBox::Warning, 2, QMessageBox::Cancel,
-         MessageResult::Cancel},
-        {MessageButtons::YesNo, MessageIcon::Error, QMessageBox::Critical, 2, QMessageBox::No, MessageResult::No},
-        {MessageButtons::YesNoCancel, MessageIcon::Question, QMessageBox::Question, 3, QMessageBox::Yes,
-         MessageResult::Yes},
-        {MessageButtons::RetryCancel, MessageIcon::Error, QMessageBox::Critical, 2, QMessageBox::Retry,
-         MessageResult::Retry},
-        {MessageButtons::AbortRetryIgnore, MessageIcon::Question, QMessageBox::Question, 3, QMessageBox::Ignore,
-         MessageResult::Ignore},
-        {MessageButtons::CancelTryContinue, MessageIcon::None, QMessageBox::NoIcon, 3, QMessageBox::NoButton,
-         MessageResult::TryAgain},
-    };
-    QtDialogs dialogs;
-    for (const Case& c : cases) {
-        QString title;
-        QString text;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        qsizetype buttons = 0;
+    // A message box shows what it is given and returns the button clicked (NoButton: "Try Again").
+    void qtMessageBoxes_data()
+    {
+        Columns<MessageButtons, MessageIcon, int, int, int, MessageResult>(
+            {"buttons", "icon", "boxIcon", "count", "click", "result"});
+        using B = MessageButtons;
+        using I = MessageIcon;
+        using R = MessageResult;
+        using Q = QMessageBox;
+        QTest::newRow("Ok") << B::Ok << I::Information << int(Q::Information) << 1 << int(Q::Ok) << R::Ok;
+        QTest::newRow("OkCancel") << B::OkCancel << I::Exclamation << int(Q::Warning) << 2 << int(Q::Cancel)
+                                  << R::Cancel;
+        QTest::newRow("YesNo") << B::YesNo << I::Error << int(Q::Critical) << 2 << int(Q::No) << R::No;
+        QTest::newRow("YesNoCancel") << B::YesNoCancel << I::Question << int(Q::Question) << 3 << int(Q::Yes) << R::Yes;
+        QTest::newRow("RetryCancel") << B::RetryCancel << I::Error << int(Q::Critical) << 2 << int(Q::Retry)
+                                     << R::Retry;
+        QTest::newRow("AbortRetryIgnore")
+            << B::AbortRetryIgnore << I::Question << int(Q::Question) << 3 << int(Q::Ignore) << R::Ignore;
+        QTest::newRow("CancelTryContinue")
+            << B::CancelTryContinue << I::None << int(Q::NoIcon) << 3 << int(Q::NoButton) << R::TryAgain;
+    }
+    void qtMessageBoxes()
+    {
+        QFETCH(MessageButtons, buttons);
+        QFETCH(MessageIcon, icon);
+        QFETCH(int, boxIcon);
+        QFETCH(int, count);
+        QFETCH(int, click);
+        QString seen;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            title = box->windowTitle();
-            text = box->text();
-            icon = box->icon();
-            buttons = box->buttons().size();
-            if (c.click != QMessageBox::NoButton) {
-                box->button(c.click)->click();
-                return;
-            }
-            for (QAbstractButton* b : box->buttons()) {
-                if (b->text() == QStringLiteral("Try Again"))
+            seen = QStringLiteral("%1|%2|%3|%4")
+                       .arg(box->windowTitle(), box->text())
+                       .arg(box->icon())
+                       .arg(box->buttons().size());
+            for (QAbstractButton* b : box->buttons())
+                if (box->standardButton(b) == click && (click != QMessageBox::NoButton || b->text() == "Try Again"))
                     b->click();
-            }
         });
-        const MessageResult result =
-            dialogs.Message(nullptr, QStringLiteral("Query"), QStringLiteral("Go on?"), c.buttons, c.icon);
-        QCOMPARE(title, QStringLiteral("Query"));
-        QCOMPARE(text, QStringLiteral("Go on?"));
-        QCOMPARE(icon, c.boxIcon);
-        QCOMPARE(buttons, qsizetype{c.buttonCount});
-        QVERIFY(result == c.expected);
+        QTEST(QtDialogs().Message(nullptr, "Query", "Go on?", buttons, icon), "result");
+        QCOMPARE(seen, QStringLiteral("Query|Go on?|%1|%2").arg(boxIcon).arg(count));
     }
-}
+
+    void qtSaveDialogLeavesOverwritingToTheProgram()
+    {
+        bool confirms = true;
+        QTimer::singleShot(0, [&confirms] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            confirms = !dialog || !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            if (dialog)
+                dialog->reject();
+        });
+        QVERIFY(!QtDialogs().SaveFileName(nullptr, "*.tab", "tab") && !confirms);
+    }
+};
 
 QTEST_MAIN(TestWindowMachinery)
 #include "test_window_machinery.moc"
