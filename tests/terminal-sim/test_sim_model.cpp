@@ -2,7 +2,9 @@
 // records between end marks, across the wrap. (Its line front end is the link's, exercised by every
 // test that runs on the simulator.)
 #include "DataMemory.h"
+#include "SimulatedPort.h"
 #include "SimulatedTerminal.h"
+#include "StepLink.h"
 
 #include <gtest/gtest.h>
 
@@ -37,4 +39,25 @@ TEST(SimModel, RingKeepsWholeRecordsWithEndMarksAcrossTheWrap)
         ASSERT_EQ(memory.At(0), 0x01);
     }
     EXPECT_GT(memory.UsedBytes(), 0x1FFFFu - 200);
+}
+
+TEST(SimModel, RequestsOutsideTheTerminalsRangesAreRefused)
+{
+    SimulatedTerminal terminal(DefaultScenario());
+    SimulatedPort line(terminal, 1);
+    StepLink link{line.Port(), line.GetClock()};
+    ASSERT_EQ(link.DetectTerminal(1), kOk);
+    struct Case {
+        uint8_t header;
+        std::vector<uint8_t> payload;
+        bool answered;
+    };
+    const std::vector<Case> cases = {
+        {kHeaderCommand, {0x3D, 15}, true},  {kHeaderCommand, {0x3D, 16}, false},  // status of probe slot 1..16
+        {kHeaderMemory, {0xE0, 0, 1}, true}, {kHeaderMemory, {0xC0, 0, 1}, false},  // memory read opcode
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.payload));
+        EXPECT_EQ(link.Transact(c.header, c.payload) == kOk, c.answered);
+    }
 }
