@@ -1,6 +1,5 @@
 // The simulated terminal's data-memory ring, which every download test takes as the truth: whole
-// records between end marks, across the wrap. (Its line front end is the link's, exercised by every
-// test that runs on the simulator.)
+// records between end marks, across the wrap; and its refusal of requests outside its ranges.
 #include "DataMemory.h"
 #include "SimulatedPort.h"
 #include "SimulatedTerminal.h"
