@@ -58,6 +58,19 @@ Scenario FullMesh()
     return s;
 }
 
+// Acknowledges relayed requests; answers polls from `polls` in turn, repeating the last.
+void Serve(ScriptedTerminal& t, std::deque<std::vector<uint8_t>> polls)
+{
+    t.Respond([polls](const Request& q) mutable -> std::optional<std::vector<uint8_t>> {
+        if (q.payload != std::vector<uint8_t>{0xC0})
+            return std::vector<uint8_t>{0x80};
+        const auto reply = polls.front();
+        if (polls.size() > 1)
+            polls.pop_front();
+        return reply;
+    });
+}
+
 void Search(WindowRig& r, int start, int stop)
 {
     r.Choose("ChanCB", start);
@@ -221,6 +234,16 @@ private slots:
         QVERIFY2(QRegularExpression(text).match(r.Text("TextLB")).hasMatch(), qPrintable(r.Text("TextLB")));
     }
 
+    void removeReadsTheP2pAddress()
+    {
+        WindowRig r;
+        r.Open<TRemoveBondWND>();
+        r.Choose("MeshAdrCB", "2");
+        r.Click("NacistBT");
+        r.Run("RemoveBondTimer");
+        QCOMPARE(r.Text("TextLB"), QString("P2P: 33"));
+    }
+
     void channelAllStoresDownwardsThenResets()
     {
         WindowRig r(FullMesh());
@@ -277,6 +300,17 @@ private slots:
         QTEST(r.Text(mode ? "IqrfModeCB" : "ChanCB"), "reopened");
     }
 
+    // The show selects the mode in answer byte 2, whatever byte 1 holds.
+    void modeShownFromByte2()
+    {
+        WindowRig r;
+        ScriptedTerminal t;
+        Serve(t, {{0x85, 0x43, 0x30, 0x05, 2}});
+        Session s{t.link, r.dialogs};
+        r.MakeOn<TSetIqrfModeWND>(s).show();
+        QCOMPARE(r.Text("IqrfModeCB"), QString("LP"));
+    }
+
     void powerAllWritesTerminalFirstThenAscending()
     {
         WindowRig r;
@@ -309,16 +343,7 @@ private slots:
     {
         WindowRig r;
         ScriptedTerminal t;
-        std::deque<std::vector<uint8_t>> polls{{0x85, 0x45, 0, 1, 0x02, 0, 0}, {0x85, 0x43, 0, 0, 9}};
-        t.Respond([&polls](const Request& q) -> std::optional<std::vector<uint8_t>> {
-            if (q.payload != std::vector<uint8_t>{0xC0})
-                return std::vector<uint8_t>{0x80};  // a request taken
-            if (polls.empty())
-                return std::vector<uint8_t>{0x86};  // nothing requested
-            const auto reply = polls.front();
-            polls.pop_front();
-            return reply;
-        });
+        Serve(t, {{0x85, 0x45, 0, 1, 0x02, 0, 0}, {0x85, 0x43, 0, 0, 9}, {0x86}});  // 0x86: nothing requested
         Session s{t.link, r.dialogs};
         r.MakeOn<TSetPowerWND>(s).show();
         r.Click("NacistBT");
