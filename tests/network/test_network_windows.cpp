@@ -205,10 +205,22 @@ private slots:
             QCOMPARE(int(r.terminal.SlotFunction(n)), gone ? 0 : int(kFunctionRepeater));
             QCOMPARE(r.session.model.ElementTable[n].caption.empty(), gone);
         }
-        QCOMPARE(int(r.terminal.Node(uint8_t(0x1F + address))->meshAddress), removed && !terminalOnly && !all ? 0 : address);
+        const bool remote = removed && !terminalOnly && !all;
+        QCOMPARE(int(r.terminal.Node(uint8_t(0x1F + address))->meshAddress), remote ? 0 : address);
         if (!removed)
             QCOMPARE(r.dialogs.shown.back().text,
                      QStringLiteral("Remote bond deleting failed!\nCheck the element position within RF range"));
+    }
+
+    // An element without a caption is asked for its P2P address.
+    void removeReadsTheP2pAddress()
+    {
+        WindowRig r;
+        r.Open<TRemoveBondWND>();
+        r.Choose("MeshAdrCB", "2");
+        r.Click("NacistBT");
+        r.Run("RemoveBondTimer");
+        QCOMPARE(r.Text("TextLB"), QString("P2P: 33"));
     }
 
     // The pause after an answer is the delay typed, 50 ms at least; a cycle asks the element
@@ -232,16 +244,6 @@ private slots:
         r.Run("RssiTimer", {}, 3);  // ask, an incomplete poll, the answer
         QTEST(r.Find<QTimer>("RssiTimer")->interval(), "pauseMs");
         QVERIFY2(QRegularExpression(text).match(r.Text("TextLB")).hasMatch(), qPrintable(r.Text("TextLB")));
-    }
-
-    void removeReadsTheP2pAddress()
-    {
-        WindowRig r;
-        r.Open<TRemoveBondWND>();
-        r.Choose("MeshAdrCB", "2");
-        r.Click("NacistBT");
-        r.Run("RemoveBondTimer");
-        QCOMPARE(r.Text("TextLB"), QString("P2P: 33"));
     }
 
     void channelAllStoresDownwardsThenResets()
@@ -354,8 +356,8 @@ private slots:
         QCOMPARE(r.Last(), QString("Error!| Reading power failed in the element No. 1!"));
     }
 
-    // Every row read; the element out of range shows its unknown marks, so does the power of one
-    // that refuses it AttemptCount times.
+    // Every row read; the element out of range shows its unknown marks, and so does the power of an
+    // element that refuses its read AttemptCount times.
     void overviewReadsEveryRow()
     {
         Scenario s = FullMesh();
