@@ -127,6 +127,18 @@ private slots:
                  refused ? QString::fromStdString(FormatTime(before, true, true)) : result);
     }
 
+    void clocksAndCopyPcTime()
+    {
+        WindowRig r;
+        r.Open<TConfigureMeasurementWND>();
+        r.Click("Button1");
+        QVERIFY(std::abs(int64_t(r.terminal.Time()) - int64_t(PcTimeToTerminalTime())) <= 2);
+        r.Run("TimeTMR", {}, 1);
+        const TimeFields pc = TimeToFields(PcTimeToTerminalTime());
+        QCOMPARE(r.Text("TermLB"), QString::fromStdString(FormatTime(r.terminal.Time(), true, true)));
+        QCOMPARE(r.Text("MesED") + ' ' + r.Text("RokED"), QStringLiteral("%1 %2").arg(pc.month).arg(pc.year));
+    }
+
     void history_data()
     {
         // The terminal refuses to clear while acquiring.
@@ -175,6 +187,13 @@ private slots:
         refused.Click("SetBT");
         QCOMPARE(LastText(refused), QStringLiteral("Command disabled!"));
         QCOMPARE(refused.session.model.ElementTable[1].status.kind & 0x07, 3);
+
+        // A code beyond the list is kept as read, selects nothing and holds "Save" back.
+        WindowRig odd(Quiet([](Scenario& s) { s.elements[0].function = 5; }));
+        odd.Open<TConfigureMeasurementWND>();
+        QCOMPARE(odd.Find<QComboBox>("ModeCB")->currentIndex(), -1);
+        QVERIFY(!odd.Find<QPushButton>("SetBT")->isEnabled());
+        QCOMPARE(odd.session.model.ElementTable[1].status.kind & 0x07, 5);
     }
 
     void parametersBusy_data()
@@ -273,10 +292,11 @@ private slots:
     {
         Columns<bool, QString, int>({"service", "box", "flags"});
         QTest::newRow("four basic actions") << false << QString() << 0x0F;
-        QTest::newRow("clear total counts alone") << true << "CheckBox6" << 0x40;
-        QTest::newRow("reset processor alone") << true << "CheckBox5" << 0x80;
+        QTest::newRow("clear total counts, basic boxes on") << true << "CheckBox6" << 0x40;
+        QTest::newRow("reset processor, basic boxes on") << true << "CheckBox5" << 0x80;
     }
     // "All": every probe in ascending order, each command right after its own terminal time read.
+    // A service action replaces the basic bits (its box is set here past the rule that unchecks them).
     void initialisationControlValue()
     {
         QFETCH(bool, service);
@@ -288,7 +308,7 @@ private slots:
         r.line.Memory().ClearWritten();
         QCOMPARE(r.Shown("CheckBox5") && r.Shown("CheckBox6"), service);
         if (!box.isEmpty())
-            r.Click(box);
+            r.Find<QCheckBox>(box)->setChecked(true);
         r.Click("InitSensorBT");
         r.Run("InitSensorTimer");
         std::vector<Payload> expected;

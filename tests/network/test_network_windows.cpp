@@ -1,9 +1,12 @@
 // The wireless network windows against the in-memory simulated terminal: Add bond, Remove bond,
-// RF channel, RF power and the MESH overview.
+// RSSI, RF channel, IQRF mode, RF power and the MESH overview.
 #include "ScenarioJson.h"
+#include "ScriptedTerminal.h"
 #include "TAddBondWND.h"
 #include "TRemoveBondWND.h"
+#include "TRssiBondWND.h"
 #include "TSetChannelWND.h"
+#include "TSetIqrfModeWND.h"
 #include "TSetPowerWND.h"
 #include "TSumBondWND.h"
 #include "WindowRig.h"
@@ -13,6 +16,7 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <deque>
 #include <numeric>
 
 using namespace kolmaris;
@@ -52,6 +56,19 @@ Scenario FullMesh()
         s.elements[a - 1].meshAddress = a;
     }
     return s;
+}
+
+// Acknowledges relayed requests; answers polls from `polls` in turn, repeating the last.
+void Serve(ScriptedTerminal& t, std::deque<std::vector<uint8_t>> polls)
+{
+    t.Respond([polls](const Request& q) mutable -> std::optional<std::vector<uint8_t>> {
+        if (q.payload != std::vector<uint8_t>{0xC0})
+            return std::vector<uint8_t>{0x80};
+        const auto reply = polls.front();
+        if (polls.size() > 1)
+            polls.pop_front();
+        return reply;
+    });
 }
 
 void Search(WindowRig& r, int start, int stop)
@@ -147,42 +164,86 @@ private slots:
         QVERIFY(!r.Items("MeshAdrCB").contains(QString::number(bondedAt)));  // the show procedure ran again
     }
 
-    // An element out of range keeps its bond unless only the terminal's is deleted.
-    void removeOne_data()
+    // An element out of range keeps its bond unless only the terminal's is deleted; an unknown P2P
+    // address is read first; "Remove all bonds" takes every slot out.
+    void remove_data()
     {
-        Columns<int, bool, bool>({"address", "terminalOnly", "inRange"});
-        QTest::newRow("element and terminal") << 2 << false << true;
-        QTest::newRow("terminal only") << 2 << true << true;
-        QTest::newRow("out of range") << 3 << false << false;
+        Columns<int, bool, bool, bool, bool>({"address", "known", "terminalOnly", "all", "inRange"});
+        QTest::newRow("element and terminal") << 2 << true << false << false << true;
+        QTest::newRow("terminal only") << 2 << true << true << false << true;
+        QTest::newRow("out of range") << 3 << true << false << false << false;
+        QTest::newRow("16, P2P unknown") << 16 << false << false << false << true;
+        QTest::newRow("all bonds") << 3 << true << false << true << false;
     }
-    void removeOne()
+    void remove()
     {
         QFETCH(int, address);
+        QFETCH(bool, known);
         QFETCH(bool, terminalOnly);
+        QFETCH(bool, all);
         QFETCH(bool, inRange);
-        Scenario scenario = QuietDefaultScenario();
+        Scenario scenario = FullMesh();
         scenario.elements[address - 1].inRange = inRange;
         WindowRig r(scenario);
-        ElementSlot& slot = r.session.model.ElementTable[address];
-        slot.caption = "Living room";
-        slot.p2pAddress = uint8_t(0x1F + address);
+        for (ElementSlot& slot : r.session.model.ElementTable)
+            slot.caption = "Living room";
+        if (known)
+            r.session.model.ElementTable[address].p2pAddress = uint8_t(0x1F + address);
         r.Open<TRemoveBondWND>();
         r.Choose("MeshAdrCB", QString::number(address));
         r.Find<QCheckBox>("LokalneCB")->setChecked(terminalOnly);
+        r.Find<QCheckBox>("AllLocCB")->setChecked(all);
         r.dialogs.answers = {MessageResult::Yes};
         r.Click("OdebratBT");
         r.Run("RemoveBondTimer", {}, 1);
         r.Find<QCheckBox>("AllLocCB")->setChecked(true);  // the run keeps the options it started with
         r.Run("RemoveBondTimer");
-        const bool removed = inRange || terminalOnly;
-        QCOMPARE(r.terminal.Bonded(uint8_t(address)), !removed);
-        QVERIFY(r.terminal.Bonded(1));
-        QCOMPARE(int(r.terminal.SlotFunction(uint8_t(address))), removed ? 0 : 3);
-        QCOMPARE(int(r.terminal.Node(uint8_t(0x1F + address))->meshAddress), inRange && !terminalOnly ? 0 : address);
-        QCOMPARE(slot.caption.empty() && slot.p2pAddress == kUnknown, removed);
+        const bool removed = inRange || terminalOnly || all;
+        for (uint8_t n = 1; n <= 16; ++n) {
+            const bool gone = removed && (all || n == address);
+            QCOMPARE(r.terminal.Bonded(n), !gone);
+            QCOMPARE(int(r.terminal.SlotFunction(n)), gone ? 0 : int(kFunctionRepeater));
+            QCOMPARE(r.session.model.ElementTable[n].caption.empty(), gone);
+        }
+        const bool remote = removed && !terminalOnly && !all;
+        QCOMPARE(int(r.terminal.Node(uint8_t(0x1F + address))->meshAddress), remote ? 0 : address);
         if (!removed)
             QCOMPARE(r.dialogs.shown.back().text,
                      QStringLiteral("Remote bond deleting failed!\nCheck the element position within RF range"));
+    }
+
+    // An element without a caption is asked for its P2P address.
+    void removeReadsTheP2pAddress()
+    {
+        WindowRig r;
+        r.Open<TRemoveBondWND>();
+        r.Choose("MeshAdrCB", "2");
+        r.Click("NacistBT");
+        r.Run("RemoveBondTimer");
+        QCOMPARE(r.Text("TextLB"), QString("P2P: 33"));
+    }
+
+    // The pause after an answer is the delay typed, 50 ms at least; a cycle asks the element
+    // chosen while measuring.
+    void rssi_data()
+    {
+        Columns<QString, QString, int, QString>({"delay", "address", "pauseMs", "text"});
+        QTest::newRow("49") << "49" << "2" << 50 << "^RSSI element: \\d+\nRSSI local: \\d+$";
+        QTest::newRow("out of range") << " 75x" << "3" << 75 << "^Error FFh$";
+    }
+    void rssi()
+    {
+        QFETCH(QString, delay);
+        QFETCH(QString, address);
+        QFETCH(QString, text);
+        WindowRig r(Quiet([](Scenario& s) { s.elements[2].inRange = false; }));
+        r.Open<TRssiBondWND>();
+        r.Type("PauseED", delay);
+        r.Click("StartRssiBT");
+        r.Choose("MeshAdrCB", address);
+        r.Run("RssiTimer", {}, 3);  // ask, an incomplete poll, the answer
+        QTEST(r.Find<QTimer>("RssiTimer")->interval(), "pauseMs");
+        QVERIFY2(QRegularExpression(text).match(r.Text("TextLB")).hasMatch(), qPrintable(r.Text("TextLB")));
     }
 
     void channelAllStoresDownwardsThenResets()
@@ -202,10 +263,62 @@ private slots:
         QCOMPARE(r.session.model.ElementTable[0].channel, kUnknown);
     }
 
+    // Element 2 keeps refusing the new value (after 5, 4 and 3 took it): "All" asks what to do, a
+    // single target fails at once. The preset holds for one showing; the next selects "All" and the
+    // terminal's value.
+    void storeRefused_data()
+    {
+        using M = MessageResult;
+        Columns<bool, int, QList<M>, bool, QString>({"mode", "target", "answers", "finished", "reopened"});
+        QTest::newRow("channel, Ignore") << false << 255 << QList{M::Ignore} << true << "20";
+        QTest::newRow("channel, Retry, Abort") << false << 255 << QList{M::Retry, M::Abort} << false << "52";
+        QTest::newRow("channel, element 2") << false << 2 << QList<M>{} << false << "52";
+        QTest::newRow("mode, Try Again, Continue") << true << 255 << QList{M::TryAgain, M::Continue} << true << "LP";
+        QTest::newRow("mode, Cancel") << true << 255 << QList{M::Cancel} << false << "XSP";
+    }
+    void storeRefused()
+    {
+        QFETCH(bool, mode);
+        QFETCH(int, target);
+        QFETCH(QList<MessageResult>, answers);
+        QFETCH(bool, finished);
+        Scenario s = Faulty(AnswerFaultKind::Refused, 2, mode ? 0xCC : 0x88, -1);
+        s.terminal.iqrfMode = 1;
+        WindowRig r(s);
+        r.session.serviceMode = true;
+        r.dialogs.answers.assign(answers.begin(), answers.end());
+        TargetWindow& w = mode ? static_cast<TargetWindow&>(r.Make<TSetIqrfModeWND>()) : r.Make<TSetChannelWND>();
+        w.Preset(uint8_t(target), mode ? 2 : 20);
+        w.show();
+        r.Click("UlozitBT");
+        QCOMPARE(r.Run("ProcesTimer", "TextLB").back().startsWith("Writing finished succesfully"), finished);
+        QCOMPARE(r.dialogs.shown.size(), size_t(answers.size() + !finished));
+        if (!finished)
+            QVERIFY(r.Last().startsWith(mode ? "Error!|Setting new RF mode failed in the element No. 2"
+                                             : "Error!| Setting new RF channel failed in the element No.2"));
+        w.hide();
+        w.show();
+        QCOMPARE(r.Text("MeshAdrCB"), QString("All"));
+        QTEST(r.Text(mode ? "IqrfModeCB" : "ChanCB"), "reopened");
+    }
+
+    // The show selects the mode in answer byte 2, whatever byte 1 holds.
+    void modeShownFromByte2()
+    {
+        WindowRig r;
+        ScriptedTerminal t;
+        Serve(t, {{0x85, 0x43, 0x30, 0x05, 2}});
+        Session s{t.link, r.dialogs};
+        r.MakeOn<TSetIqrfModeWND>(s).show();
+        QCOMPARE(r.Text("IqrfModeCB"), QString("LP"));
+    }
+
     void powerAllWritesTerminalFirstThenAscending()
     {
         WindowRig r;
-        r.Open<TSetPowerWND>();
+        r.Make<TSetPowerWND>().Preset(3, 5);  // for this showing only
+        r.window->show();
+        QCOMPARE(r.Text("MeshAdrCB") + r.Text("VykonCB"), QString("35"));
         r.Choose("MeshAdrCB", 0);
         QVERIFY(!r.Find<QPushButton>("NacistBT")->isEnabled());
         r.Choose("VykonCB", 4);
@@ -221,13 +334,35 @@ private slots:
         QVERIFY(ExchangeOnce(
             r.link, [](StepLink& l) { return RequestReadPower(l, Network::Mesh, 5); }, a));
         QCOMPARE(a.data[2], 4);
+        r.window->hide();
+        r.window->show();
+        QCOMPARE(r.Text("MeshAdrCB"), QString("1"));
     }
 
-    // Every row read; the element out of range shows its unknown marks.
+    // A level above 7 reads as 0. A terminal status in place of the answer (the request was lost)
+    // is refused, not taken for the level read before.
+    void powerReadLevelThenStatus()
+    {
+        WindowRig r;
+        ScriptedTerminal t;
+        Serve(t, {{0x85, 0x45, 0, 1, 0x02, 0, 0}, {0x85, 0x43, 0, 0, 9}, {0x86}});  // 0x86: nothing requested
+        Session s{t.link, r.dialogs};
+        r.MakeOn<TSetPowerWND>(s).show();
+        r.Click("NacistBT");
+        r.Run("ProcesTimer");
+        QCOMPARE(r.Text("VykonCB") + QString::number(s.model.ElementTable[1].power), QString("00"));
+        r.Click("NacistBT");
+        r.Run("ProcesTimer");
+        QCOMPARE(r.Last(), QString("Error!| Reading power failed in the element No. 1!"));
+    }
+
+    // Every row read; the element out of range shows its unknown marks, and so does the power of an
+    // element that refuses its read AttemptCount times.
     void overviewReadsEveryRow()
     {
         Scenario s = FullMesh();
         s.elements[2].inRange = false;
+        s.faults.answerFaults.push_back({AnswerFaultKind::Refused, 5, 0x99, 3});
         WindowRig r(s);
         r.session.model.ElementTable[3].power = 5;  // an old value the read replaces with its marker
         auto& w = r.Open<TSumBondWND>();
@@ -236,7 +371,8 @@ private slots:
         QCOMPARE(r.dialogs.shown.size(), size_t{1});
         QCOMPARE(w.Rows().size(), size_t{16});
         for (const auto& row : w.Rows()) {
-            QCOMPARE(row.power->text() == "..." && row.p2p->text() == "...", row.address == 3);
+            QCOMPARE(row.power->text() == "...", row.address == 3 || row.address == 5);
+            QCOMPARE(row.p2p->text() == "...", row.address == 3);
             QCOMPARE(row.function->currentIndex(), int(kFunctionRepeater));
         }
         QCOMPARE(r.Text("ChanBT"), QString("52"));
