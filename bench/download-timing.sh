@@ -29,36 +29,13 @@ if [[ ! -x $cli || ! -x $sim ]]; then
   cmake --build "$build" --target kolmaris-cli kolmaris-terminal-sim
 fi
 
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-  if [[ -n $sim_pid ]]; then
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-# A port directory of its own, so only this simulator is found.
-export XDG_RUNTIME_DIR=$work/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$root/scripts/simulator.sh"
 if [[ -z $scenario ]]; then
   scenario=$work/full-memory.json
   echo '{"name": "full-memory", "memory": {"wrapped": true}}' >"$scenario"
 fi
 
-"$sim" --scenario "$scenario" --baud-pacing >"$work/sim.log" 2>&1 &
-sim_pid=$!
-for _ in $(seq 100); do
-  grep -q "on COM" "$work/sim.log" && break
-  sleep 0.1
-done
-port=$(sed -n 's/.* on COM \([0-9]*\) .*/\1/p' "$work/sim.log")
-if [[ -z $port ]]; then
-  echo "The simulator did not start:" >&2
-  cat "$work/sim.log" >&2
-  exit 1
-fi
+sim_start "$sim" --scenario "$scenario" --baud-pacing
 head -n 1 "$work/sim.log"
 
 start=$(date +%s.%N)

@@ -25,30 +25,12 @@ cli=$build/cli/kolmaris-cli
 sim=$build/terminal-sim/app/kolmaris-terminal-sim
 cmake --build "$build" -j2 --target kolmaris-cli kolmaris-terminal-sim >/dev/null
 
-work=$(mktemp -d)
-sim_pid=
-stop_sim() {
-  if [[ -n $sim_pid ]]; then
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
-  sim_pid=
-}
-trap 'stop_sim; rm -rf "$work"' EXIT
-export XDG_RUNTIME_DIR=$work/run  # a port directory of its own: only this simulator is found
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$root/scripts/simulator.sh"
 
 # serve START DAYS: a simulator whose memory holds DAYS days up to START; sets $port.
 serve() {
   echo "{\"name\": \"bench\", \"terminal\": {\"startTime\": \"$1\"}, \"memory\": {\"days\": $2}}" >"$work/s.json"
-  "$sim" --scenario "$work/s.json" $pacing >"$work/sim.log" 2>&1 &
-  sim_pid=$!
-  for _ in $(seq 100); do
-    grep -q "on COM" "$work/sim.log" && break
-    sleep 0.1
-  done
-  port=$(sed -n 's/.* on COM \([0-9]*\) .*/\1/p' "$work/sim.log")
-  [[ -n $port ]] || { cat "$work/sim.log" >&2; exit 2; }
+  sim_start "$sim" --scenario "$work/s.json" $pacing
 }
 
 # timed NAME ARGS...: runs a download into the archive, prints its time and bytes read.
@@ -66,10 +48,10 @@ timed() {
 
 serve "2025-03-10 10:00:00" 50
 timed Full
-stop_sim
+sim_stop
 serve "2025-03-11 10:00:00" 51
 timed New-only --new-only
-stop_sim
+sim_stop
 if ! grep -q "^Read back to the records the archive holds" "$work/New-only.log"; then
   echo "The new-only download read the whole memory: $(cat "$work/New-only.err")" >&2
   exit 1

@@ -9,16 +9,7 @@ build=$(cd "${1:-$root/build}" && pwd)
 cmake --build "$build" -j2 --target kolmaris-cli kolmaris-terminal-sim kolmaris_bench bench_download \
   bench_main_window bench_history_chart >/dev/null
 
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-  if [[ -n $sim_pid ]]; then
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$root/scripts/simulator.sh"
 
 rows=()
 status=0
@@ -46,24 +37,15 @@ window_ratio=$("$root/bench/window-download-timing.sh" "$build" window 2>&1 |
   sed -n 's/^window .* ratio \([0-9.]*\).*/\1/p') || true
 row "the same through the terminal data window's machine" "≤ 1.35 ×" "$window_ratio" 1.35 at-most
 
-# The main window finds the paced simulator by automatic detection in a port directory of its own.
-export XDG_RUNTIME_DIR=$work/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-"$build/terminal-sim/app/kolmaris-terminal-sim" --baud-pacing >"$work/sim.log" 2>&1 &
-sim_pid=$!
-for _ in $(seq 100); do
-  grep -q "on COM" "$work/sim.log" && break
-  sleep 0.1
-done
+# The main window finds the paced simulator by automatic detection in the port directory of its own.
+sim_start "$build/terminal-sim/app/kolmaris-terminal-sim" --baud-pacing
 QT_QPA_PLATFORM=offscreen "$build/bench/bench_main_window" >"$work/main.log" 2>&1 || true
 figure() { sed -n "s/^$1 \([0-9.]*\)$/\1/p" "$work/main.log"; }
 # The worst tick decides; the median is shown beside it.
 row "one main-window polling tick at 19200-baud pacing, median / worst (ms)" "< 60 ms" \
   "$(figure tick-worst)" 60 less-than "$(figure tick-median) / $(figure tick-worst)"
 row "CPU of the connected, idle program over 30 s (% of one core)" "< 2 %" "$(figure idle-cpu)" 2 less-than
-kill "$sim_pid" 2>/dev/null || true
-wait "$sim_pid" 2>/dev/null || true
-sim_pid=
+sim_stop
 
 reconnect=
 if [[ -x $root/bench/reconnect-cost.sh ]]; then

@@ -20,32 +20,13 @@ while (($#)); do
 done
 cmake --build "$build" -j2 --target kolmaris kolmaris-cli kolmaris-terminal-sim >/dev/null
 
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-  if [[ -n $sim_pid ]]; then
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-# A port directory of its own; the program's default archive under $XDG_DATA_HOME.
-export XDG_RUNTIME_DIR=$work/run XDG_DATA_HOME=$work/data
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$root/scripts/simulator.sh"
+# The program's default archive under $XDG_DATA_HOME.
+export XDG_DATA_HOME=$work/data
 
-"$build/terminal-sim/app/kolmaris-terminal-sim" >"$work/sim.log" 2>&1 &
-sim_pid=$!
-for _ in $(seq 100); do
-  grep -q "on COM" "$work/sim.log" && break
-  sleep 0.1
-done
-port=$(sed -n 's/.* on COM \([0-9]*\) .*/\1/p' "$work/sim.log")
-[[ -n $port ]] || { cat "$work/sim.log" >&2; exit 1; }
+sim_start "$build/terminal-sim/app/kolmaris-terminal-sim"
 "$build/cli/kolmaris-cli" download --port "$port" --out "$work/tab" --archive >"$work/download.log" ||
   { cat "$work/download.log" >&2; exit 1; }
-kill "$sim_pid"
-wait "$sim_pid" 2>/dev/null || true
-sim_pid=
+sim_stop
 
 "$root/scripts/screenshot-main-window.sh" --build "$build" --open HistoryMnu --zoom "$out"
