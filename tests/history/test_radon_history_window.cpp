@@ -1,5 +1,5 @@
 // The history window on an archive filled by a download of the simulated terminal: lists,
-// points, statistics of the visible span and its CSV export.
+// points, the climate axis, statistics of the visible span and its CSV export.
 #include "Commands.h"
 #include "RadonCsv.h"
 #include "TRadonHistoryWND.h"
@@ -8,6 +8,7 @@
 
 #include <QDateTimeAxis>
 #include <QLineSeries>
+#include <QValueAxis>
 #include <QTest>
 
 #include <sstream>
@@ -67,6 +68,34 @@ private slots:
         QVERIFY(probes.size() > 1);
         QCOMPARE(r->Find<QComboBox>("ProbeCB")->currentData().toInt(), probes.begin()->first);
         QCOMPARE(window->RadonSeries()->count(), probes.begin()->second.radonRecords);
+    }
+
+    // Before any zoom: the probe's temperature or humidity on the right axis, the statistics radon-only.
+    void climateOnTheRightAxis_data()
+    {
+        Columns<QString, bool>({"box", "temperature"});
+        QTest::newRow("temperature") << "TemperatureCB" << true;
+        QTest::newRow("humidity") << "HumidityCB" << false;
+    }
+    void climateOnTheRightAxis()
+    {
+        QFETCH(QString, box);
+        QFETCH(bool, temperature);
+        QLineSeries* series = temperature ? window->TemperatureSeries() : window->HumiditySeries();
+        const QString mean = r->Text("MeanLB");
+        const std::vector<history::RadonRow> rows = window->VisibleRows();
+        r->Click(box);
+        QVERIFY(series->isVisible() && window->ClimateAxis()->isVisible());
+        QCOMPARE(series->count(), window->RadonSeries()->count());
+        for (int i = 0; i < series->count(); ++i) {
+            const qreal value = series->at(i).y();
+            const history::RadonRow& row = rows.at(static_cast<std::size_t>(i));
+            QCOMPARE(value, temperature ? row.temperature : row.humidity);
+            QVERIFY(value >= window->ClimateAxis()->min() && value <= window->ClimateAxis()->max());
+        }
+        QCOMPARE(r->Text("MeanLB"), mean);
+        r->Click(box);
+        QVERIFY(!series->isVisible() && !window->ClimateAxis()->isVisible());
     }
 
     void statisticsFollowTheVisibleSpan_data()
