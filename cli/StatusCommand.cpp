@@ -1,12 +1,12 @@
 #include "Commands.h"
 
 #include "MeasuringSystem.h"
+#include "Printf.h"
 #include "Requests.h"
 #include "TerminalCommands.h"
 #include "TerminalTime.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace kolmaris::cli {
 
@@ -19,14 +19,6 @@ constexpr uint32_t kMeasurementMs = 200;
 constexpr uint8_t kStateRunning = 0x01;
 constexpr uint8_t kStateSleep = 0x02;
 constexpr uint8_t kTerminalFlagsKept = 0x1F;
-
-template <class... Args>
-std::string Format(const char* format, Args... args)
-{
-    char text[128];
-    std::snprintf(text, sizeof text, format, args...);
-    return text;
-}
 
 // What the status lines share: the link, the model the answers go into, the first failure.
 struct StatusReport {
@@ -47,7 +39,7 @@ struct StatusReport {
     // One line: the label, then the value, or "no answer" when the request failed.
     void Line(const char* label, uint32_t result, const std::string& value)
     {
-        io.out << Format("%-14s", label) << (result == kOk ? value : "no answer") << '\n';
+        io.out << Printf("%-14s", label) << (result == kOk ? value : "no answer") << '\n';
         if (result != kOk)
             Failed(std::string(label) + " " + ResultText(result));
     }
@@ -75,16 +67,16 @@ void TerminalLines(StatusReport& r)
 
     float& volts = r.model.ElementTable[0].status.voltage;
     const uint32_t voltageRead = r.Request([&] { return ReadTerminalVoltage(link, volts); });
-    r.Line("Voltage:", voltageRead, Format("%0.2f V", volts));
+    r.Line("Voltage:", voltageRead, Printf("%0.2f V", volts));
 
     uint32_t pressure = 0;
     float temperature = 0;
     float humidity = 0;
     const uint32_t environmentRead =
         r.Request([&] { return ReadTerminalEnvironment(link, pressure, temperature, humidity); });
-    r.Line("Temperature:", environmentRead, Format("%0.1f \u00B0C", temperature));
-    r.Line("Pressure:", environmentRead, Format("%d hPa", static_cast<int>(pressure)));
-    r.Line("Humidity:", environmentRead, Format("%0.1f %%", humidity));
+    r.Line("Temperature:", environmentRead, Printf("%0.1f \u00B0C", temperature));
+    r.Line("Pressure:", environmentRead, Printf("%d hPa", static_cast<int>(pressure)));
+    r.Line("Humidity:", environmentRead, Printf("%0.1f %%", humidity));
 
     uint8_t state = 0;
     uint32_t countdown = 0;
@@ -92,7 +84,7 @@ void TerminalLines(StatusReport& r)
     uint16_t cycles = 0;
     const uint32_t stateRead = r.Request([&] { return ReadAcquisitionState(link, state, countdown, period, cycles); });
     std::string acquisition = (state & kStateRunning)
-                                  ? Format("running, next query in %u s (query period %u s)", countdown, period)
+                                  ? Printf("running, next query in %u s (query period %u s)", countdown, period)
                                   : std::string("stopped");
     if (state & kStateSleep)
         acquisition += ", sleep mode";
@@ -117,7 +109,7 @@ void ElementLines(StatusReport& r)
     int bonded = 0;
     while (bonded < kTableSlots && r.model.BondedList[bonded] != 0)
         ++bonded;
-    r.io.out << Format("%-14s%d bonded", "Elements:", bonded) << '\n';
+    r.io.out << Printf("%-14s%d bonded", "Elements:", bonded) << '\n';
     for (int i = 0; i < bonded; ++i) {
         const uint8_t address = r.model.BondedList[i];
         ElementStatus& status = r.model.ElementTable[address].status;
@@ -131,9 +123,9 @@ void ElementLines(StatusReport& r)
         } else {
             state = FunctionName(FunctionCode(status.kind));
             if (status.voltage >= kMinValidVoltage)
-                state += Format(", %0.2f V", status.voltage);
+                state += Printf(", %0.2f V", status.voltage);
         }
-        r.io.out << Format("  %2d  ", address) << state << '\n';
+        r.io.out << Printf("  %2d  ", address) << state << '\n';
     }
 }
 
@@ -169,8 +161,8 @@ Exit RunStatus(StepLink& link, const std::string& where, int attempts, CommandIo
         ReportError(io.err, "the terminal on " + where + " does not answer: " + ResultText(versionRead));
         return Exit::Failed;
     }
-    io.out << Format("%-14s", "Terminal:") << where << '\n';
-    io.out << Format("%-14s%d.%02d", "Firmware:", version >> 8, version & 0xFF) << '\n';
+    io.out << Printf("%-14s", "Terminal:") << where << '\n';
+    io.out << Printf("%-14s%d.%02d", "Firmware:", version >> 8, version & 0xFF) << '\n';
     TerminalLines(report);
     ElementLines(report);
     AlarmLines(report);

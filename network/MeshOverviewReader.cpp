@@ -1,8 +1,7 @@
 #include "MeshOverviewReader.h"
 
+#include "Printf.h"
 #include "TerminalCommands.h"
-
-#include <cstdio>
 
 namespace kolmaris {
 
@@ -18,14 +17,6 @@ constexpr uint16_t kFunctionBits = 0x0007;
 constexpr uint8_t kP2pBits = 0x7F;
 constexpr uint8_t kRssiBits = 0x7F;
 
-template <class... Args>
-std::string Format(const char* format, Args... args)
-{
-    char text[96];
-    std::snprintf(text, sizeof text, format, args...);
-    return text;
-}
-
 uint8_t PowerOf(const RelayedAnswer& a)
 {
     return a.data[2] > kMaxPower ? 0 : a.data[2];
@@ -35,7 +26,7 @@ uint8_t PowerOf(const RelayedAnswer& a)
 
 std::string MeshOverviewReader::VoltageText(float volts)
 {
-    return Format("%0.2f V", static_cast<double>(volts));
+    return Printf("%0.2f V", static_cast<double>(volts));
 }
 
 void MeshOverviewReader::Start(std::vector<uint8_t> addresses, int attemptCount)
@@ -137,7 +128,7 @@ void MeshOverviewReader::SendRow(OverviewCell cell, const char* progress, int af
         return;
     }
     Cell(address, cell, "?");
-    Progress(Text(Format(progress, address)));
+    Progress(Text(Printf(progress, address)));
     AfterSend(request(address), address, step_);
 }
 
@@ -211,7 +202,7 @@ MeshOverviewReader::TickResult MeshOverviewReader::Tick(StepLink& link, Measurin
             }
             if (events.highlight)
                 events.highlight(address, true);
-            Progress(Format("Reading assignment \u2013 element Nr. %d", address));
+            Progress(Printf("Reading assignment \u2013 element Nr. %d", address));
             uint8_t function = 0;
             if (ReadElementKind(link, address, function) == kOk) {
                 attemptNo_ = 0;
