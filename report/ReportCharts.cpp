@@ -14,6 +14,7 @@ namespace {
 const QColor kRadon(30, 90, 180);
 const QColor kReference(200, 0, 0);
 const QColor kGrid(215, 215, 215);
+const QColor kGap(238, 238, 238);
 
 // A step of 1, 2 or 5 times a power of ten that divides `range` into about `parts`.
 double NiceStep(double range, int parts)
@@ -115,6 +116,10 @@ void DrawPeriodChart(QPainter& painter, const QRectF& area, const ProbeFigures& 
         const double w = m.horizontalAdvance(label);
         painter.drawText(QRectF(x(t) - w / 2, plot.bottom() + m.height() * 0.2, w, m.height()), Qt::AlignCenter, label);
     }
+
+    // Gaps longer than two record intervals shaded.
+    for (const Gap& gap : probe.gaps)
+        painter.fillRect(QRectF(QPointF(x(gap.from), plot.top()), QPointF(x(gap.to), plot.bottom())), kGap);
 
     // The means at the middle of their hour or day; a line breaks where a bucket has no records.
     painter.setRenderHint(QPainter::Antialiasing);

@@ -287,6 +287,8 @@ void ProbePage(Sheet& sheet, const Report& report, const ProbeFigures& p)
                    8.5);
     if (p.gaps.size() > kGapLines)
         sheet.Text(QString("... and %1 more gaps.").arg(p.gaps.size() - kGapLines), 8.5);
+    if (!p.gaps.empty())
+        sheet.Text("The gaps are shaded in the chart.", 8.5);
     sheet.Space(1);
 
     const double methodRoom = 22;
