@@ -10,7 +10,7 @@ namespace kolmaris::report {
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;  // keys in the order written
 
 json Optional(const std::optional<double>& value)
 {

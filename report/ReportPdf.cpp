@@ -9,6 +9,7 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -165,10 +166,10 @@ private:
 
 QString Probes(const Report& report)
 {
-    QStringList probes;
+    QStringList addresses;
     for (const ProbeFigures& p : report.probes)
-        probes << QString("probe %1 (MESH address %1)").arg(p.probe);
-    return probes.join(", ");
+        addresses << QString::number(p.probe);
+    return (addresses.size() == 1 ? "MESH address " : "MESH addresses ") + addresses.join(", ");
 }
 
 QString IntervalCell(const ProbeFigures& p)
@@ -236,16 +237,18 @@ void SummaryPage(Sheet& sheet, const Report& report)
         sheet.Text("None.");
         return;
     }
+    // As many lines as the page holds, up to kEventLines.
+    const std::size_t lines = std::min(kEventLines, static_cast<std::size_t>(std::max(0.0, (sheet.Left() - 16) / 5.3)));
     std::vector<QStringList> events;
-    for (std::size_t i = 0; i < report.events.size() && i < kEventLines; ++i) {
+    for (std::size_t i = 0; i < report.events.size() && i < lines; ++i) {
         const EventLine& e = report.events[i];
         events.push_back({Time(e.time), Q(EventSource(e.element)), QString("%1").arg(e.code, 2, 16, QChar('0')).toUpper(),
                           Q(e.text)});
     }
     sheet.Table({"Time", "Source", "Code", "Meaning"}, events, {36, 24, 14, 100});
-    if (report.events.size() > kEventLines)
+    if (report.events.size() > events.size())
         sheet.Text(QString("... and %1 more (all of them in the JSON of this report: --format json).")
-                       .arg(report.events.size() - kEventLines),
+                       .arg(report.events.size() - events.size()),
                    8.5, false, Qt::darkGray);
 }
 
@@ -310,6 +313,10 @@ void ProbePage(Sheet& sheet, const Report& report, const ProbeFigures& p)
 
 bool WriteReportPdf(const Report& report, const QString& path, QString& error)
 {
+    if (report.probes.empty()) {
+        error = "no radon records to report";
+        return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         error = QString("cannot write %1: %2").arg(path, file.errorString());
