@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <iostream>
@@ -19,6 +20,8 @@
 namespace kolmaris::cli {
 
 namespace {
+
+constexpr int kHighestReference = 1000000;  // Bq/m3
 
 std::optional<int> Whole(std::string_view text)
 {
@@ -146,8 +149,8 @@ ParsedReportOptions ParseReportOptions(std::span<const char* const> args)
         } else if (name == "--reference") {
             const auto v = value();
             const auto level = v ? Whole(*v) : std::nullopt;
-            if (!level || *level < 1 || *level > kMaxReferenceLevel)
-                return fail("--reference needs a level in Bq/m3 from 1 to " + std::to_string(kMaxReferenceLevel) +
+            if (!level || *level < 1 || *level > kHighestReference)
+                return fail("--reference needs a level in Bq/m3 from 1 to " + std::to_string(kHighestReference) +
                             (v ? ", not \"" + std::string(*v) + "\"" : std::string()));
             o.reference = *level;
         } else if (name == "--format") {

@@ -3,6 +3,7 @@
 // JSON. The command reads its own options.
 
 #include "Commands.h"
+#include "RadonStatistics.h"
 #include "TerminalTime.h"
 
 #include <optional>
@@ -17,7 +18,7 @@ struct ReportOptions {
     std::string station = "default";
     std::vector<int> probes;  // empty: every probe with records
     TerminalTime from = 0, to = kLastTerminalTime;
-    int reference = kDefaultReferenceLevel;
+    int reference = static_cast<int>(history::kDefaultReferenceLevel);
     std::string archive;  // empty: the default file
     std::string out;      // the file; JSON without it goes to stdout
     bool json = false;

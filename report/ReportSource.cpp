@@ -3,6 +3,7 @@
 #include "RadonCsv.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace kolmaris::report {
 
