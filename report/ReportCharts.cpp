@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace kolmaris::report {
 
@@ -100,19 +101,37 @@ void DrawPeriodChart(QPainter& painter, const QRectF& area, const ProbeFigures& 
     const auto x = [&](double t) { return plot.left() + (t - start) / (end - start) * plot.width(); };
     const auto y = [&](double v) { return plot.bottom() - v / top * plot.height(); };
 
-    // Time labels on whole days (or hours in a period under two days), at most about eight.
+    // Time labels on whole hours or days, or on the first days of months over long periods; about eight.
     const QFontMetricsF m(painter.font());
     const bool hours = end - start <= 2 * 86400;
-    const double unit = hours ? 3600 : 86400;
-    double step = unit;
-    for (const double days : {1.0, 2.0, 3.0, 6.0, 7.0, 14.0, 30.0, 61.0, 91.0, 183.0})
-        if ((step = days * unit) * 8 >= end - start)
-            break;
-    for (double t = std::ceil(start / step) * step; t <= end; t += step) {
+    std::vector<TerminalTime> ticks;
+    if (end - start > 90 * 86400.0) {
+        const int months = end - start > 300 * 86400.0 ? 2 : 1;
+        TimeFields f = TimeToFields(static_cast<TerminalTime>(start));
+        f = {f.year, f.month, 1, 0, 0, 0};
+        for (TerminalTime t = 0; FieldsToTime(f, t) == kFieldsOk && t <= end;) {
+            if (t >= start)
+                ticks.push_back(t);
+            f.month += months;
+            if (f.month > 12) {
+                f.month -= 12;
+                ++f.year;
+            }
+        }
+    } else {
+        const double unit = hours ? 3600 : 86400;
+        double step = unit;
+        for (const double n : {1.0, 2.0, 3.0, 6.0, 7.0, 14.0})
+            if ((step = n * unit) * 8 >= end - start)
+                break;
+        for (double t = std::ceil(start / step) * step; t <= end; t += step)
+            ticks.push_back(static_cast<TerminalTime>(t));
+    }
+    for (const TerminalTime t : ticks) {
         painter.setPen(QPen(kGrid, 0));
         painter.drawLine(QPointF(x(t), plot.top()), QPointF(x(t), plot.bottom()));
         painter.setPen(Qt::black);
-        const QString label = DayLabel(static_cast<TerminalTime>(t), hours);
+        const QString label = DayLabel(t, hours);
         const double w = m.horizontalAdvance(label);
         painter.drawText(QRectF(x(t) - w / 2, plot.bottom() + m.height() * 0.2, w, m.height()), Qt::AlignCenter, label);
     }

@@ -254,7 +254,7 @@ void SummaryPage(Sheet& sheet, const Report& report)
 
 QString Hours(double hours)
 {
-    return Q(Fixed(hours, 1)) + " h";
+    return Q(Fixed(hours, hours >= 1000 ? 0 : 1)) + " h";
 }
 
 QString Share(const std::optional<double>& share)
