@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 cmake --build "$build" -j2 --target kolmaris-cli kolmaris-terminal-sim kolmaris_bench bench_download \
-  bench_main_window bench_history_chart >/dev/null
+  bench_main_window bench_history_chart bench_report >/dev/null
 
 source "$root/scripts/simulator.sh"
 
@@ -61,6 +61,10 @@ row "start to first live values with automatic detection (ms)" "< 2 s" "$(figure
 history=$(QT_QPA_PLATFORM=offscreen "$build/bench/bench_history_chart" 2>/dev/null) || true
 row "a year of hourly records of 16 probes (140 160 rows) from SQLite into the history chart (ms)" "< 1 s" \
   "$(sed -n 's/^history-all-probes \([0-9]*\)$/\1/p' <<<"$history")" 1000 less-than
+
+report=$("$build/bench/bench_report" 2>/dev/null) || true
+row "the measurement report of a year of hourly records of 16 probes, PDF from SQLite (ms)" "< 2 s" \
+  "$(sed -n 's/^report-pdf \([0-9]*\)$/\1/p' <<<"$report")" 2000 less-than
 
 nightly=$("$root/bench/new-only-timing.sh" --build "$build" 2>&1) || true
 new_only=$(sed -n 's/^New-only download: \([0-9.]*\) s.*/\1/p' <<<"$nightly")

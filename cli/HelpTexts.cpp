@@ -271,6 +271,7 @@ std::string ProgramHelp(const std::filesystem::path& portDirectory)
            "             voltage and P2P address, the coordinator's channel and number of hops\n"
            "  archive    show what the station archive holds, or import .tab files into it\n"
            "  history    print a probe's radon records from the archive with their statistics\n"
+           "  report     write a station's radon measurement report (PDF or JSON)\n"
            "\n"
            "\"kolmaris-cli COMMAND --help\" shows a command's options.\n"
            "\n" +

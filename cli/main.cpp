@@ -5,12 +5,14 @@
 #include "HelpTexts.h"
 #include "PortDirectory.h"
 #include "QtSerialPort.h"
+#include "ReportCommand.h"
 #include "StopSignals.h"
 #include "TerminalConnection.h"
 
 #include <QCoreApplication>
 
 #include <iostream>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -73,6 +75,9 @@ Exit RunOnTerminal(const CliOptions& options)
 
 int main(int argc, char** argv)
 {
+    // The report makes its own application: the PDF needs a QGuiApplication, no other command does.
+    if (argc > 1 && std::string_view(argv[1]) == "report")
+        return ReportMain(argc, argv);
     QCoreApplication application(argc, argv);  // the serial port works best with one
     InstallStopHandlers();
 

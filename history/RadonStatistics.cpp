@@ -19,19 +19,23 @@ RadonStatistics ComputeStatistics(const std::vector<RadonRow>& rows, std::uint32
         usual = sorted[sorted.size() / 2];
     }
     double sum = 0;
-    double secondsAbove = 0;
+    double secondsAbove = 0, secondsMeasured = 0;
     s.min = s.max = rows.front().radon;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const std::uint32_t radon = rows[i].radon;
         sum += radon;
         s.min = std::min(s.min, radon);
         s.max = std::max(s.max, radon);
+        const TerminalTime standsFor = i == 0 ? usual : std::min(gaps[i - 1], usual);
+        secondsMeasured += standsFor;
         if (radon > referenceLevel)
-            secondsAbove += i == 0 ? usual : std::min(gaps[i - 1], usual);
+            secondsAbove += standsFor;
     }
     s.count = static_cast<int>(rows.size());
     s.mean = sum / s.count;
     s.hoursAbove = secondsAbove / 3600.0;
+    s.hoursMeasured = secondsMeasured / 3600.0;
+    s.interval = usual;
     return s;
 }
 

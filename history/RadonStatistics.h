@@ -18,6 +18,8 @@ struct RadonStatistics {
     // interval (the median one), so that a gap in the data does not count; the first stands for
     // the usual interval. Records above the level add their time.
     double hoursAbove = 0;
+    double hoursMeasured = 0;  // the time every record stands for
+    TerminalTime interval = 0;  // the usual record interval, s; 0 with one record
 };
 
 // `rows` oldest first.

@@ -3,6 +3,8 @@
 #include "ui_TRadonHistoryWND.h"
 
 #include "RadonCsv.h"
+#include "ReportPdf.h"
+#include "ReportSource.h"
 #include "Session.h"
 
 #include <QChart>
@@ -30,6 +32,13 @@ qint64 AxisMsecs(TerminalTime time)
     static const qint64 epoch =
         QDateTime(QDate(2000, 1, 1), QTime(0, 0), QTimeZone(3600)).toMSecsSinceEpoch();
     return epoch + qint64{time} * 1000;
+}
+
+// The first terminal time at or after `msecs` on the axis, or the last one at or before it.
+TerminalTime TerminalTimeAt(qint64 msecs, bool up)
+{
+    const qint64 ms = std::max<qint64>(0, msecs - AxisMsecs(0));
+    return static_cast<TerminalTime>(std::min<qint64>(kLastTerminalTime, up ? (ms + 999) / 1000 : ms / 1000));
 }
 
 bool IsUrl(const std::string& location)
@@ -103,6 +112,7 @@ TRadonHistoryWND::TRadonHistoryWND(Session& session, QWidget* parent)
     connect(ui_->HumidityCB, &QCheckBox::toggled, this, &TRadonHistoryWND::ClimateCBClick);
     connect(ui_->SaveCsvBT, &QPushButton::clicked, this, &TRadonHistoryWND::SaveCsvBTClick);
     connect(ui_->SavePngBT, &QPushButton::clicked, this, &TRadonHistoryWND::SavePngBTClick);
+    connect(ui_->ReportBT, &QPushButton::clicked, this, &TRadonHistoryWND::ReportBTClick);
 }
 
 TRadonHistoryWND::~TRadonHistoryWND() = default;
@@ -297,6 +307,32 @@ void TRadonHistoryWND::SavePngBTClick()
     const auto path = session_.dialogs.SaveFileName(this, "*.png", "png");
     if (path && !view_->grab().save(*path, "PNG"))
         Message("Error!", QString("Cannot write %1").arg(*path), MessageButtons::Ok, MessageIcon::Error);
+}
+
+void TRadonHistoryWND::ReportBTClick()
+{
+    report::ReportRequest request;
+    request.station = ui_->StationCB->currentText().toStdString();
+    request.probes = {ui_->ProbeCB->currentData().toInt()};
+    request.from = TerminalTimeAt(timeAxis_->min().toMSecsSinceEpoch(), true);
+    request.to = TerminalTimeAt(timeAxis_->max().toMSecsSinceEpoch(), false);
+    request.reference = static_cast<std::uint32_t>(ui_->ReferenceSE->value());
+    report::ReportInput input;
+    std::string error = "no archive is open";
+    if (!archive_ || ui_->ProbeCB->currentIndex() < 0 ||
+        report::ReadReportInput(*archive_, request, input, error) != report::ReadResult::Ok) {
+        Message("Error!", QString("No report: %1").arg(QString::fromStdString(error)), MessageButtons::Ok,
+                MessageIcon::Error);
+        return;
+    }
+    const auto path = session_.dialogs.SaveFileName(this, "*.pdf", "pdf");
+    if (!path)
+        return;
+    input.programVersion = KOLMARIS_VERSION;
+    input.created = PcTimeToTerminalTime();
+    QString failure;
+    if (!report::WriteReportPdf(report::ComputeReport(input), *path, failure))
+        Message("Error!", failure, MessageButtons::Ok, MessageIcon::Error);
 }
 
 }  // namespace kolmaris

@@ -49,6 +49,8 @@ public slots:
     void ClimateCBClick();
     void SaveCsvBTClick();
     void SavePngBTClick();
+    // The measurement report of the probe and span shown, as a PDF.
+    void ReportBTClick();
     void UpdateStatistics();
 
 private:

@@ -7,6 +7,8 @@
 #include "WindowRig.h"
 
 #include <QDateTimeAxis>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QLineSeries>
 #include <QValueAxis>
 #include <QTest>
@@ -128,6 +130,36 @@ private slots:
         const std::string text = expected.str();
         QCOMPARE(ReadFile(path), text);
         QCOMPARE(std::count(text.begin(), text.end(), '\n'), 9);
+    }
+
+    // The probe and span shown, in the PDF's text; a span without records gives a message and no file.
+    void reportOfTheVisibleSpan()
+    {
+        const std::vector<history::RadonRow> span = Zoom(5, 40);
+        const auto path = dir.path / "span.pdf";
+        r->dialogs.saveAnswers = {QString::fromStdString(path.string())};
+        r->Click("ReportBT");
+        QProcess pdftotext;
+        pdftotext.start("pdftotext", {"-layout", QString::fromStdString(path.string()), "-"});
+        QVERIFY(pdftotext.waitForFinished() && pdftotext.exitCode() == 0);
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        const auto s = history::ComputeStatistics(span, history::kDefaultReferenceLevel);
+        for (const QString& figure :
+             {QString("Probe 1 \\(MESH address 1\\), station north"), QString("Records +%1 ").arg(s.count),
+              QString("First record +%1").arg(QString::fromStdString(history::IsoTime(span.front().time))),
+              QString("Last record +%1").arg(QString::fromStdString(history::IsoTime(span.back().time))),
+              QString("Mean +%1 Bq/m3").arg(s.mean, 0, 'f', 1)})
+            QVERIFY2(text.contains(QRegularExpression(figure)), qPrintable(figure + " in\n" + text));
+
+        const auto none = dir.path / "none.pdf";
+        window->TimeAxis()->setRange(QDateTime(QDate(2010, 1, 1), QTime(0, 0)), QDateTime(QDate(2010, 1, 2), QTime(0, 0)));
+        r->dialogs.saveAnswers = {QString::fromStdString(none.string())};
+        r->Click("ReportBT");
+        QVERIFY(!std::filesystem::exists(none));
+        const QString message = r->dialogs.Texts().last();
+        QVERIFY2(message.startsWith("No report: station \"north\" of ") &&
+                     message.contains(" holds no radon records from 2010-01-01 "),
+                 qPrintable(message));
     }
 };
 
