@@ -38,21 +38,30 @@ endif()
 set(kolmaris_MAN_NAME "operate a wireless radon monitoring system through its terminal")
 set(kolmaris-cli_MAN_NAME "the Kolmaris radon monitoring terminal's data and state from the command line")
 set(kolmaris-terminal-sim_MAN_NAME "a simulated Kolmaris radon monitoring terminal on a pseudo-terminal")
-set(kolmaris_MAN_INCLUDE ${KOLMARIS_LINUX_FILES}/serial-ports.h2m)
-set(kolmaris-cli_MAN_INCLUDE ${KOLMARIS_LINUX_FILES}/serial-ports.h2m)
-set(kolmaris-terminal-sim_MAN_INCLUDE ${KOLMARIS_LINUX_FILES}/see-also.h2m)
+# The help names the port directory of the machine it runs on; the pages show the usual one.
+set(help_environment ${CMAKE_COMMAND} -E env XDG_RUNTIME_DIR=/run/user/1000 QT_QPA_PLATFORM=offscreen)
+set(man_directory ${CMAKE_BINARY_DIR}/man)
+# kolmaris-cli's page also shows the --help of each of its commands.
+add_custom_command(OUTPUT ${man_directory}/kolmaris-cli-commands.h2m
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${man_directory}
+  COMMAND ${help_environment} bash ${KOLMARIS_LINUX_FILES}/command-help.sh $<TARGET_FILE:kolmaris-cli>
+          ${man_directory}/kolmaris-cli-commands.h2m
+  DEPENDS kolmaris-cli ${KOLMARIS_LINUX_FILES}/command-help.sh
+  VERBATIM)
+set(kolmaris_MAN_INCLUDES ${KOLMARIS_LINUX_FILES}/serial-ports.h2m)
+set(kolmaris-cli_MAN_INCLUDES ${man_directory}/kolmaris-cli-commands.h2m ${KOLMARIS_LINUX_FILES}/serial-ports.h2m)
+set(kolmaris-terminal-sim_MAN_INCLUDES ${KOLMARIS_LINUX_FILES}/see-also.h2m)
 set(man_pages)
 foreach(program kolmaris kolmaris-cli kolmaris-terminal-sim)
-  set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
-  # The help names the port directory of the machine it runs on; the pages show the usual one.
+  set(page ${man_directory}/${program}.1)
+  list(TRANSFORM ${program}_MAN_INCLUDES PREPEND --include= OUTPUT_VARIABLE include_options)
   add_custom_command(OUTPUT ${page}.gz
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-    COMMAND ${CMAKE_COMMAND} -E env XDG_RUNTIME_DIR=/run/user/1000 QT_QPA_PLATFORM=offscreen
-            ${HELP2MAN_PROGRAM} --no-info --no-discard-stderr --section=1
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${man_directory}
+    COMMAND ${help_environment} ${HELP2MAN_PROGRAM} --no-info --no-discard-stderr --section=1
             "--version-string=${program} ${PROJECT_VERSION}" "--name=${${program}_MAN_NAME}"
-            "--include=${${program}_MAN_INCLUDE}" --output=${page} $<TARGET_FILE:${program}>
+            ${include_options} --output=${page} $<TARGET_FILE:${program}>
     COMMAND gzip -9nf ${page}
-    DEPENDS ${program} ${${program}_MAN_INCLUDE}
+    DEPENDS ${program} ${${program}_MAN_INCLUDES}
     COMMENT "Man page ${program}.1"
     VERBATIM)
   list(APPEND man_pages ${page}.gz)

@@ -14,9 +14,12 @@ comment_leader() {
   case $1 in
     *.cpp | *.h) echo "//" ;;
     CMakeLists.txt | */CMakeLists.txt | *.cmake | *.sh | *.py | *.bash-completion) echo "#" ;;
-    *.*) ;;
-    *) head -n 1 -- "$1" | grep -Eq '^#!.*(/|env )(ba|da)?sh\b|^#!.*python' && echo "#" || true ;;
+    *)
+      # A script without an extension: by its "#!" line.
+      [[ ${1##*/} != *.* ]] && head -n 1 -- "$1" | grep -Eq '^#!.*(/|env )(ba|da)?sh\b|^#!.*python' && echo "#"
+      ;;
   esac
+  return 0
 }
 
 add_line() {
