@@ -62,6 +62,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QString::fromLatin1(kolmaris::kApplicationTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(kolmaris::kApplicationVersion));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/logo.svg")));
+    QApplication::setDesktopFileName(QStringLiteral("kolmaris"));  // the menu entry kolmaris.desktop
     kolmaris::Application application;
     application.Show();
     if (!screenshot.isEmpty()) {
