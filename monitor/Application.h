@@ -16,7 +16,7 @@ namespace kolmaris {
 class TMainWND;
 
 inline constexpr char kApplicationTitle[] = "Kolmaris";
-inline constexpr char kApplicationVersion[] = "3.08.2";
+inline constexpr char kApplicationVersion[] = KOLMARIS_VERSION;
 
 class Application {
 public:

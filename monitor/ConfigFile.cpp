@@ -1,5 +1,6 @@
 #include "ConfigFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <system_error>
@@ -29,6 +30,15 @@ bool CanCreateFileIn(const fs::path& dir)
     return true;
 }
 
+// An installed program's directory: /usr belongs to the package manager, so nothing is written
+// there even when the user, as root, could.
+bool IsInstalledProgramDirectory(const fs::path& dir)
+{
+    const fs::path usr = "/usr";
+    const fs::path normal = dir.lexically_normal();
+    return std::mismatch(usr.begin(), usr.end(), normal.begin(), normal.end()).first == usr.end();
+}
+
 int LowByte(int value)
 {
     return static_cast<uint8_t>(value);
@@ -38,7 +48,7 @@ int LowByte(int value)
 
 fs::path ConfigFilePath(const fs::path& exeDir, const fs::path& userConfigDir)
 {
-    if (CanCreateFileIn(exeDir))
+    if (!IsInstalledProgramDirectory(exeDir) && CanCreateFileIn(exeDir))
         return exeDir / kConfigFileName;
     if (!userConfigDir.empty()) {
         std::error_code error;

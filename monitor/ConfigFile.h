@@ -23,8 +23,9 @@ inline constexpr char kConfigWarningCaption[] = "Warning";
 inline constexpr char kCannotReadConfigText[] = "Cannot read configuration, setting default values..";
 inline constexpr char kCannotSaveConfigText[] = "Cannot save configuration, file creating failed..";
 
-// exeDir/Kolmaris_V2.cfg when a file can be created in exeDir, else
-// userConfigDir/Kolmaris_V2.cfg (userConfigDir is created if missing).
+// exeDir/Kolmaris_V2.cfg when a file can be created in exeDir and it is not an installed
+// program's directory (under /usr), else userConfigDir/Kolmaris_V2.cfg (userConfigDir is
+// created if missing).
 std::filesystem::path ConfigFilePath(const std::filesystem::path& exeDir, const std::filesystem::path& userConfigDir);
 
 enum class LoadResult { Loaded, CannotRead };

@@ -49,7 +49,7 @@ void TAboutWND::FormShow()
 void TAboutWND::FormActivate()
 {
     ui_->DatumLB->setText(QStringLiteral("Date:") + QStringLiteral("  20.10.2016"));
-    ui_->NazevLB->setText(QStringLiteral("Kolmaris version:") + QStringLiteral("  3.08.2") +
+    ui_->NazevLB->setText(QStringLiteral("Kolmaris version:") + QStringLiteral("  " KOLMARIS_VERSION) +
                           (session_.serviceMode ? QStringLiteral(" Full ( for RF OS < 3.07 ) ")
                                                 : QStringLiteral("   ( for RF OS < 3.07 )")));
 }

@@ -42,7 +42,7 @@ namespace kolmaris {
 namespace {
 
 constexpr int kTimer1IntervalMs = 200;
-constexpr char kVersionSuffix[] = "  3.08.2";
+constexpr char kVersionSuffix[] = "  " KOLMARIS_VERSION;
 
 }  // namespace
 

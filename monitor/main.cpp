@@ -13,6 +13,30 @@
 #include <cstdio>
 #include <cstring>
 
+namespace {
+
+const char* const kHelpText =
+    "Usage: kolmaris [options]\n"
+    "\n"
+    "Operates a wireless radon monitoring system through its terminal on an RS232 line:\n"
+    "the live state of the terminal and its elements with alarms, data acquisition, the\n"
+    "IQRF MESH of elements, the configuration of the system and its probes, and the\n"
+    "measured data, read from the terminal's memory or the probes and saved as .tab\n"
+    "files. The terminal is found by automatic detection over COM 1 to 255, or on the\n"
+    "port set in Configuration > PC link; kolmaris-terminal-sim serves a simulated one.\n"
+    "\n"
+    "Options:\n"
+    "  --screenshot FILE  save a picture of the main window (PNG) once it shows live\n"
+    "                     values, print what it shows, and exit; 1 when nothing live\n"
+    "                     came within 20 s\n"
+    "  --open ENTRY       with --screenshot: then choose the menu entry of this object\n"
+    "                     name (AddBondMnu, ...) and picture its window instead\n"
+    "  --zoom             with --open: zoom that window's chart in once first\n"
+    "  --version          print the program's name and version and exit\n"
+    "  -h, --help         print this help and exit\n";
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     QString screenshot;
@@ -21,6 +45,10 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("%s %s\n", kolmaris::kApplicationTitle, kolmaris::kApplicationVersion);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kHelpText, stdout);
             return 0;
         }
         if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc)
@@ -34,6 +62,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QString::fromLatin1(kolmaris::kApplicationTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(kolmaris::kApplicationVersion));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/logo.svg")));
+    QApplication::setDesktopFileName(QStringLiteral("kolmaris"));  // the menu entry kolmaris.desktop
     kolmaris::Application application;
     application.Show();
     if (!screenshot.isEmpty()) {

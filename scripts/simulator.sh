@@ -20,7 +20,7 @@ sim_start() {
   "$@" >"$work/sim.log" 2>&1 &
   sim_pid=$!
   for _ in $(seq 100); do
-    grep -q " on COM " "$work/sim.log" && break
+    grep -qs " on COM " "$work/sim.log" && break
     sleep 0.1
   done
   port=$(sed -n 's/.* on COM \([0-9]*\) .*/\1/p' "$work/sim.log")

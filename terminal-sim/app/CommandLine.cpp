@@ -16,6 +16,24 @@ std::optional<T> ParseNumber(std::string_view text)
     return value;
 }
 
+// The names as a comma-separated list, wrapped into lines of at most 80 columns that begin
+// with `indent` spaces; "none" when there is none.
+std::string NameList(const std::vector<std::string>& names, std::size_t indent)
+{
+    if (names.empty())
+        return std::string(indent, ' ') + "none\n";
+    std::string text, line(indent, ' ');
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string item = names[i] + (i + 1 < names.size() ? "," : "");
+        if (line.size() > indent && line.size() + 1 + item.size() > 80) {
+            text += line + "\n";
+            line = std::string(indent, ' ');
+        }
+        line += (line.size() > indent ? " " : "") + item;
+    }
+    return text + line + "\n";
+}
+
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(std::span<const char* const> args)
@@ -75,7 +93,7 @@ ParsedCommandLine ParseCommandLine(std::span<const char* const> args)
     return {options, {}};
 }
 
-std::string HelpText(const std::filesystem::path& portDirectory)
+std::string HelpText(const std::filesystem::path& portDirectory, const std::vector<std::string>& scenarioNames)
 {
     const std::string here = portDirectory.empty() ? "none: neither XDG_RUNTIME_DIR nor HOME is set"
                                                    : portDirectory.string();
@@ -90,9 +108,10 @@ std::string HelpText(const std::filesystem::path& portDirectory)
            "  --port N         register as COM N (1-255); default: the first free number from 97.\n"
            "                   COM 1-96 stand for /dev/ttyS*, /dev/ttyUSB* and /dev/ttyACM*;\n"
            "                   the simulator hides such a device while it runs.\n"
-           "  --scenario FILE  the system to simulate, from a JSON scenario file; default: the\n"
-           "                   built-in one (3 radon probes, an actuator, a repeater, two weeks\n"
-           "                   of data in the memory)\n"
+           "  --scenario FILE  the system to simulate, from a JSON scenario file, or the name\n"
+           "                   of a scenario that ships with the simulator (full-mesh); default:\n"
+           "                   the built-in one (3 radon probes, an actuator, a repeater, two\n"
+           "                   weeks of data in the memory)\n"
            "  --baud-pacing    deliver bytes no faster than 19200 baud carries them (1920 bytes\n"
            "                   a second), both ways; also on when the scenario sets\n"
            "                   faults.baudPacing\n"
@@ -111,9 +130,12 @@ std::string HelpText(const std::filesystem::path& portDirectory)
            "\n"
            "Scenario files:\n"
            "  JSON objects in which every key is optional; \"base\": \"empty\" starts from a\n"
-           "  terminal without elements instead of the built-in system. Examples ship in\n"
-           "  terminal-sim/scenarios: default.json, empty-system.json, full-mesh.json and\n"
-           "  noisy-line.json.\n"
+           "  terminal without elements instead of the built-in system. The scenarios that\n"
+           "  ship with the simulator are in share/kolmaris/scenarios of its installation\n"
+           "  (/usr/share/kolmaris/scenarios from the Debian package); --scenario takes their\n"
+           "  names, with or without .json:\n" +
+           NameList(scenarioNames, 4) +
+           "  default is the built-in system written out in full: a start for your own.\n"
            "\n"
            "Exit status:\n"
            "  0  stopped by a signal, or --help or --dump-scenario done\n"
@@ -122,6 +144,18 @@ std::string HelpText(const std::filesystem::path& portDirectory)
            "  4  no port number: the number asked for is taken, none is free, or there is no\n"
            "     port directory\n"
            "  5  the pseudo-terminal cannot be opened, or failed while running\n";
+}
+
+std::string UnknownScenarioText(const std::string& name, const std::filesystem::path& scenarioDirectory,
+                                const std::vector<std::string>& scenarioNames)
+{
+    if (scenarioDirectory.empty())
+        return "no scenario file \"" + name + "\", and no shipped scenarios were found (share/kolmaris/scenarios)";
+    std::string text = "no scenario file \"" + name + "\", nor a scenario of that name in " +
+                       scenarioDirectory.string() + "; there are: ";
+    for (std::size_t i = 0; i < scenarioNames.size(); ++i)
+        text += (i > 0 ? ", " : "") + scenarioNames[i];
+    return scenarioNames.empty() ? text + "none" : text;
 }
 
 }  // namespace kolmaris

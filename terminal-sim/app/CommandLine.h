@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace kolmaris {
 
@@ -34,7 +35,12 @@ struct ParsedCommandLine {
 // `args` without the program name.
 ParsedCommandLine ParseCommandLine(std::span<const char* const> args);
 
-// `portDirectory` is where links go on this machine (empty when there is none).
-std::string HelpText(const std::filesystem::path& portDirectory);
+// `portDirectory` is where links go on this machine (empty when there is none);
+// `scenarioNames` are the scenarios that ship with the simulator.
+std::string HelpText(const std::filesystem::path& portDirectory, const std::vector<std::string>& scenarioNames);
+
+// The error for a --scenario NAME that is neither a file nor a shipped scenario.
+std::string UnknownScenarioText(const std::string& name, const std::filesystem::path& scenarioDirectory,
+                                const std::vector<std::string>& scenarioNames);
 
 }  // namespace kolmaris

@@ -4,6 +4,7 @@
 #include "PortDirectory.h"
 #include "PortRegistration.h"
 #include "PtyServer.h"
+#include "ScenarioDirectory.h"
 #include "ScenarioJson.h"
 #include "ServeLoop.h"
 #include "SimulatedTerminal.h"
@@ -53,14 +54,19 @@ void WarnIfHidingDevice(int port)
 int Run(const SimOptions& options)
 {
     const std::filesystem::path portDirectory = PortDirectoryPath();
+    const std::filesystem::path scenarioDirectory = ShippedScenarioDirectory();
     if (options.help) {
-        std::cout << HelpText(portDirectory) << std::flush;
+        std::cout << HelpText(portDirectory, ScenarioNames(scenarioDirectory)) << std::flush;
         return kExitOk;
     }
 
     Scenario scenario = DefaultScenario();
     if (options.scenarioFile) {
-        ScenarioLoad load = LoadScenarioFile(*options.scenarioFile);
+        const std::filesystem::path file = ResolveScenarioFile(*options.scenarioFile, scenarioDirectory);
+        if (file.empty())
+            return Fail(kExitScenario, UnknownScenarioText(*options.scenarioFile, scenarioDirectory,
+                                                           ScenarioNames(scenarioDirectory)));
+        ScenarioLoad load = LoadScenarioFile(file);
         if (!load.scenario)
             return Fail(kExitScenario, load.error);
         scenario = std::move(*load.scenario);

@@ -78,8 +78,11 @@ TEST_F(ConfigFileTest, FileGoesNextToExecutableOnlyWhenThatDirectoryTakesFiles)
     std::ofstream(file_) << "not a directory";
     EXPECT_EQ(ConfigFilePath(file_, userDir), userDir / "Kolmaris_V2.cfg");
     EXPECT_EQ(ConfigFilePath(fs::path(), userDir), userDir / "Kolmaris_V2.cfg");
-    // /proc takes no new files, not even from root.
-    EXPECT_EQ(ConfigFilePath("/proc", userDir), userDir / "Kolmaris_V2.cfg");
+    // /proc takes no new files, not even from root; an installed program writes nothing into
+    // /usr, even when root could.
+    for (const fs::path exeDir : {"/proc", "/usr/bin", "/usr/local/bin/", "/usr"})
+        EXPECT_EQ(ConfigFilePath(exeDir, userDir), userDir / "Kolmaris_V2.cfg") << exeDir;
+    EXPECT_FALSE(fs::exists("/usr/bin/.Kolmaris_V2.cfg.probe"));
 }
 
 }  // namespace

@@ -423,7 +423,8 @@ private slots:
         QFETCH(bool, service);
         WindowRig r(QuietDefaultScenario(), false);
         auto& about = r.Open<TAboutWND>();
-        QCOMPARE(r.Text("NazevLB"), QStringLiteral("Kolmaris version:  3.08.2   ( for RF OS < 3.07 )"));
+        QCOMPARE(r.Text("NazevLB"), QStringLiteral("Kolmaris version:  " KOLMARIS_VERSION "   ( for RF OS < 3.07 )"));
+        QCOMPARE(r.Text("LicenceLB"), QStringLiteral("Free software under the GNU General Public License, version 3 or later"));
         QTest::mouseClick(r.Find("NazevLB"), Qt::LeftButton);
         QVERIFY(r.Shown("Passw") && r.Text("Passw").isEmpty());
         QTest::keyClicks(r.Find("Passw"), code);
@@ -432,7 +433,7 @@ private slots:
         QCOMPARE(r.session.serviceMode, service);
         about.show();
         if (service)
-            QCOMPARE(r.Text("NazevLB"), QStringLiteral("Kolmaris version:  3.08.2 Full ( for RF OS < 3.07 ) "));
+            QCOMPARE(r.Text("NazevLB"), QStringLiteral("Kolmaris version:  " KOLMARIS_VERSION " Full ( for RF OS < 3.07 ) "));
     }
 
     void linkDialogListsPortsAfresh()

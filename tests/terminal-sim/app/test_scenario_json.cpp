@@ -1,11 +1,14 @@
 // Scenario files: overrides, the errors a hand-written file earns (one printable line whatever
-// the file holds), and the writer's round trip over every shipped file.
+// the file holds), the writer's round trip over every shipped file, and the file --scenario names.
+#include "CommandLine.h"
+#include "ScenarioDirectory.h"
 #include "ScenarioJson.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 namespace kolmaris {
 namespace {
@@ -91,6 +94,60 @@ TEST(ScenarioJson, EveryShippedFileRoundTripsThroughTheWriter)
         ++files;
     }
     EXPECT_GE(files, 4);
+}
+
+// A bare name is a scenario of the shipped directory, with or without ".json"; a file that
+// exists or a path with a directory part stands as it is.
+TEST(ScenarioDirectory, BareNamesComeFromTheDirectoryPathsStandAsGiven)
+{
+    const fs::path dir = fs::temp_directory_path() / "kolmaris-test-scenarios";
+    const fs::path elsewhere = fs::temp_directory_path() / "kolmaris-test-own-scenario.json";
+    fs::remove_all(dir);
+    fs::create_directories(dir / "sub.json");
+    for (const fs::path& file : {dir / "full-mesh.json", dir / "default.json", dir / "notes.txt", elsewhere})
+        std::ofstream(file) << "{}";
+
+    EXPECT_EQ(ScenarioNames(dir), (std::vector<std::string>{"default", "full-mesh"}));
+    const std::vector<std::pair<std::string, fs::path>> rows{
+        {"full-mesh", dir / "full-mesh.json"},
+        {"full-mesh.json", dir / "full-mesh.json"},
+        {"default", dir / "default.json"},
+        {elsewhere.string(), elsewhere},
+        {"/no/such/dir/full-mesh.json", "/no/such/dir/full-mesh.json"},  // its load names it
+        {"./full-mesh", "./full-mesh"},
+        {"notes.txt", {}},
+        {"notes", {}},
+        {"sub", {}},
+        {"sub.json", {}},
+        {"empty-system", {}},
+        {"..", {}},
+        {"", {}},
+    };
+    for (const auto& [argument, file] : rows)
+        EXPECT_EQ(ResolveScenarioFile(argument, dir), file) << argument;
+    EXPECT_EQ(ResolveScenarioFile("full-mesh", {}), fs::path());
+    EXPECT_EQ(UnknownScenarioText("fullmesh", dir, ScenarioNames(dir)),
+              "no scenario file \"fullmesh\", nor a scenario of that name in " + dir.string() +
+                  "; there are: default, full-mesh");
+    fs::remove_all(dir);
+    fs::remove(elsewhere);
+}
+
+// Run from the build tree, the program takes the source tree's scenarios, and its help lists
+// them all.
+TEST(ScenarioDirectory, TheBuildTreeUsesTheShippedFilesAndTheHelpNamesThem)
+{
+    const fs::path dir = ShippedScenarioDirectory();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_TRUE(fs::equivalent(dir, KOLMARIS_SCENARIO_DIR));
+    const std::vector<std::string> names = ScenarioNames(dir);
+    EXPECT_GE(names.size(), 8u);
+    EXPECT_NE(std::find(names.begin(), names.end(), "full-mesh"), names.end());
+    const std::string help = HelpText("/run/user/1000/kolmaris/ports", names);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string item = names[i] + (i + 1 < names.size() ? "," : "\n");
+        EXPECT_TRUE(help.find(" " + item) != std::string::npos) << item << " in\n" << help;
+    }
 }
 
 }  // namespace
