@@ -44,7 +44,9 @@ Exit RunProbeReading(StepLink& link, const CliOptions& options, CommandIo& io, c
     }
     // Opened first: a reading that cannot be stored is not begun.
     history::StationArchive archive;
-    if (options.useArchive && !OpenArchive(archive, options.archive, io))
+    if (options.useArchive && !CheckStation(options.station, io))
+        return Exit::Usage;
+    if (options.useArchive && !OpenArchive(archive, options.archive, io, history::StationArchive::Use::Write))
         return Exit::Archive;
     AcquisitionPause acquisition;
     std::string error;
