@@ -140,10 +140,15 @@ TEST_F(ArchiveProcesses, TwoImportsAtOnceIntoANewOrAnExistingArchiveBothWaitAndS
     const ArchiveBatch expected = Held(dir.path / "reference.sqlite");
     ASSERT_GT(expected.Size(), 300u);
     // Each round's records are new to the existing archive too: the writers meet on the same rows.
+    // KOLMARIS_TEST_ARCHIVE: a PostgreSQL archive in place of the SQLite files.
+    const char* url = std::getenv("KOLMARIS_TEST_ARCHIVE");
     for (int round = 0; round < 10; ++round) {
-        const std::string station = "cellar-" + std::to_string(round);
-        for (const fs::path& archive : {dir.path / ("new-" + std::to_string(round) + ".sqlite"),
-                                        dir.path / "existing.sqlite"}) {
+        const std::string station = "cellar-" + std::to_string(getpid()) + "-" + std::to_string(round);
+        const std::vector<fs::path> archives =
+            url ? std::vector<fs::path>{url}
+                : std::vector<fs::path>{dir.path / ("new-" + std::to_string(round) + ".sqlite"),
+                                        dir.path / "existing.sqlite"};
+        for (const fs::path& archive : archives) {
             Program first(kCli, Import(archive, station), dir.path), second(kCli, Import(archive, station), dir.path);
             for (Program* writer : {&first, &second}) {
                 const Finished done = writer->Wait();
@@ -153,7 +158,9 @@ TEST_F(ArchiveProcesses, TwoImportsAtOnceIntoANewOrAnExistingArchiveBothWaitAndS
             EXPECT_TRUE(held.radon == expected.radon && held.spectra == expected.spectra &&
                         held.meteo == expected.meteo && held.dia == expected.dia)
                 << archive;
-            EXPECT_EQ(Pragma(archive, "PRAGMA integrity_check"), "ok") << archive;
+            if (!url) {
+                EXPECT_EQ(Pragma(archive, "PRAGMA integrity_check"), "ok") << archive;
+            }
         }
     }
 }
