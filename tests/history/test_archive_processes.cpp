@@ -165,6 +165,26 @@ TEST_F(ArchiveProcesses, TwoImportsAtOnceIntoANewOrAnExistingArchiveBothWaitAndS
     }
 }
 
+TEST_F(ArchiveProcesses, AnImportKilledAtAnyMomentLeavesAllOrNothingOfItAndTheNextOneCompletesIt)
+{
+    const fs::path archive = dir.path / "killed.sqlite";
+    ASSERT_EQ(Cli(Import(archive, "whole")).code, 0);
+    const ArchiveBatch whole = Held(archive, "whole");
+    // Moments spread over an import; what must hold does not depend on where each lands.
+    for (const int ms : {0, 5, 20, 50, 100}) {
+        const std::string station = "killed-" + std::to_string(ms);
+        {
+            Program import(kCli, Import(archive, station), dir.path);
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        }  // killed with SIGKILL
+        const std::size_t held = Held(archive, station).Size();
+        EXPECT_TRUE(held == 0 || held == whole.Size()) << held << " rows after a kill at " << ms << " ms";
+        EXPECT_EQ(Pragma(archive, "PRAGMA integrity_check"), "ok");
+        ASSERT_EQ(Cli(Import(archive, station)).code, 0);
+        EXPECT_EQ(Held(archive, station).radon, whole.radon);
+    }
+}
+
 TEST_F(ArchiveProcesses, ADamagedOrForeignDatabaseIsRefusedByEveryCommandAndLeftAsItIs)
 {
     const fs::path damaged = dir.path / "damaged.sqlite";

@@ -218,10 +218,13 @@ TEST_F(ArchiveTest, StationNamesOfOtherBytesOrOfMoreThan100CharactersAreRefusedB
         EXPECT_FALSE(archive.Store(c.name, ArchiveBatch(), result, error));
     }
     EXPECT_FALSE(fs::exists(dir.path / "refused"));
-    const std::string name = longest + station.substr(0, 0);
-    ASSERT_EQ(cli::RunDownload(sim.link, dir.path / "d", 0, sim.io, {true, location, longest}), cli::Exit::Ok)
-        << sim.Err();
+    // The longest name, and one that would be SQL if it were pasted into a statement.
+    const std::string hostile = std::to_string(getpid()) + "'); DROP TABLE radon_records; --";
+    for (const std::string& name : {longest, hostile})
+        ASSERT_EQ(cli::RunDownload(sim.link, dir.path / "d", 0, sim.io, {true, location, name}), cli::Exit::Ok)
+            << sim.Err();
     EXPECT_GT(Held(longest).radon.size(), 100u);
+    EXPECT_EQ(Held(hostile).radon, Held(longest).radon);
 }
 
 TEST_F(ArchiveTest, AnotherTerminalsDataUnderAStationAreRefusedWholeAndTheirFilesKept)
