@@ -16,7 +16,7 @@ bool OpenArchive(history::StationArchive& archive, const std::string& location, 
                  history::StationArchive::Use use = history::StationArchive::Use::Read);
 
 // Stores `batch` and prints what it added; records that differ from the archive's own are warned
-// about on `io.err`.
+// about on `io.err`. A stop signal ends the program at once meanwhile.
 Exit StoreAndReport(history::StationArchive& archive, const std::string& station, const history::ArchiveBatch& batch,
                     CommandIo& io);
 

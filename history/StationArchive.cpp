@@ -459,7 +459,8 @@ bool StationArchive::ProveWritable(std::string& error)
     if (!BeginWrite(error) ||
         !Run("INSERT INTO archive_info (name, value) VALUES ('write_check', '')", error)) {
         Rollback();
-        if (!error.starts_with("the archive " + where_ + " cannot be written: "))
+        if (!error.starts_with("the archive " + where_ + " cannot be written: ") &&
+            !error.starts_with("another program holds "))
             error = "the archive " + where_ + " cannot be written: " + error;
         return false;
     }
