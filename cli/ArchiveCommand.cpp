@@ -56,10 +56,14 @@ Exit Import(history::StationArchive& archive, const CliOptions& options, Command
 
 Exit RunArchive(const CliOptions& options, CommandIo& io)
 {
+    const bool import = options.archiveAction == ArchiveAction::Import;
+    if (import && !CheckStation(options.station, io))
+        return Exit::Usage;
     history::StationArchive archive;
-    if (!OpenArchive(archive, options.archive, io))
+    if (!OpenArchive(archive, options.archive, io,
+                     import ? history::StationArchive::Use::Write : history::StationArchive::Use::Read))
         return Exit::Archive;
-    return options.archiveAction == ArchiveAction::Stats ? Stats(archive, io) : Import(archive, options, io);
+    return import ? Import(archive, options, io) : Stats(archive, io);
 }
 
 }  // namespace kolmaris::cli

@@ -266,7 +266,7 @@ private:
             const auto v = Value();
             const auto time = v ? ParseDate(*v, arg == "--to") : std::nullopt;
             if (!time)
-                return Fail(name_ + " needs a date YYYY-MM-DD or YYYY-MM-DD hh:mm" +
+                return Fail(name_ + " needs a date YYYY-MM-DD or YYYY-MM-DD hh:mm of the years 2000-2099" +
                             (v ? ", not \"" + std::string(*v) + "\"" : std::string()));
             (arg == "--from" ? options_.since : options_.until) = *time;
             return true;

@@ -177,6 +177,8 @@ Exit Save(const TDataStore& store, const fs::path& directory, CommandIo& io)
 
 Exit RunDownload(StepLink& link, const fs::path& directory, int continues, CommandIo& io, const ArchiveTarget& target)
 {
+    if (target.use && !CheckStation(target.station, io))
+        return Exit::Usage;
     std::error_code error;
     const fs::path absolute = fs::absolute(directory, error);
     fs::create_directories(absolute, error);
@@ -187,7 +189,7 @@ Exit RunDownload(StepLink& link, const fs::path& directory, int continues, Comma
 
     // Opened first: a download that cannot be stored is not begun.
     history::StationArchive archive;
-    if (target.use && !OpenArchive(archive, target.location, io))
+    if (target.use && !OpenArchive(archive, target.location, io, history::StationArchive::Use::Write))
         return Exit::Archive;
 
     TDataStore store;

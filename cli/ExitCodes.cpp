@@ -4,18 +4,20 @@ namespace kolmaris::cli {
 
 namespace {
 
-// A terminal left without recording matters most, then lost data, then files.
+// A terminal left without recording matters most, then lost data, then the archive (whose
+// failure a full disk would otherwise hide behind the files'), then files.
 int Rank(Exit e)
 {
     switch (e) {
         case Exit::RecordingOff:
-            return 6;
+            return 7;
         case Exit::Failed:
-            return 5;
+            return 6;
         case Exit::Interrupted:
+            return 5;
+        case Exit::Archive:
             return 4;
         case Exit::Files:
-        case Exit::Archive:
             return 3;
         case Exit::NoTerminal:
             return 2;

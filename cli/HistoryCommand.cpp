@@ -89,6 +89,8 @@ void Json(const CliOptions& o, const std::vector<history::RadonRow>& rows, const
 
 Exit RunHistory(const CliOptions& options, CommandIo& io)
 {
+    if (!CheckStation(options.station, io))
+        return Exit::Usage;
     history::StationArchive archive;
     if (!OpenArchive(archive, options.archive, io))
         return Exit::Archive;

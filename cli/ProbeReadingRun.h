@@ -36,6 +36,8 @@ Exit RunProbeReading(StepLink& link, const CliOptions& options, CommandIo& io, c
         ReportError(io.err, "Wrong range of records to be read!");
         return Exit::Usage;
     }
+    if (options.useArchive && !CheckStation(options.station, io))
+        return Exit::Usage;
     const auto address = static_cast<uint8_t>(options.probe);
     const std::string probe = "probe " + std::to_string(options.probe);
     if (const std::string problem = CheckRadonProbe(link, options.attempts, address); !problem.empty()) {
@@ -44,7 +46,7 @@ Exit RunProbeReading(StepLink& link, const CliOptions& options, CommandIo& io, c
     }
     // Opened first: a reading that cannot be stored is not begun.
     history::StationArchive archive;
-    if (options.useArchive && !OpenArchive(archive, options.archive, io))
+    if (options.useArchive && !OpenArchive(archive, options.archive, io, history::StationArchive::Use::Write))
         return Exit::Archive;
     AcquisitionPause acquisition;
     std::string error;

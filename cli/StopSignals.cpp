@@ -15,7 +15,7 @@ volatile std::sig_atomic_t requested = 0;
 
 extern "C" void OnStopSignal(int)
 {
-    if (!deferring)
+    if (!deferring || requested)
         _exit(static_cast<int>(Exit::Interrupted));
     requested = 1;
 }
@@ -40,6 +40,16 @@ void DeferStop(bool defer)
 bool StopRequested()
 {
     return requested != 0;
+}
+
+StopAtOnce::StopAtOnce() : deferred_(deferring != 0)
+{
+    deferring = 0;
+}
+
+StopAtOnce::~StopAtOnce()
+{
+    deferring = deferred_ ? 1 : 0;
 }
 
 }  // namespace kolmaris::cli

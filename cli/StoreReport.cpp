@@ -1,5 +1,8 @@
 #include "StoreReport.h"
 
+#include "StationName.h"
+#include "StopSignals.h"
+
 #include <cstdio>
 
 namespace kolmaris::cli {
@@ -18,10 +21,21 @@ void KindLine(std::ostream& out, const char* kind, const history::KindCounts& c)
 
 }  // namespace
 
-bool OpenArchive(history::StationArchive& archive, const std::string& location, CommandIo& io)
+bool CheckStation(const std::string& station, CommandIo& io)
 {
+    const std::string problem = history::StationNameProblem(station);
+    if (problem.empty())
+        return true;
+    ReportError(io.err, "--station: " + problem);
+    return false;
+}
+
+bool OpenArchive(history::StationArchive& archive, const std::string& location, CommandIo& io,
+                 history::StationArchive::Use use)
+{
+    const StopAtOnce stop;
     std::string error;
-    if (archive.Open(location, error))
+    if (archive.Open(location, error, use))
         return true;
     ReportError(io.err, error);
     return false;
@@ -32,6 +46,7 @@ Exit StoreAndReport(history::StationArchive& archive, const std::string& station
 {
     history::StoreResult result;
     std::string error;
+    const StopAtOnce stop;
     if (!archive.Store(station, batch, result, error)) {
         ReportError(io.err, error);
         return Exit::Archive;

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs the archive tests against a PostgreSQL server of their own: a cluster in a temporary
 # directory, owned by an unprivileged user, listening on a free local port; removed afterwards.
-#   scripts/test-postgresql.sh PATH/TO/test_history
+#   scripts/test-postgresql.sh PATH/TO/test_history [PATH/TO/test_archive_processes]
 set -euo pipefail
 tests=$(realpath "${1:?the test_history executable}")
+processes=${2:+$(realpath "$2")}
 bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)
 [[ -x "$bin/initdb" ]] || { echo "PostgreSQL is not installed (Debian: postgresql)" >&2; exit 1; }
 
@@ -32,4 +33,7 @@ done
 [[ -n $started ]] || { cat "$dir/server.log" >&2; exit 1; }
 "$bin/createdb" -h 127.0.0.1 -p "$port" -U kolmaris archive_test
 
-KOLMARIS_TEST_ARCHIVE="postgresql://kolmaris@127.0.0.1:$port/archive_test" "$tests" --gtest_filter='ArchiveTest.*'
+export KOLMARIS_TEST_ARCHIVE="postgresql://kolmaris@127.0.0.1:$port/archive_test"
+"$tests" --gtest_filter='ArchiveTest.*:ArchiveRules.*:*NewOnly*'
+# Two writers at once, as separate programs.
+[[ -z $processes ]] || "$processes" --gtest_filter='*TwoImportsAtOnce*'

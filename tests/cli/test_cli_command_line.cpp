@@ -113,6 +113,8 @@ TEST(CliExitCodes, TheWorseOutcomeWins)
     EXPECT_EQ(Worse(Exit::RecordingOff, Exit::Failed), Exit::RecordingOff);
     EXPECT_EQ(Worse(Exit::Interrupted, Exit::Failed), Exit::Failed);
     EXPECT_EQ(Worse(Exit::Files, Exit::Interrupted), Exit::Interrupted);
+    EXPECT_EQ(Worse(Exit::Files, Exit::Archive), Exit::Archive);  // a full disk fails both
+    EXPECT_EQ(Worse(Exit::Archive, Exit::Files), Exit::Archive);
 }
 
 }  // namespace

@@ -41,6 +41,14 @@ TEST(ArchiveRules, AConflictingRecordIsCountedAndKeptAsItWasAndUndatedEventsAreL
     EXPECT_EQ(held.radon[0].radon, 120u);
 }
 
+TEST(ArchiveRules, AnArchiveThatCannotBeCreatedSaysSo)
+{
+    StationArchive archive;
+    std::string error;
+    EXPECT_FALSE(archive.Open("/proc/kolmaris/archive.sqlite", error));
+    EXPECT_TRUE(error.starts_with("cannot create the archive /proc/kolmaris/archive.sqlite: ")) << error;
+}
+
 TEST(ArchiveRules, HoursAboveCountEachRecordAtMostTheUsualInterval)
 {
     // Hourly records with a two-day gap before the last: it stands for one hour, not 49.

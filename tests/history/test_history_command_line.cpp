@@ -23,7 +23,9 @@ TEST(ArchiveCommandLine, RefusesWithItsReason)
         {{"download", "--out", "d", "--station", "x"}, "--station goes with --archive"},
         {{"history", "--station", "x"}, "history needs --probe"},
         {{"history", "--probe", "1", "--from", "2025-02-29"},
-         "--from needs a date YYYY-MM-DD or YYYY-MM-DD hh:mm, not \"2025-02-29\""},
+         "--from needs a date YYYY-MM-DD or YYYY-MM-DD hh:mm of the years 2000-2099, not \"2025-02-29\""},
+        {{"history", "--probe", "1", "--to", "1999-12-31"},
+         "--to needs a date YYYY-MM-DD or YYYY-MM-DD hh:mm of the years 2000-2099, not \"1999-12-31\""},
         {{"history", "--probe", "1", "--from", "2025-03-02", "--to", "2025-03-01"}, "--from is after --to"},
         {{"history", "--probe", "1", "--format", "xml"}, "--format needs text, csv or json"},
     };

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -183,6 +184,128 @@ TEST_F(ArchiveTest, AProbeReadingAddsNothingNewAndTheStatisticsAreThoseOfTheRows
           "Maximum: " + std::to_string(static_cast<int>(sorted.back())) + " Bq/m3",
           "Hours above " + std::to_string(level) + " Bq/m3: " + std::to_string(above) + ".00"})
         EXPECT_NE(out.find(line + "\n"), std::string::npos) << line << " in\n" << out;
+}
+
+TEST_F(ArchiveTest, StationNamesOfOtherBytesOrOfMoreThan100CharactersAreRefusedBeforeAnyWork)
+{
+    std::string longest;
+    for (int i = 0; i < 100; ++i)
+        longest += "\u00e9";
+    const struct {
+        std::string name, says;
+    } cases[] = {
+        {"cellar\xff", "--station: the station name is not valid UTF-8 text"},
+        {"cellar\xfe", "--station: the station name is not valid UTF-8 text"},
+        {"\xed\xa0\x80", "--station: the station name is not valid UTF-8 text"},  // a UTF-16 surrogate
+        {longest + "e", "--station: the station name has 101 characters; at most 100 are allowed"},
+    };
+    CliSimulation sim(TwoDays());
+    for (const auto& c : cases) {
+        sim.out.str("");
+        sim.err.str("");
+        EXPECT_EQ(cli::RunDownload(sim.link, dir.path / "refused", 0, sim.io, {true, location, c.name}),
+                  cli::Exit::Usage);
+        EXPECT_EQ(Import(dir.path, sim, c.name), cli::Exit::Usage);
+        cli::CliOptions history;
+        history.command = cli::Command::History;
+        history.archive = location;
+        history.station = c.name;
+        EXPECT_EQ(cli::RunHistory(history, sim.io), cli::Exit::Usage);
+        EXPECT_EQ(sim.Out(), "");
+        EXPECT_EQ(sim.Err(), "kolmaris-cli: " + c.says + "\n" + "kolmaris-cli: " + c.says + "\n" + "kolmaris-cli: " +
+                                 c.says + "\n");
+        StoreResult result;
+        EXPECT_FALSE(archive.Store(c.name, ArchiveBatch(), result, error));
+    }
+    EXPECT_FALSE(fs::exists(dir.path / "refused"));
+    // The longest name, and one that would be SQL if it were pasted into a statement.
+    const std::string hostile = std::to_string(getpid()) + "'); DROP TABLE radon_records; --";
+    for (const std::string& name : {longest, hostile})
+        ASSERT_EQ(cli::RunDownload(sim.link, dir.path / "d", 0, sim.io, {true, location, name}), cli::Exit::Ok)
+            << sim.Err();
+    EXPECT_GT(Held(longest).radon.size(), 100u);
+    EXPECT_EQ(Held(hostile).radon, Held(longest).radon);
+}
+
+TEST_F(ArchiveTest, AnotherTerminalsDataUnderAStationAreRefusedWholeAndTheirFilesKept)
+{
+    CliSimulation first(TwoDays());
+    ASSERT_EQ(Download(first, dir.path / "first"), cli::Exit::Ok) << first.Err();
+    const ArchiveBatch before = Held(station);
+    Scenario other = TwoDays();
+    other.seed = 2;
+    CliSimulation second(other);
+    EXPECT_EQ(Download(second, dir.path / "second"), cli::Exit::Archive);
+    EXPECT_NE(second.Err().find("kolmaris-cli: the data do not belong to station \"" + station + "\": "),
+              std::string::npos)
+        << second.Err();
+    const ArchiveBatch after = Held(station);
+    EXPECT_TRUE(after.radon == before.radon && after.spectra == before.spectra && after.meteo == before.meteo &&
+                after.dia == before.dia);
+    EXPECT_EQ(cli::testing::Files(dir.path / "second").size(), cli::testing::Files(dir.path / "first").size());
+}
+
+// As another user when run as root, for whom permissions do not count.
+struct UnprivilegedUser {
+    UnprivilegedUser() { EXPECT_TRUE(geteuid() != 0 || seteuid(65534) == 0); }
+    ~UnprivilegedUser() { EXPECT_TRUE(getuid() != 0 || seteuid(0) == 0); }
+};
+
+TEST_F(ArchiveTest, AReadOnlyArchiveFileOrFolderStopsTheDownloadBeforeTheMemoryIsRead)
+{
+    if (std::getenv("KOLMARIS_TEST_ARCHIVE"))
+        GTEST_SKIP() << "SQLite files only";
+    CliSimulation sim(TwoDays());
+    ASSERT_EQ(Download(sim, dir.path / "first"), cli::Exit::Ok);
+    // A file this process never opened for writing: SQLite would use such a descriptor again.
+    const fs::path folder = dir.path / "readonly";
+    fs::create_directory(folder);
+    location = (folder / "archive.sqlite").string();
+    fs::copy_file(dir.path / "archive.sqlite", location);
+    fs::permissions(dir.path, fs::perms(0755));
+    for (const bool readOnlyFolder : {false, true}) {
+        fs::permissions(folder, readOnlyFolder ? fs::perms(0555) : fs::perms(0777));
+        fs::permissions(location, readOnlyFolder ? fs::perms(0666) : fs::perms(0444));
+        sim.out.str("");
+        sim.err.str("");
+        {
+            const UnprivilegedUser nobody;
+            EXPECT_EQ(cli::RunDownload(sim.link, fs::temp_directory_path() / ("kolmaris-out-" + station), 0, sim.io,
+                                       {true, location, station}),
+                      cli::Exit::Archive);
+        }
+        EXPECT_EQ(sim.Out(), "");
+        EXPECT_TRUE(sim.Err().starts_with("kolmaris-cli: the archive " + location + " cannot be written: "))
+            << sim.Err();
+    }
+    fs::permissions(folder, fs::perms(0700));
+    fs::remove_all(fs::temp_directory_path() / ("kolmaris-out-" + station));
+}
+
+TEST_F(ArchiveTest, AStoreConnectsAgainToAServerThatDroppedTheConnection)
+{
+    const char* url = std::getenv("KOLMARIS_TEST_ARCHIVE");
+    if (!url)
+        GTEST_SKIP() << "PostgreSQL only";
+    {
+        const QUrl server(url);
+        QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "killer");
+        db.setHostName(server.host());
+        db.setPort(server.port());
+        db.setUserName(server.userName());
+        db.setDatabaseName(server.path().mid(1));
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+                           " WHERE datname = current_database() AND pid <> pg_backend_pid()"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("killer");
+    ArchiveBatch batch;
+    batch.AddRadon({2, 600000, 120});
+    StoreResult result;
+    ASSERT_TRUE(archive.Store(station, batch, result, error)) << error;
+    EXPECT_EQ(Held(station).radon, batch.radon);
 }
 
 }  // namespace
