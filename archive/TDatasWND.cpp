@@ -79,6 +79,9 @@ TDatasWND::TDatasWND(Session& session, QWidget* parent)
       DatasTMR_(new QTimer(this))
 {
     ui_->setupUi(this);
+    // Enter presses no button: "Read" would start a download, "Clear" empty the store.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
     DatasTMR_->setObjectName(QStringLiteral("DatasTMR"));
     DatasTMR_->setInterval(static_cast<int>(TerminalDownload::kTickMs));
     connect(DatasTMR_, &QTimer::timeout, this, &TDatasWND::DatasTMRTimer);

@@ -277,6 +277,21 @@ private slots:
         QCOMPARE(opened, 1);
     }
 
+    // Opened, Enter presses no button: neither "Read" nor "Clear".
+    void enterPressesNothing()
+    {
+        ImageRig r;
+        r.Download();
+        r.w->show();
+        for (QPushButton* button : r.w->findChildren<QPushButton*>()) {
+            QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
+            QTest::keyClick(button, Qt::Key_Return);
+        }
+        QTest::keyClick(r.w, Qt::Key_Return);
+        QVERIFY(!r.Find<QTimer>("DatasTMR")->isActive());
+        QCOMPARE(r.Text("RecordCountLB"), QString("2"));
+    }
+
     // "Store in archive": what it stores, said once per click.
     void storesInTheArchiveOnceAndSaysWhere()
     {
