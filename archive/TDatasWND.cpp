@@ -29,6 +29,9 @@ constexpr char kSaveAllQuestionEnd[] =
     " as:\n - RDN_xx.tab\n - SPC_xx.tab\n - DIA.tab\n - TERM.tab\n"
     "       where xx is Probe number\n\nExisting files will be overwritten\n\nContinue?";
 
+// The single saves offer the names "Save All" gives the same data.
+const QString kTabSuffix = QStringLiteral("tab");
+
 // The MESH address a list shows, 0 when it is empty.
 int SelectedAddress(const QComboBox& list)
 {
@@ -62,6 +65,11 @@ void FillAddressList(QComboBox& list, Count count)
     list.setCurrentIndex(std::max(list.findText(selected), list.count() > 0 ? 0 : -1));
 }
 
+bool SameRecords(const history::ArchiveBatch& a, const history::ArchiveBatch& b)
+{
+    return a.radon == b.radon && a.spectra == b.spectra && a.meteo == b.meteo && a.dia == b.dia;
+}
+
 }  // namespace
 
 TDatasWND::TDatasWND(Session& session, QWidget* parent)
@@ -71,6 +79,9 @@ TDatasWND::TDatasWND(Session& session, QWidget* parent)
       DatasTMR_(new QTimer(this))
 {
     ui_->setupUi(this);
+    // Enter presses no button: "Read" would start a download, "Clear" empty the store.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
     DatasTMR_->setObjectName(QStringLiteral("DatasTMR"));
     DatasTMR_->setInterval(static_cast<int>(TerminalDownload::kTickMs));
     connect(DatasTMR_, &QTimer::timeout, this, &TDatasWND::DatasTMRTimer);
@@ -141,6 +152,10 @@ void TDatasWND::DatasTMRTimer()
         return;
     }
     DatasTMR_->stop();
+    // What a complete run read, to know later whether the store still holds just that.
+    completed_.reset();
+    if (download_.Outcome() == DownloadOutcome::Completed)
+        completed_ = std::make_unique<history::ArchiveBatch>(history::BatchFromStore(*store_));
     Refresh();
     ReportEnd();
 }
@@ -208,6 +223,7 @@ void TDatasWND::MeshSpectCBChange()
 
 void TDatasWND::Button4Click()
 {
+    completed_.reset();
     download_.Clear(*store_);
     ui_->ProcLB->setText(QString::fromStdString(download_.ProgressText()));
     ui_->ProcPB->setValue(0);
@@ -258,8 +274,9 @@ void TDatasWND::SaveRecordsBTClick()
     const int n = SelectedAddress(*ui_->MeshRecCB);
     if (n == 0)
         return;
-    SaveTabFile(session_.dialogs, this,
-                [&](std::ostream& out, bool append) { WriteRadonFile(out, append, *store_, n - 1, 0); });
+    SaveTabFile(
+        session_.dialogs, this, [&](std::ostream& out, bool append) { WriteRadonFile(out, append, *store_, n - 1, 0); },
+        kTabSuffix, QStringLiteral("RDN_%1.tab").arg(n));
 }
 
 void TDatasWND::SaveSpectsBTClick()
@@ -267,18 +284,24 @@ void TDatasWND::SaveSpectsBTClick()
     const int n = SelectedAddress(*ui_->MeshSpectCB);
     if (n == 0)
         return;
-    SaveTabFile(session_.dialogs, this,
-                [&](std::ostream& out, bool append) { WriteSpectrumFile(out, append, *store_, n - 1, 0); });
+    SaveTabFile(
+        session_.dialogs, this,
+        [&](std::ostream& out, bool append) { WriteSpectrumFile(out, append, *store_, n - 1, 0); }, kTabSuffix,
+        QStringLiteral("SPC_%1.tab").arg(n));
 }
 
 void TDatasWND::SaveLocsBTClick()
 {
-    SaveTabFile(session_.dialogs, this, [&](std::ostream& out, bool append) { WriteLocFile(out, append, *store_); });
+    SaveTabFile(
+        session_.dialogs, this, [&](std::ostream& out, bool append) { WriteLocFile(out, append, *store_); }, kTabSuffix,
+        QStringLiteral("TERM.tab"));
 }
 
 void TDatasWND::SaveDiasBTClick()
 {
-    SaveTabFile(session_.dialogs, this, [&](std::ostream& out, bool append) { WriteDiaFile(out, append, *store_); });
+    SaveTabFile(
+        session_.dialogs, this, [&](std::ostream& out, bool append) { WriteDiaFile(out, append, *store_); }, kTabSuffix,
+        QStringLiteral("DIA.tab"));
 }
 
 void TDatasWND::SaveAllBTClick()
@@ -311,7 +334,10 @@ void TDatasWND::SaveAllBTClick()
 
 void TDatasWND::StoreArchiveBTClick()
 {
-    const history::ArchiveBatch batch = history::BatchFromStore(*store_);
+    history::ArchiveBatch batch = history::BatchFromStore(*store_);
+    // A complete download the probe windows have not changed since counts as one of the whole
+    // memory, as from kolmaris-cli: a later download with --new-only can stop at its records.
+    batch.wholeMemory = completed_ && SameRecords(*completed_, batch);
     if (batch.Size() == 0) {
         Message(QStringLiteral("Message"), QStringLiteral("There is nothing to store: read the terminal's data first."),
                 MessageButtons::Ok, MessageIcon::Information);

@@ -19,6 +19,10 @@ class TDatasWND;
 
 namespace kolmaris {
 
+namespace history {
+class ArchiveBatch;
+}
+
 class TDiasWND;
 class TLocsWND;
 class TRadonSpectWND;
@@ -79,6 +83,8 @@ private:
     TerminalDownload download_;
     DataViewers viewers_;
     QTimer* DatasTMR_;
+    // The records of the last run that read the memory to its end; none after any other end or Clear.
+    std::unique_ptr<history::ArchiveBatch> completed_;
 };
 
 }  // namespace kolmaris

@@ -79,7 +79,10 @@ public:
         std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
         return MessageResult::Ok;
     }
-    std::optional<QString> SaveFileName(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> SaveFileName(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
     std::optional<QString> DirectoryName(QWidget*, const QString&) override { return std::nullopt; }
 };
 

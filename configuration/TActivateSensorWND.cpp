@@ -65,7 +65,7 @@ void TActivateSensorWND::SetBTClick()
             function = code;
     }
     AssignFunction(session_, this, *address, function,
-                   QStringLiteral("The assignment of the element %1 was updated succefully."));
+                   QStringLiteral("The assignment of the element %1 was updated successfully."));
 }
 
 }  // namespace kolmaris

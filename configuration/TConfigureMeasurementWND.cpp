@@ -186,7 +186,11 @@ void TConfigureMeasurementWND::Button2Click()
     fields.minute = Decimal(ui_->MinED);
     fields.second = 0;
     TerminalTime time = 0;
-    if (const int result = FieldsToTime(fields, time); result != kFieldsOk) {
+    int result = FieldsToTime(fields, time);
+    // The fields roll over (31 February gives 3 March): a day its month lacks is refused.
+    if (result == kFieldsOk && TimeToFields(time).day != fields.day)
+        result = kFieldsBadDay;
+    if (result != kFieldsOk) {
         Message(QStringLiteral("Warning!"), QStringLiteral("Wrong value in the %1 field!").arg(FieldName(result)),
                 MessageButtons::Ok, MessageIcon::Exclamation);
         return;
@@ -213,7 +217,7 @@ void TConfigureMeasurementWND::SetBTClick()
     if (!address || function < 0)
         return;
     AssignFunction(session_, this, *address, static_cast<uint8_t>(function),
-                   QStringLiteral("Assignment of the element %1 was updated succefully."));
+                   QStringLiteral("Assignment of the element %1 was updated successfully."));
 }
 
 }  // namespace kolmaris

@@ -6,6 +6,7 @@
 #include "TerminalCommands.h"
 #include "ui_TInitSensorWND.h"
 
+#include <QStringList>
 #include <QTimer>
 
 namespace kolmaris {
@@ -34,6 +35,11 @@ TInitSensorWND::TInitSensorWND(Session& session, QWidget* parent)
 {
     ui_->setupUi(this);
     SetUpTimer(InitSensorTimer_, "InitSensorTimer", kInitSensorTimerMs, &TInitSensorWND::InitSensorTimerTimer);
+    // Nothing runs until a probe (or "All") is chosen.
+    connect(ui_->MeshAdrCB, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!InitSensorTimer_->isActive())
+            ui_->InitSensorBT->setEnabled(index >= 0);
+    });
     connect(ui_->InitSensorBT, &QPushButton::clicked, this, &TInitSensorWND::InitSensorBTClick);
     connect(ui_->ZavritBT, &QPushButton::clicked, this, &QDialog::reject);
     for (QCheckBox* box : {ui_->CheckBox1, ui_->CheckBox2, ui_->CheckBox3, ui_->CheckBox4})
@@ -47,15 +53,16 @@ TInitSensorWND::~TInitSensorWND() = default;
 void TInitSensorWND::FormShow()
 {
     ui_->TextLB->clear();
-    for (QCheckBox* box : {ui_->CheckBox1, ui_->CheckBox2, ui_->CheckBox3, ui_->CheckBox4})
-        box->setChecked(true);
-    ui_->CheckBox5->setChecked(false);
-    ui_->CheckBox6->setChecked(false);
+    // Opens on no probe and nothing to do: every action is chosen by hand.
+    for (QCheckBox* box : {ui_->CheckBox1, ui_->CheckBox2, ui_->CheckBox3, ui_->CheckBox4, ui_->CheckBox5,
+                           ui_->CheckBox6})
+        box->setChecked(false);
     ui_->CheckBox5->setVisible(session_.serviceMode);
     ui_->CheckBox6->setVisible(session_.serviceMode);
     // A run cut short by closing the window left its controls in the running state.
     ui_->InitSensorBT->setText(QStringLiteral("Initialise"));
     ui_->ZavritBT->setEnabled(true);
+    ui_->InitSensorBT->setEnabled(false);
 
     ProbeSet.clear();
     if (!BuildMeshAdrCB(*ui_->MeshAdrCB, {FunctionSource::ElementStatus, kFunctionProbe},
@@ -64,7 +71,7 @@ void TInitSensorWND::FormShow()
     for (int i = 0; i < ui_->MeshAdrCB->count(); ++i)
         ProbeSet.push_back(static_cast<uint8_t>(ReadDecimal(ui_->MeshAdrCB->itemText(i).toStdString())));
     ui_->MeshAdrCB->insertItem(0, QStringLiteral("All"));
-    ui_->MeshAdrCB->setCurrentIndex(0);
+    ui_->MeshAdrCB->setCurrentIndex(-1);
 }
 
 void TInitSensorWND::FormHide()
@@ -115,6 +122,37 @@ uint8_t TInitSensorWND::ControlFlagsFromBoxes() const
     return flags;
 }
 
+bool TInitSensorWND::ConfirmRun()
+{
+    const bool clears = (ControlFlags & (kClearSpectra | kClearRecords | kClearTotalCounts)) != 0;
+    if (!clears && ProbeQueue.size() <= 1)
+        return true;
+    QStringList addresses;
+    for (const uint8_t address : ProbeQueue)
+        addresses << QString::number(address);
+    QString text = ProbeQueue.size() == 1
+                       ? QStringLiteral("Initialise radon probe No. %1?").arg(addresses.front())
+                       : QStringLiteral("Initialise all %1 radon probes (No. %2)?")
+                             .arg(ProbeQueue.size())
+                             .arg(addresses.join(QStringLiteral(", ")));
+    QStringList lost;
+    if (ControlFlags & kClearSpectra)
+        lost << QStringLiteral("the spectrum memory");
+    if (ControlFlags & kClearRecords)
+        lost << QStringLiteral("the Rn records memory");
+    if (ControlFlags & kClearTotalCounts)
+        lost << QStringLiteral("the total counts");
+    if (ControlFlags & (kRestartMeasurement | kResetProcessor))
+        lost << QStringLiteral("the measurement in progress");
+    if (lost.isEmpty())
+        text += QStringLiteral("\n\nNothing is deleted.");
+    else
+        text += (ProbeQueue.size() == 1 ? QStringLiteral("\n\nLost for good in it:\n - ")
+                                        : QStringLiteral("\n\nLost for good in each of them:\n - ")) +
+                lost.join(QStringLiteral("\n - "));
+    return session_.dialogs.Confirm(this, text + QStringLiteral("\n\nContinue?")) == MessageResult::Yes;
+}
+
 void TInitSensorWND::InitSensorBTClick()
 {
     if (InitSensorTimer_->isActive()) {
@@ -124,14 +162,21 @@ void TInitSensorWND::InitSensorBTClick()
         ui_->ZavritBT->setEnabled(true);
         return;
     }
+    const int chosen = ui_->MeshAdrCB->currentIndex();
+    if (chosen < 0)
+        return;
     ProbeQueue.clear();
-    if (ui_->MeshAdrCB->currentIndex() > 0) {
+    if (chosen > 0) {
         const int address = ReadDecimal(ui_->MeshAdrCB->currentText().toStdString());
         if (address >= 1 && address < kTableSlots)
             ProbeQueue.push_back(static_cast<uint8_t>(address));
     } else {
         ProbeQueue = ProbeSet;
     }
+    // What is confirmed is what is sent: the boxes are read once, here.
+    ControlFlags = ControlFlagsFromBoxes();
+    if (!ConfirmRun())
+        return;
     steps_.Start(kStart);
     ui_->InitSensorBT->setText(QStringLiteral("Stop"));
     ui_->ZavritBT->setEnabled(false);
@@ -146,7 +191,6 @@ void TInitSensorWND::InitSensorTimerTimer()
         steps_.Start(kSend);
         QueueNo = 0;
         InitFailed = false;
-        ControlFlags = ControlFlagsFromBoxes();
         break;
     case kSend: {
         if (QueueNo >= ProbeQueue.size()) {

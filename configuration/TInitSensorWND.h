@@ -36,6 +36,9 @@ public slots:
 
 private:
     void EndRun();
+    // Before clearing a probe's memory or initialising more than one probe: one question naming
+    // what will be lost. True to go on.
+    bool ConfirmRun();
     uint8_t ControlFlagsFromBoxes() const;
 
     std::unique_ptr<Ui::TInitSensorWND> ui_;

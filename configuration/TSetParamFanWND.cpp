@@ -212,7 +212,7 @@ void TSetParamFanWND::ProcesTimerTimer()
         break;
     case kSaveEnd:
         if (EndAction())
-            Message(QStringLiteral("Message"), QStringLiteral("Actuator parameters succesfully written."),
+            Message(QStringLiteral("Message"), QStringLiteral("Actuator parameters successfully written."),
                     MessageButtons::Ok, MessageIcon::Information);
         break;
     default:

@@ -86,6 +86,8 @@ TSetParamSensorWND::TSetParamSensorWND(Session& session, TInitSensorWND& initWin
     connect(ui_->Button2, &QPushButton::clicked, this, &TSetParamSensorWND::Button2Click);
     connect(ui_->Button1, &QPushButton::clicked, this, &TSetParamSensorWND::Button1Click);
     connect(ui_->CloseBT, &QPushButton::clicked, this, &QDialog::reject);
+    // Another probe's values must not stay on show under this one's address, ready to be saved.
+    connect(ui_->MeshAdrCB, &QComboBox::currentIndexChanged, this, &TSetParamSensorWND::ForgetValues);
 }
 
 TSetParamSensorWND::~TSetParamSensorWND() = default;
@@ -94,10 +96,28 @@ void TSetParamSensorWND::FormShow()
 {
     ui_->StatusLB->clear();
     ui_->SaveBT->setVisible(session_.serviceMode);
+    ForgetValues();
     // An action cut short by closing the window left the buttons disabled.
     SetActionButtonsEnabled(true);
     BuildMeshAdrCB(*ui_->MeshAdrCB, {FunctionSource::ElementStatus, kFunctionProbe},
                    QStringLiteral("No radon probes bonded."));
+}
+
+void TSetParamSensorWND::ForgetValues()
+{
+    valuesOf_ = 0;
+    for (QLineEdit* edit : {ui_->Disc01ED, ui_->Disc02ED, ui_->Disc03ED, ui_->CalibrED, ui_->LimitED, ui_->ZiskED,
+                            ui_->DelkaMerED})
+        edit->clear();
+    ui_->Label7->clear();
+    ui_->Label9->clear();
+    ui_->SaveBT->setEnabled(false);
+}
+
+int TSetParamSensorWND::SelectedProbe() const
+{
+    const int address = ReadDecimal(ui_->MeshAdrCB->currentText().toStdString());
+    return address >= 1 && address < kTableSlots ? address : 0;
 }
 
 void TSetParamSensorWND::FormHide()
@@ -107,14 +127,16 @@ void TSetParamSensorWND::FormHide()
 
 void TSetParamSensorWND::SetActionButtonsEnabled(bool enabled)
 {
-    for (QPushButton* button : {ui_->LoadBT, ui_->SaveBT, ui_->Button2, ui_->Button1})
+    for (QPushButton* button : {ui_->LoadBT, ui_->Button2, ui_->Button1})
         button->setEnabled(enabled);
+    // Save writes what the edits hold: only once they hold the selected probe's values.
+    ui_->SaveBT->setEnabled(enabled && valuesOf_ != 0 && valuesOf_ == SelectedProbe());
 }
 
 void TSetParamSensorWND::StartAction(int step)
 {
-    const int address = ReadDecimal(ui_->MeshAdrCB->currentText().toStdString());
-    if (address < 1 || address >= kTableSlots)
+    const int address = SelectedProbe();
+    if (address == 0)
         return;
     target_ = static_cast<uint8_t>(address);
     steps_.Step = step;
@@ -233,9 +255,13 @@ void TSetParamSensorWND::ParamsTimerTimer()
         PollStep(kReadSend, kReadEnd, JudgeParams);
         break;
     case kReadEnd:
-        if (EndAction())
+        // Values read for a probe no longer selected are not shown under another's address.
+        if (!ActionFailed && target_ == SelectedProbe()) {
             ShowParams({answer_.data[1], answer_.data[2], answer_.data[3], U16(answer_, 4), U16(answer_, 6),
                         answer_.data[8], answer_.data[9]});
+            valuesOf_ = target_;
+        }
+        EndAction();
         break;
     case kWriteSend:
         ui_->StatusLB->setText(QStringLiteral("Saving.."));
@@ -250,7 +276,7 @@ void TSetParamSensorWND::ParamsTimerTimer()
         break;
     case kWriteEnd:
         if (EndAction())
-            Message(QStringLiteral("Message"), QStringLiteral("Probes parameters succesfully written."),
+            Message(QStringLiteral("Message"), QStringLiteral("Probe parameters successfully written."),
                     MessageButtons::Ok, MessageIcon::Information);
         break;
     case kInfoSend:
@@ -261,7 +287,7 @@ void TSetParamSensorWND::ParamsTimerTimer()
         PollStep(kInfoSend, kInfoEnd, JudgeInfo);
         break;
     case kInfoEnd:
-        if (EndAction()) {
+        if (EndAction() && target_ == SelectedProbe()) {
             ui_->Label7->setText(QString::fromStdString(FormatTime(U32(answer_, 1), true, true)));
             ui_->Label9->setText(answer_.length == kClockCountsLength ? QString::number(U32(answer_, 5))
                                                                       : QStringLiteral("Not implemented"));

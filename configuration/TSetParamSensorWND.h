@@ -52,9 +52,14 @@ public slots:
     void ParamsTimerTimer();
 
 private:
+    // Empties the parameter edits and the info values and disables Save until the selected
+    // probe's values are read.
+    void ForgetValues();
     // The edits as parameters; nothing, after a message naming the field, when one is out of range.
     std::optional<ProbeParams> ParamsFromEdits();
     void ShowParams(const ProbeParams& params);
+    // The MESH address MeshAdrCB shows, 0 when none.
+    int SelectedProbe() const;
     void StartAction(int step);
     void SetActionButtonsEnabled(bool enabled);
     // The poll step of an action: polls, then judges a complete answer. Taken: on to the end
@@ -71,6 +76,7 @@ private:
     bool ActionFailed = false;
     RelayedAnswer answer_;
     ProbeParams writing_;
+    int valuesOf_ = 0;  // the probe whose values the edits hold, 0 when they hold none read
 };
 
 }  // namespace kolmaris

@@ -14,6 +14,7 @@
 #include <QLineSeries>
 #include <QPen>
 #include <QSaveFile>
+#include <QScreen>
 #include <QTimeZone>
 #include <QValueAxis>
 
@@ -117,9 +118,23 @@ TRadonHistoryWND::TRadonHistoryWND(Session& session, QWidget* parent)
 
 TRadonHistoryWND::~TRadonHistoryWND() = default;
 
+void TRadonHistoryWND::FitScreen()
+{
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize frame = frameGeometry().size() - size();
+    resize(size().boundedTo(area.size() - frame).expandedTo(minimumSizeHint()));
+    const QRect placed = frameGeometry();
+    move(std::max(area.left(), std::min(placed.left(), area.right() + 1 - placed.width())),
+         std::max(area.top(), std::min(placed.top(), area.bottom() + 1 - placed.height())));
+}
+
 // Lists the stations and probes with radon records. A missing archive file is not created.
 void TRadonHistoryWND::FormShow()
 {
+    FitScreen();
     ui_->StationCB->clear();
     ui_->StatusLB->clear();
     content_.clear();

@@ -54,6 +54,8 @@ public slots:
     void UpdateStatistics();
 
 private:
+    // No larger than the screen it opens on, and all of it on that screen.
+    void FitScreen();
     void Draw();
     void DrawReference();
     // The right axis over the values of the series shown.

@@ -225,6 +225,17 @@ void TMainWND::ManagePanels()
     ui_->FinishMeasurePN->raise();
 
     setFixedSize(sizeHint());
+    // A panel that appears makes the window taller: it stays on its screen all the same.
+    if (isVisible()) {
+        if (const QScreen* screen = this->screen()) {
+            const QRect area = screen->availableGeometry();
+            const QRect frame = frameGeometry();
+            const int x = std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width()));
+            const int y = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height()));
+            if (x != frame.left() || y != frame.top())
+                move(x, y);
+        }
+    }
 }
 
 }  // namespace kolmaris

@@ -21,10 +21,16 @@ public:
 
     virtual MessageResult Message(QWidget* parent, const QString& caption, const QString& text,
                                   MessageButtons buttons, MessageIcon icon) = 0;
-    // A file to save into; `filter` like "*.tab", `defaultSuffix` added when the user types none.
-    // Nothing when cancelled.
-    virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& filter,
-                                                const QString& defaultSuffix) = 0;
+    // A question before something that cannot be undone: Yes/No under "Warning" with the
+    // exclamation icon, where No is the default button, so that Enter does not confirm it.
+    virtual MessageResult Confirm(QWidget* parent, const QString& text)
+    {
+        return Message(parent, QStringLiteral("Warning"), text, MessageButtons::YesNo, MessageIcon::Exclamation);
+    }
+    // A file to save into; `filter` like "*.tab", `defaultSuffix` added when the user types none,
+    // `suggestedName` the name the dialog offers. Nothing when cancelled.
+    virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                                                const QString& suggestedName = QString()) = 0;
     // A directory (the dialog can create one). Nothing when cancelled.
     virtual std::optional<QString> DirectoryName(QWidget* parent, const QString& caption) = 0;
 };

@@ -75,6 +75,22 @@ MessageResult EscapeResult(MessageButtons buttons)
 MessageResult QtDialogs::Message(QWidget* parent, const QString& caption, const QString& text, MessageButtons buttons,
                                  MessageIcon icon)
 {
+    // "Try Again" is the default of its set; elsewhere the first button.
+    const MessageResult defaultResult = buttons == MessageButtons::CancelTryContinue
+                                            ? MessageResult::TryAgain
+                                            : StandardButtons(buttons).front().second;
+    return Show(parent, caption, text, buttons, icon, defaultResult);
+}
+
+MessageResult QtDialogs::Confirm(QWidget* parent, const QString& text)
+{
+    return Show(parent, QStringLiteral("Warning"), text, MessageButtons::YesNo, MessageIcon::Exclamation,
+                MessageResult::No);
+}
+
+MessageResult QtDialogs::Show(QWidget* parent, const QString& caption, const QString& text, MessageButtons buttons,
+                              MessageIcon icon, MessageResult defaultResult)
+{
     if (answer_ && answer_->first == text) {
         const MessageResult result = answer_->second;
         answer_.reset();
@@ -93,9 +109,10 @@ MessageResult QtDialogs::Message(QWidget* parent, const QString& caption, const 
         for (const auto& [button, result] : StandardButtons(buttons))
             results.push_back({box.addButton(button), result});
     }
-    // "Try Again" is the default of its set; elsewhere the first button.
-    const std::size_t defaultButton = buttons == MessageButtons::CancelTryContinue ? 1 : 0;
-    box.setDefaultButton(qobject_cast<QPushButton*>(results[defaultButton].first));
+    for (const auto& [button, result] : results) {
+        if (result == defaultResult)
+            box.setDefaultButton(qobject_cast<QPushButton*>(button));
+    }
     box.exec();
     for (const auto& [button, result] : results) {
         if (box.clickedButton() == button)
@@ -104,13 +121,16 @@ MessageResult QtDialogs::Message(QWidget* parent, const QString& caption, const 
     return EscapeResult(buttons);
 }
 
-std::optional<QString> QtDialogs::SaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix)
+std::optional<QString> QtDialogs::SaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                                               const QString& suggestedName)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filter);
     dialog.setDefaultSuffix(defaultSuffix);
+    if (!suggestedName.isEmpty())
+        dialog.selectFile(suggestedName);
     // The caller asks whether to keep or overwrite an existing file; one question is enough.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

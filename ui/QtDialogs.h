@@ -17,10 +17,16 @@ public:
 
     MessageResult Message(QWidget* parent, const QString& caption, const QString& text, MessageButtons buttons,
                           MessageIcon icon) override;
-    std::optional<QString> SaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix) override;
+    MessageResult Confirm(QWidget* parent, const QString& text) override;
+    std::optional<QString> SaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                                        const QString& suggestedName) override;
     std::optional<QString> DirectoryName(QWidget* parent, const QString& caption) override;
 
 private:
+    // The box with the button of `defaultResult` as its default.
+    MessageResult Show(QWidget* parent, const QString& caption, const QString& text, MessageButtons buttons,
+                       MessageIcon icon, MessageResult defaultResult);
+
     std::optional<std::pair<QString, MessageResult>> answer_;
 };
 

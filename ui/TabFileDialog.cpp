@@ -11,10 +11,11 @@ constexpr char kKeepOldDataQuestion[] =
 
 }  // namespace
 
-std::unique_ptr<TabFile> OpenTabFile(Dialogs& dialogs, QWidget* parent, const QString& defaultSuffix)
+std::unique_ptr<TabFile> OpenTabFile(Dialogs& dialogs, QWidget* parent, const QString& defaultSuffix,
+                                     const QString& suggestedName)
 {
     for (;;) {
-        const auto path = dialogs.SaveFileName(parent, QStringLiteral("*.tab"), defaultSuffix);
+        const auto path = dialogs.SaveFileName(parent, QStringLiteral("*.tab"), defaultSuffix, suggestedName);
         if (!path)
             return nullptr;
         auto file = std::make_unique<TabFile>();
@@ -47,9 +48,9 @@ void CloseTabFile(Dialogs& dialogs, QWidget* parent, TabFile& file)
 }
 
 bool SaveTabFile(Dialogs& dialogs, QWidget* parent, const std::function<void(std::ostream&, bool)>& write,
-                 const QString& defaultSuffix)
+                 const QString& defaultSuffix, const QString& suggestedName)
 {
-    const auto file = OpenTabFile(dialogs, parent, defaultSuffix);
+    const auto file = OpenTabFile(dialogs, parent, defaultSuffix, suggestedName);
     if (!file)
         return false;
     write(file->file.Out(), file->append);

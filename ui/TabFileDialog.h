@@ -21,11 +21,13 @@ struct TabFile {
     QString path;
 };
 
-// The save dialog with filter "*.tab" (and `defaultSuffix` added when the user types none);
+// The save dialog with filter "*.tab", offering `suggestedName` (and `defaultSuffix` added when
+// the user types none);
 // for an existing file asks "File exists.\nDo you want to keep old data?..." (Yes appends,
 // No overwrites, Cancel opens the dialog again); a failed open asks "File opening failed!
 // Try again?" (Retry/Cancel). Nothing when the user cancels.
-std::unique_ptr<TabFile> OpenTabFile(Dialogs& dialogs, QWidget* parent, const QString& defaultSuffix = QString());
+std::unique_ptr<TabFile> OpenTabFile(Dialogs& dialogs, QWidget* parent, const QString& defaultSuffix = QString(),
+                                     const QString& suggestedName = QString());
 
 // Puts the complete file in place and reports "Finished OK" (caption "Message"), or
 // "File closing failed!" (caption "Error!"), the old file untouched, when writing failed.
@@ -33,6 +35,6 @@ void CloseTabFile(Dialogs& dialogs, QWidget* parent, TabFile& file);
 
 // A whole single save: OpenTabFile, `write(out, append)`, CloseTabFile. False when cancelled.
 bool SaveTabFile(Dialogs& dialogs, QWidget* parent, const std::function<void(std::ostream&, bool append)>& write,
-                 const QString& defaultSuffix = QString());
+                 const QString& defaultSuffix = QString(), const QString& suggestedName = QString());
 
 }  // namespace kolmaris

@@ -1,5 +1,6 @@
 // The "Data in terminal" window on the simulated terminal and on served memory images: download,
 // end messages, Clear, the viewers, the saves, "Save All" and "Store in archive".
+#include "Commands.h"
 #include "ImageTerminal.h"
 #include "StationArchive.h"
 #include "TDatasWND.h"
@@ -14,6 +15,8 @@
 #include <QDir>
 #include <QPushButton>
 #include <QtTest>
+
+#include <sstream>
 
 using namespace kolmaris;
 using namespace kolmaris::testing;
@@ -204,6 +207,10 @@ private slots:
         r.dialogs.answers = {MessageResult::No};
         r.Click("SaveDiasBT");
         QVERIFY(Read(path).startsWith(QStringLiteral("record\t")) && !Read(path).contains(row));
+        // Each save dialog offers the name "Save All" gives the same data.
+        r.Click("SaveSpectsBT");  // no spectra: no dialog
+        r.Click("SaveLocsBT");
+        QCOMPARE(r.dialogs.suggestedNames, (QStringList{"RDN_5.tab", "RDN_5.tab", "DIA.tab", "TERM.tab"}));
     }
 
     void saveAllAsksAndWritesEveryKind()
@@ -270,6 +277,21 @@ private slots:
         QCOMPARE(opened, 1);
     }
 
+    // Opened, Enter presses no button: neither "Read" nor "Clear".
+    void enterPressesNothing()
+    {
+        ImageRig r;
+        r.Download();
+        r.w->show();
+        for (QPushButton* button : r.w->findChildren<QPushButton*>()) {
+            QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
+            QTest::keyClick(button, Qt::Key_Return);
+        }
+        QTest::keyClick(r.w, Qt::Key_Return);
+        QVERIFY(!r.Find<QTimer>("DatasTMR")->isActive());
+        QCOMPARE(r.Text("RecordCountLB"), QString("2"));
+    }
+
     // "Store in archive": what it stores, said once per click.
     void storesInTheArchiveOnceAndSaysWhere()
     {
@@ -292,6 +314,48 @@ private slots:
         QCOMPARE(held.radon.size(), 2u);
         QCOMPARE(std::pair(held.radon[0].probe, held.radon[1].probe), std::pair(2, 5));
         QCOMPARE(held.radon[0].radon, 771u);
+    }
+
+    // A complete download stored from the window counts as one of the whole memory: a day later
+    // `kolmaris-cli download --new-only` reads only the new part. Stored after a probe reading
+    // changed the store, or after an interrupted run, it does not count.
+    void storedWholeDownloadLetsNewOnlyStopEarly_data()
+    {
+        Columns<QString, bool>({"before", "early"});
+        QTest::newRow("complete") << "" << true;
+        QTest::newRow("store changed") << "change" << false;
+        QTest::newRow("interrupted") << "interrupt" << false;
+    }
+    void storedWholeDownloadLetsNewOnlyStopEarly()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, early);
+        Scenario scenario = DefaultScenario();
+        scenario.memory.wrapped = true;
+        WindowRig r(scenario);
+        TempDir dir;
+        r.session.archiveLocation = (dir.path / "archive.sqlite").string();
+        auto& w = r.Open<TDatasWND>();
+        r.Click("LoadEepromBT");
+        if (before == "interrupt") {
+            r.Run("DatasTMR", {}, 2000);
+            r.Click("LoadEepromBT");
+        }
+        r.Run("DatasTMR");
+        if (before == "change")
+            w.Store().ClearSpectra(0);
+        r.Click("StoreArchiveBT");
+        QVERIFY(r.Last().startsWith("Message|Stored in "));
+
+        r.line.AdvanceMs(24ull * 3600 * 1000);
+        std::ostringstream out;
+        cli::ProgressBar progress(out, false);
+        cli::CommandIo io{out, out, progress};
+        cli::RunDownload(r.link, dir.path / "next", 0, io, {true, r.session.archiveLocation, "default", true});
+        const std::string said = out.str();
+        const int read = std::stoi(said.substr(said.find_first_of("0123456789", said.find("Memory read:"))));
+        QVERIFY2((read < 0x20000 / 10) == early, said.c_str());
+        QCOMPARE(said.find("Read back to the records the archive holds") != std::string::npos, early);
     }
 };
 

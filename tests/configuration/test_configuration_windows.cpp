@@ -36,6 +36,15 @@ QString LastText(const WindowRig& r)
     return r.dialogs.shown.empty() ? QString() : r.dialogs.shown.back().text;
 }
 
+// Payloads as hex bytes, ", " between them.
+QString Hex(const std::vector<Payload>& payloads)
+{
+    QStringList texts;
+    for (const Payload& p : payloads)
+        texts << QByteArray(reinterpret_cast<const char*>(p.data()), qsizetype(p.size())).toHex(' ').toUpper();
+    return texts.join(", ");
+}
+
 bool Checked(const WindowRig& r, const char* box)
 {
     return r.Find<QAbstractButton>(box)->isChecked();
@@ -49,6 +58,14 @@ WindowRig& OpenParams(WindowRig& r)
     r.session.serviceMode = true;
     auto& init = r.Make<TInitSensorWND>();
     r.Open<TSetParamSensorWND>(init);
+    return r;
+}
+
+// The same, probe 1's parameters read: Save may write them.
+WindowRig& ReadParams(WindowRig& r)
+{
+    OpenParams(r).Click("LoadBT");
+    r.Run("ParamsTimer");
     return r;
 }
 
@@ -68,19 +85,24 @@ private slots:
     void timers_data()
     {
         // Typed and shown again: query time, battery cycles; sleep on when saved.
-        Columns<QStringList, bool, QString, QStringList>({"typed", "refused", "message", "reopened"});
+        // The requests written: the timers, then the sleep mode.
+        Columns<QStringList, bool, QString, QStringList, QString>({"typed", "refused", "message", "reopened", "sent"});
         const QString saved = "Successfully saved!";
         const QString query = "Query time can be from 240 to 32400 only!";
         const QString batt = "Battime can be from 1 to 256 cycles only!";
         const QStringList before{"900", "4"};
-        QTest::newRow("lowest, 256") << QStringList{"240", "256"} << false << saved << QStringList{"240", "256"};
-        QTest::newRow("highest, 1") << QStringList{"32400", "1"} << false << saved << QStringList{"32400", "1"};
-        QTest::newRow("digits read") << QStringList{" 300s", "+7x"} << false << saved << QStringList{"300", "7"};
-        QTest::newRow("239") << QStringList{"239", "4"} << false << query << before;
-        QTest::newRow("32401") << QStringList{"32401", "4"} << false << query << before;
-        QTest::newRow("cycles 0") << QStringList{"300", "0"} << false << batt << before;
-        QTest::newRow("cycles 257") << QStringList{"300", "257"} << false << batt << before;
-        QTest::newRow("write refused") << QStringList{"300", "4"} << true << "Command disabled!" << before;
+        QTest::newRow("lowest, 256") << QStringList{"240", "256"} << false << saved << QStringList{"240", "256"}
+                                     << "BC 00 F0 00, BE 87";
+        QTest::newRow("highest, 1") << QStringList{"32400", "1"} << false << saved << QStringList{"32400", "1"}
+                                    << "BC 7E 90 01, BE 87";
+        QTest::newRow("digits read") << QStringList{" 300s", "+7x"} << false << saved << QStringList{"300", "7"}
+                                     << "BC 01 2C 07, BE 87";
+        QTest::newRow("239") << QStringList{"239", "4"} << false << query << before << "";
+        QTest::newRow("32401") << QStringList{"32401", "4"} << false << query << before << "";
+        QTest::newRow("cycles 0") << QStringList{"300", "0"} << false << batt << before << "";
+        QTest::newRow("cycles 257") << QStringList{"300", "257"} << false << batt << before << "";
+        QTest::newRow("write refused") << QStringList{"300", "4"} << true << "Command disabled!" << before
+                                       << "BC 01 2C 04";
     }
     void timers()
     {
@@ -93,6 +115,7 @@ private slots:
         r.Find<QCheckBox>("SleepCB")->setChecked(true);
         r.Click("SaveTimerBT");
         QCOMPARE(LastText(r), message);
+        QTEST(Hex(r.Sent({0xBC})) + (r.Sent({0xBE}).empty() ? "" : ", " + Hex(r.Sent({0xBE}))), "sent");
         r.window->hide();
         r.window->show();
         QTEST(QStringList({r.Text("QueryTimeED"), r.Text("BattimeED")}), "reopened");
@@ -104,7 +127,11 @@ private slots:
     {
         // Typed: day, month, year, hour, minute; the terminal's new time, or the field refused.
         Columns<QStringList, QString>({"typed", "result"});
-        QTest::newRow("31 February") << QStringList{"31", "2", "26", "7", "5"} << "03.03.2026 07:05:00";
+        QTest::newRow("31 February") << QStringList{"31", "2", "26", "7", "5"} << "day";
+        QTest::newRow("29 February 2025") << QStringList{"29", "2", "25", "7", "5"} << "day";
+        QTest::newRow("31 April") << QStringList{"31", "4", "26", "23", "59"} << "day";
+        QTest::newRow("29 February 2024") << QStringList{"29", "2", "24", "7", "5"} << "29.02.2024 07:05:00";
+        QTest::newRow("31 December") << QStringList{"31", "12", "99", "23", "59"} << "31.12.2099 23:59:00";
         QTest::newRow("empty zeros") << QStringList{"1", "1", "", "x", ""} << "01.01.2000 00:00:00";
         QTest::newRow("month 13") << QStringList{"1", "13", "26", "7", "5"} << "month";
         QTest::newRow("year first") << QStringList{"0", "13", "100", "24", "60"} << "year";
@@ -174,7 +201,7 @@ private slots:
         QCOMPARE(r.Find<QComboBox>("ModeCB")->currentIndex(), 1);
         r.Choose("ModeCB", 2);
         r.Click("SetBT");
-        QCOMPARE(LastText(r), QStringLiteral("Assignment of the element 5 was updated succefully."));
+        QCOMPARE(LastText(r), QStringLiteral("Assignment of the element 5 was updated successfully."));
         QCOMPARE(r.session.model.ElementTable[5].status.kind & 0x07, 2);
         // The other window finds what the terminal keeps.
         r.Open<TActivateSensorWND>();
@@ -234,7 +261,7 @@ private slots:
     {
         const QString typed = QTest::currentDataTag();
         WindowRig r;
-        OpenParams(r);
+        ReadParams(r);
         r.line.Memory().ClearWritten();
         TypeAll(r, kParams, {"95", "0", "50", "65535", "0", "255", "255"});
         r.Type(typed.section('=', 0, 0), typed.section('=', 1));
@@ -248,13 +275,13 @@ private slots:
     {
         const QStringList values{"95", "0", "50", "4660", "65535", "255", "255"};
         WindowRig r;
-        OpenParams(r);
+        ReadParams(r);
         TypeAll(r, kParams, values);
         QTest::keyClick(r.Find("CalibrED"), Qt::Key_Return);  // Enter in an edit reads nothing over it
         QVERIFY(!r.Find<QTimer>("ParamsTimer")->isActive());
         r.Click("SaveBT");
         r.Run("ParamsTimer");
-        QCOMPARE(LastText(r), QString("Probes parameters succesfully written."));
+        QCOMPARE(LastText(r), QString("Probe parameters successfully written."));
         TypeAll(r, kParams, {});
         r.Click("LoadBT");
         r.Run("ParamsTimer");
@@ -281,7 +308,7 @@ private slots:
         QCOMPARE(r.Text("CurrStateLB"), QString(" On"));
         QVERIFY(!r.Find<QLabel>("CurrStateLB")->autoFillBackground());
         QCOMPARE(r.session.model.ElementTable[4].status.statusFlags & 0x1B, 0x12);
-        QCOMPARE(LastText(r), QString("Actuator parameters succesfully written."));
+        QCOMPARE(LastText(r), QString("Actuator parameters successfully written."));
 
         r.window->hide();
         r.window->show();
@@ -290,38 +317,202 @@ private slots:
 
     void initialisationControlValue_data()
     {
-        Columns<bool, QString, int>({"service", "box", "flags"});
-        QTest::newRow("four basic actions") << false << QString() << 0x0F;
-        QTest::newRow("clear total counts, basic boxes on") << true << "CheckBox6" << 0x40;
-        QTest::newRow("reset processor, basic boxes on") << true << "CheckBox5" << 0x80;
+        // The boxes clicked, in turn; the requests of each probe after its terminal time read
+        // (the terminal's clock stands at 10.03.2025 10:00:00); the question asked first.
+        Columns<bool, QStringList, QString, QString>({"service", "boxes", "request", "question"});
+        const QString all = "Initialise all 3 radon probes (No. 1, 2, 3)?\n\n";
+        QTest::newRow("four basic actions")
+            << false << QStringList{"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4"}
+            << "2E 0F F0 2F 61 74 A0"
+            << all + "Lost for good in each of them:\n - the spectrum memory\n - the Rn records memory\n"
+                     " - the measurement in progress\n\nContinue?";
+        QTest::newRow("copy time only") << false << QStringList{"CheckBox4"} << "2E 08 F7 2F 61 74 A0"
+                                        << all + "Nothing is deleted.\n\nContinue?";
+        QTest::newRow("clear total counts after basic boxes")
+            << true << QStringList{"CheckBox1", "CheckBox4", "CheckBox6"} << "2E 40 BF 4B 6F 6C 6D"
+            << all + "Lost for good in each of them:\n - the total counts\n\nContinue?";
+        QTest::newRow("reset processor") << true << QStringList{"CheckBox3", "CheckBox5"} << "2E 80 7F 4B 6F 6C 6D"
+                                         << all + "Lost for good in each of them:\n - the measurement in "
+                                                  "progress\n\nContinue?";
     }
-    // "All": every probe in ascending order, each command right after its own terminal time read.
-    // A service action replaces the basic bits (its box is set here past the rule that unchecks them).
+    // "All": every probe in ascending order, each whole command right after its own terminal time
+    // read; the probe's clock comes from the terminal's, never from the PC's.
     void initialisationControlValue()
     {
         QFETCH(bool, service);
-        QFETCH(QString, box);
-        QFETCH(int, flags);
-        WindowRig r;
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, request);
+        WindowRig r(Quiet([](Scenario& s) { s.terminal.timeAcceleration = 0; }));
         r.session.serviceMode = service;
         r.Open<TInitSensorWND>();
         r.line.Memory().ClearWritten();
         QCOMPARE(r.Shown("CheckBox5") && r.Shown("CheckBox6"), service);
-        if (!box.isEmpty())
-            r.Find<QCheckBox>(box)->setChecked(true);
+        r.Choose("MeshAdrCB", "All");
+        for (const QString& box : boxes)
+            r.Click(box);
+        r.dialogs.answers = {MessageResult::Yes};
         r.Click("InitSensorBT");
+        QTEST(LastText(r), "question");
         r.Run("InitSensorTimer");
-        std::vector<Payload> expected;
-        for (const uint8_t address : {1, 2, 3}) {
-            expected.push_back({0x3A});
-            expected.push_back({0x80, address, 0x2E, uint8_t(flags), uint8_t(~flags)});
-        }
+        QStringList expected;
+        for (const QString address : {"01", "02", "03"})
+            expected << "3A" << "80 " + address + " " + request;
         std::vector<Payload> sent;
         for (const Payload& p : r.Sent())
             if (p[0] == 0x3A || (p.size() > 2 && p[0] == 0x80 && p[2] == 0x2E))
-                sent.emplace_back(p.begin(), p.begin() + std::min<std::size_t>(p.size(), 5));
-        QCOMPARE(sent, expected);
+                sent.push_back(p);
+        QCOMPARE(Hex(sent), expected.join(", "));
         QCOMPARE(LastText(r), QString("Initialisation successfully finished"));
+    }
+
+    // Opened, it clears nothing whatever Enter does; a run that clears or reaches more than one
+    // probe starts only after one question, whose default answer is No.
+    void initialisationOpensOnNothing()
+    {
+        WindowRig r;
+        r.session.serviceMode = true;
+        r.Open<TInitSensorWND>();
+        r.line.Memory().ClearWritten();
+        QCOMPARE(r.Find<QComboBox>("MeshAdrCB")->currentIndex(), -1);
+        for (const char* box : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6"})
+            QVERIFY2(!Checked(r, box), box);
+        QVERIFY(!r.Find("InitSensorBT")->isEnabled());
+        for (const char* target : {"MeshAdrCB", "CheckBox1", "InitSensorBT", "ZavritBT"}) {
+            QTest::keyClick(r.Find(target), Qt::Key_Return);
+            QTest::keyClick(r.window, Qt::Key_Enter);
+        }
+        r.Run("InitSensorTimer");
+        QVERIFY(r.Sent({0x80}).empty());
+        QVERIFY(r.window->isVisible());
+
+        r.Choose("MeshAdrCB", "2");
+        r.Click("CheckBox2");
+        r.dialogs.defaultAnswer = MessageResult::No;
+        r.Click("InitSensorBT");
+        QCOMPARE(r.Last(), QString("Warning|Initialise radon probe No. 2?\n\nLost for good in it:\n"
+                                   " - the Rn records memory\n\nContinue?"));
+        QCOMPARE(r.dialogs.shown.back().buttons, MessageButtons::YesNo);
+        r.Run("InitSensorTimer");
+        QVERIFY(r.Sent({0x80}).empty());
+        // Restarting one probe's measurement loses no memory: no question.
+        r.Click("CheckBox2");
+        r.Click("CheckBox3");
+        const std::size_t asked = r.dialogs.shown.size();
+        r.Click("InitSensorBT");
+        r.Run("InitSensorTimer");
+        QCOMPARE(r.dialogs.shown.size(), asked + 1);
+        QCOMPARE(LastText(r), QString("Initialisation successfully finished"));
+        QCOMPARE(Hex(r.Sent({0x80, 2, 0x2E})), QString("80 02 2E 04 FB 4B 6F 6C 6D"));
+    }
+
+    // The edits hold the selected probe's values or nothing: another probe's calibration is never
+    // on show, or saved, under this probe's address.
+    void parametersFollowTheAddress()
+    {
+        WindowRig r(Quiet([](Scenario& s) {
+            s.elements[1].probe.calibration = 2222;
+            s.elements[1].probe.discrimination1 = 20;
+        }));
+        OpenParams(r);
+        QCOMPARE(Params(r), QString("      "));
+        QVERIFY(!r.Find("SaveBT")->isEnabled());
+        r.Click("LoadBT");
+        r.Run("ParamsTimer");
+        r.Click("Button2");
+        r.Run("ParamsTimer");
+        QCOMPARE(Params(r), QString("12 31 64 1850 300 128 60"));
+        QVERIFY(r.Find("SaveBT")->isEnabled());
+
+        r.Choose("MeshAdrCB", "2");
+        QCOMPARE(Params(r) + r.Text("Label7") + r.Text("Label9"), QString("      "));
+        QVERIFY(!r.Find("SaveBT")->isEnabled());
+        r.line.Memory().ClearWritten();
+        r.Click("SaveBT");
+        r.Run("ParamsTimer");
+        QVERIFY(r.Sent({0x80, 2}).empty());
+
+        r.Click("LoadBT");
+        r.Run("ParamsTimer");
+        QCOMPARE(Params(r), QString("20 31 64 2222 300 128 60"));
+        r.Type("LimitED", "301");
+        r.Click("SaveBT");
+        r.Run("ParamsTimer");
+        QCOMPARE(Hex(r.Sent({0x80, 2, 0x39})), QString("80 02 39 14 1F 40 08 AE 01 2D 80 3C"));
+        QVERIFY(r.Sent({0x80, 1, 0x39}).empty());
+
+        // A read that ends after the selection moved on shows nothing under the new address.
+        r.Click("LoadBT");
+        r.Choose("MeshAdrCB", "1");
+        r.Run("ParamsTimer");
+        QCOMPARE(Params(r), QString("      "));
+        QVERIFY(!r.Find("SaveBT")->isEnabled());
+        // Shown again, the window holds no values until they are read.
+        r.Click("LoadBT");
+        r.Run("ParamsTimer");
+        r.window->hide();
+        r.window->show();
+        QCOMPARE(Params(r), QString("      "));
+        QVERIFY(!r.Find("SaveBT")->isEnabled());
+    }
+
+    // The whole clock answer: the probe's clock and its total counts over all four bytes.
+    void parametersInfo_data()
+    {
+        Columns<bool, QString>({"counts", "total"});
+        QTest::newRow("clock and counts") << true << "3000000000";
+        QTest::newRow("clock only") << false << "Not implemented";
+    }
+    void parametersInfo()
+    {
+        QFETCH(bool, counts);
+        WindowRig r(Quiet([counts](Scenario& s) {
+            s.terminal.timeAcceleration = 0;
+            s.elements[0].probe.totalCounts = 3'000'000'000u;
+            s.elements[0].probe.reportsTotalCounts = counts;
+        }));
+        OpenParams(r).Click("Button2");
+        r.Run("ParamsTimer");
+        QCOMPARE(Hex(r.Sent({0x80, 1, 0xC6})), QString("80 01 C6"));
+        QCOMPARE(r.Text("Label7"), QString("10.03.2025 10:00:00"));
+        QTEST(r.Text("Label9"), "total");
+    }
+
+    // No configuration window opens with a button that Enter would press; Enter sends nothing.
+    void enterPressesNothing_data()
+    {
+        Columns<int>({"window"});
+        for (const char* name : {"TConfigureMeasurementWND", "TActivateSensorWND", "TInitSensorWND",
+                                 "TSetParamSensorWND", "TSetParamFanWND"})
+            QTest::newRow(name) << 0;
+    }
+    void enterPressesNothing()
+    {
+        const QString name = QTest::currentDataTag();
+        WindowRig r(Stopped());
+        r.session.serviceMode = true;
+        auto& init = r.Make<TInitSensorWND>();
+        if (name == "TConfigureMeasurementWND")
+            r.Open<TConfigureMeasurementWND>();
+        else if (name == "TActivateSensorWND")
+            r.Open<TActivateSensorWND>();
+        else if (name == "TInitSensorWND")
+            init.show();
+        else if (name == "TSetParamSensorWND")
+            r.Open<TSetParamSensorWND>(init);
+        else
+            r.Open<TSetParamFanWND>();
+        r.line.Memory().ClearWritten();
+        for (QPushButton* button : r.window->findChildren<QPushButton*>()) {
+            QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
+            QTest::keyClick(button, Qt::Key_Return);
+        }
+        QTest::keyClick(r.window, Qt::Key_Return);
+        for (QTimer* timer : r.window->findChildren<QTimer*>())
+            QVERIFY2(!timer->isActive() || timer->objectName() == "TimeTMR", qPrintable(timer->objectName()));
+        std::vector<Payload> sent = r.Sent();
+        std::erase_if(sent, [](const Payload& p) { return p == Payload{0x3A}; });  // the clock display
+        QCOMPARE(Hex(sent), QString());
+        QVERIFY(r.window->isVisible());
     }
 };
 

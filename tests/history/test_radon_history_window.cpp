@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QLineSeries>
+#include <QScreen>
 #include <QValueAxis>
 #include <QTest>
 
@@ -160,6 +161,21 @@ private slots:
         QVERIFY2(message.startsWith("No report: station \"north\" of ") &&
                      message.contains(" holds no radon records from 2010-01-01 "),
                  qPrintable(message));
+    }
+
+    // It can shrink to 1280 x 720 at 150 % (853 x 480 points, less a title bar and a task bar)
+    // and opens no larger than its screen (here 800 x 600), all of it on the screen.
+    void fitsSmallScreens()
+    {
+        const QSize smallest = window->minimumSizeHint();
+        QVERIFY2(smallest.width() <= 853 && smallest.height() <= 420,
+                 qPrintable(QStringLiteral("%1 x %2").arg(smallest.width()).arg(smallest.height())));
+        window->move(300, 200);
+        window->show();
+        const QRect screen = window->screen()->availableGeometry();
+        QVERIFY2(screen.contains(window->frameGeometry()),
+                 qPrintable(QStringLiteral("%1 x %2").arg(window->width()).arg(window->height())));
+        window->hide();
     }
 };
 

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QtTest>
 
 #include <fstream>
@@ -153,6 +154,21 @@ private slots:
         }
         QCOMPARE(r.Text(probe ? "DataVoltageLB" : "FanVoltageLB").contains("..."), voltage == 0);
         QTEST(r.Find(probe ? "VoltageLB" : "FanVoltageLB")->autoFillBackground(), "red");
+    }
+
+    // Small enough for 1366 x 768 at 100 % and 1280 x 720 at 150 % (853 x 480 points, less a
+    // title bar and a task bar); grown by its panels after it was put low, it stays on its screen.
+    void fitsSmallScreens()
+    {
+        Main r;
+        r.w->show();
+        const QRect screen = r.w->screen()->availableGeometry();
+        r.w->move(screen.left(), screen.bottom() + 1 - r.w->frameGeometry().height());
+        r.Ticks();
+        QVERIFY(r.Shown("VysledkyGB") && r.Shown("FanPanelGB"));
+        QVERIFY2(r.w->frameGeometry().width() <= 853 && r.w->frameGeometry().height() <= 420,
+                 qPrintable(QStringLiteral("%1 x %2").arg(r.w->width()).arg(r.w->height())));
+        QVERIFY(screen.contains(r.w->frameGeometry()));
     }
 
     void battery_data()

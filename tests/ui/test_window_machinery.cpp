@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QtTest>
 
@@ -294,16 +295,34 @@ private slots:
         QCOMPARE(seen, QStringLiteral("Query|Go on?|%1|%2").arg(boxIcon).arg(count));
     }
 
+    // It offers the suggested name.
     void qtSaveDialogLeavesOverwritingToTheProgram()
     {
         bool confirms = true;
-        QTimer::singleShot(0, [&confirms] {
+        QString offered;
+        QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             confirms = !dialog || !dialog->testOption(QFileDialog::DontConfirmOverwrite);
-            if (dialog)
+            if (dialog) {
+                offered = QFileInfo(dialog->selectedFiles().value(0)).fileName();
                 dialog->reject();
+            }
         });
-        QVERIFY(!QtDialogs().SaveFileName(nullptr, "*.tab", "tab") && !confirms);
+        QVERIFY(!QtDialogs().SaveFileName(nullptr, "*.tab", "tab", "RDN_3.tab") && !confirms);
+        QCOMPARE(offered, QStringLiteral("RDN_3.tab"));
+    }
+
+    // A question before something that cannot be undone: Enter answers No.
+    void qtConfirmationDefaultsToNo()
+    {
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            seen = QStringLiteral("%1|%2|%3").arg(box->windowTitle(), box->text()).arg(box->icon());
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QCOMPARE(QtDialogs().Confirm(nullptr, "Clear it?"), MessageResult::No);
+        QCOMPARE(seen, QStringLiteral("Warning|Clear it?|%1").arg(int(QMessageBox::Warning)));
     }
 };
 
