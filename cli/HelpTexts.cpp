@@ -272,6 +272,12 @@ std::string ProgramHelp(const std::filesystem::path& portDirectory)
            "  archive    show what the station archive holds, or import .tab files into it\n"
            "  history    print a probe's radon records from the archive with their statistics\n"
            "\n"
+           "Options:\n"
+           "  -h, --help      print this help and exit\n"
+           "  -V, --version   print the program's version and exit\n"
+           "  -v, --verbose   log the exchanges on the line to stderr; also among a command's\n"
+           "                  options\n"
+           "\n"
            "\"kolmaris-cli COMMAND --help\" shows a command's options.\n"
            "\n" +
            PortNumbers(portDirectory) + "\n" + kExitStatus;
