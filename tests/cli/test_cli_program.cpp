@@ -99,6 +99,11 @@ TEST_F(CliProgramTest, HelpUsageErrorsAndNoTerminalExitWithTheirCodes)
          2,
          "",
          "kolmaris-cli: --probe needs a MESH address from 1 to 16, not \"99\" (see kolmaris-cli records --help)\n"},
+        {{"history", "--probe", "1", "--station", "nosuch", "--archive", (root_.path / "a.sqlite").string()},
+         2,
+         "",
+         "kolmaris-cli: the archive " + (root_.path / "a.sqlite").string() +
+             " holds no station \"nosuch\"; it holds no stations yet\n"},
         {{"status", "--port", "200"}, 3, "", "kolmaris-cli: COM 200 has no device\n"},
         {{"download", "--out", (root_.path / "d").string(), "--device", "/dev/null"},
          3,
