@@ -51,7 +51,7 @@ TEST(CliStatus, EveryValueTheElementsAndTheAlarmsOfTheMainWindow)
     EXPECT_EQ(run.err, "");
     const std::vector<std::string> patterns{"Terminal:     COM 3",
                                             "Firmware:     2\\.14",
-                                            "Clock:        10\\.03\\.2025 10:00:\\d\\d",
+                                            "Clock:        10\\.03\\.2025 10:00:\\d\\d \\(UTC\\+01:00\\)",
                                             "Voltage:      3\\.[12]\\d V",
                                             "Temperature:  2\\d\\.\\d \u00B0C",
                                             "Pressure:     9\\d\\d hPa",
