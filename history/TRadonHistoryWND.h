@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class QCategoryAxis;
 class QChart;
 class QChartView;
 class QDateTimeAxis;
@@ -31,7 +32,10 @@ public:
     ~TRadonHistoryWND() override;
 
     QChartView* ChartView() const { return view_; }
+    // The span shown, in milliseconds since 1970 (UTC); the user zooms it. Not drawn: TimeLabels
+    // labels it in terminal time, whatever zone the PC is in.
     QDateTimeAxis* TimeAxis() const { return timeAxis_; }
+    QCategoryAxis* TimeLabels() const { return timeLabels_; }
     QLineSeries* RadonSeries() const { return radon_; }
     QLineSeries* TemperatureSeries() const { return temperature_; }
     QLineSeries* HumiditySeries() const { return humidity_; }
@@ -53,6 +57,7 @@ public slots:
 
 private:
     void Draw();
+    void LabelTimeAxis();
     void DrawReference();
     // The right axis over the values of the series shown.
     void ClimateRange();
@@ -62,6 +67,7 @@ private:
     QChart* chart_;
     QChartView* view_;
     QDateTimeAxis* timeAxis_;
+    QCategoryAxis* timeLabels_;
     QValueAxis* valueAxis_;
     QLineSeries* radon_;
     QLineSeries* longTerm_;
