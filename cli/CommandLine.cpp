@@ -212,7 +212,8 @@ public:
     // cannot do without and how they go together.
     std::string Check()
     {
-        for (const std::string& extra : app_.remaining()) {
+        if (const std::vector<std::string> extras = app_.remaining(); !extras.empty()) {
+            const std::string& extra = extras.front();
             if (!extra.starts_with("-"))
                 return "unexpected argument \"" + extra + "\"";
             return std::string(CommandName(command_)) + " has no option \"" + extra.substr(0, extra.find('=')) + "\"";
