@@ -181,7 +181,7 @@ std::string ClockHelp()
     return std::string(
                "Usage: kolmaris-cli clock [--port N | --device PATH] [--set [--if-off SECONDS]] [options]\n"
                "\n"
-               "Prints the terminal's clock, the PC's clock on the terminal's scale (UTC+1, no\n"
+               "Prints the terminal's clock, the PC's clock on the terminal's scale (UTC+01:00, no\n"
                "daylight saving time) and how many seconds the terminal is ahead of the PC\n"
                "(negative: behind). With --set the terminal's clock is set from the PC's, as the\n"
                "\"Copy PC time\" button of the system configuration window does, and the clocks are\n"
