@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <limits>
 
 #include "Records.h"
@@ -108,6 +109,15 @@ std::string FormatTime(TerminalTime time, bool century, bool seconds)
     text += {digit(0), digit(1), ' ', digit(6), digit(7), ':', digit(8), digit(9)};
     if (seconds)
         text += {':', digit(10), digit(11)};
+    return text;
+}
+
+std::string FormatIsoTime(TerminalTime time)
+{
+    const TimeFields f = TimeToFields(time);
+    char text[80];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d+01:00", 2000 + f.year, f.month, f.day, f.hour,
+                  f.minute, f.second);
     return text;
 }
 

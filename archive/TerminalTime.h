@@ -45,6 +45,12 @@ int FieldsToTime(const TimeFields& fields, TerminalTime& time);
 std::string FormatTime(TerminalTime time, bool century, bool seconds);
 std::string FormatTimeBE(std::span<const std::uint8_t, 4> bytes, bool century, bool seconds);
 
+// The zone of terminal time as the program names it beside every time it shows or writes.
+inline constexpr const char* kTerminalTimeZone = "UTC+01:00";
+
+// ISO 8601 with the terminal's offset, "2026-03-01T12:00:00+01:00": the time of CSV and JSON outputs.
+std::string FormatIsoTime(TerminalTime time);
+
 // The PC's clock as terminal time; the overload takes Unix seconds (UTC).
 TerminalTime PcTimeToTerminalTime();
 TerminalTime PcTimeToTerminalTime(std::int64_t unixSeconds);

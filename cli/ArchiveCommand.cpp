@@ -9,7 +9,7 @@ namespace {
 
 std::string Span(TerminalTime first, TerminalTime last)
 {
-    return FormatTime(first, true, false) + " to " + FormatTime(last, true, false);
+    return FormatTime(first, true, false) + " to " + FormatTime(last, true, false) + ", " + kTerminalTimeZone;
 }
 
 Exit Stats(history::StationArchive& archive, CommandIo& io)

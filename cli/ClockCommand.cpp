@@ -20,8 +20,8 @@ bool PrintClocks(StepLink& link, int attempts, CommandIo& io, ClockComparison& c
     }
     char difference[32];
     std::snprintf(difference, sizeof difference, "%lld s", static_cast<long long>(clocks.Difference()));
-    io.out << "Terminal:     " << FormatTime(clocks.terminal, true, true) << '\n'
-           << "PC (UTC+1):   " << FormatTime(clocks.pc, true, true) << '\n'
+    io.out << "Terminal:     " << TerminalTimeText(clocks.terminal, true) << '\n'
+           << "PC:           " << TerminalTimeText(clocks.pc, true) << '\n'
            << "Difference:   " << difference << '\n';
     return true;
 }

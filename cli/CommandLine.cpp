@@ -4,9 +4,11 @@
 #include "ProbeRecordReader.h"
 #include "ProbeSpectrumReader.h"
 
+#include <CLI/CLI.hpp>
+
 #include <array>
 #include <charconv>
-#include <set>
+#include <functional>
 #include <string_view>
 
 namespace kolmaris::cli {
@@ -35,11 +37,6 @@ std::optional<int> ParseInt(std::string_view text)
     if (text.empty() || ec != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return value;
-}
-
-bool TakesLink(Command c)
-{
-    return c != Command::Ports && c != Command::Archive && c != Command::History;
 }
 
 // "YYYY-MM-DD" or "YYYY-MM-DD hh:mm" (also with a "T" between), on the terminal's clock; a day
@@ -71,263 +68,265 @@ std::optional<TerminalTime> ParseDate(std::string_view text, bool endOfDay)
     return time;
 }
 
+bool TakesLink(Command c)
+{
+    return c != Command::Ports && c != Command::Archive && c != Command::History;
+}
+
 bool TakesProbe(Command c)
 {
     return c == Command::Records || c == Command::Spectra;
 }
 
-// Whether `option` belongs to `command`.
-bool Accepts(Command command, std::string_view option)
+// The refusal of a value: "needs WHAT, not "VALUE"", or without the value when `quoted` is false.
+// A value that looks like an option is one left out. The option's name goes before the text.
+CLI::Validator Needs(const std::string& what, std::function<bool(const std::string&)> accepts, bool quoted = true)
 {
-    static const std::set<std::string_view> link{"--port", "--device", "--timeout", "--stats"};
-    static const std::set<std::string_view> probe{"--probe", "--from", "--to", "--out"};
-    if (option == "--help" || option == "-h")
-        return true;
-    if (command == Command::Archive || command == Command::History || command == Command::Download ||
-        command == Command::Records) {
-        if (option == "--archive" || option == "--station")
-            return true;
+    return CLI::Validator(
+        [what, accepts = std::move(accepts), quoted](std::string& value) -> std::string {
+            if (accepts(value) && !value.starts_with("--"))
+                return {};
+            if (!quoted || value.starts_with("--"))
+                return "needs " + what;
+            return "needs " + what + ", not \"" + value + "\"";
+        },
+        what);
+}
+
+// What a value option needs is its description: the refusal of a missing value names it.
+template <class Field>
+void Number(CLI::App& app, const char* name, Field& field, int low, int high, const char* what = "a number")
+{
+    const std::string needs = std::string(what) + " from " + std::to_string(low) + " to " + std::to_string(high);
+    app.add_option(name, field, needs)->check(Needs(needs, [low, high](const std::string& text) {
+        const auto n = ParseInt(text);
+        return n && *n >= low && *n <= high;
+    }));
+}
+
+CLI::Option* Text(CLI::App& app, const char* name, std::string& field, const char* what)
+{
+    return app.add_option(name, field, what)->check(Needs(what, [](const std::string& text) { return !text.empty(); }));
+}
+
+void Flag(CLI::App& app, const char* name, bool& field)
+{
+    app.add_flag(name, field)->disable_flag_override();
+}
+
+// One command's options, bound to the fields of `o`.
+void AddOptions(CLI::App& app, Command command, CliOptions& o)
+{
+    Flag(app, "-h,--help", o.help);
+    Flag(app, "-v,--verbose", o.verbose);
+    if (TakesLink(command)) {
+        Number(app, "--port", o.port, 1, 255);
+        Text(app, "--device", o.device, "a device path");
+        Number(app, "--timeout", o.timeout, kMinReplyTimeout, kMaxReplyTimeout, "milliseconds");
+        Flag(app, "--stats", o.stats);
+        // The download's retries are its own: five tries of a piece.
+        if (command != Command::Download)
+            Number(app, "--attempts", o.attempts, kMinAttemptCount, kMaxAttemptCount);
     }
-    if (command == Command::History)
-        return option == "--probe" || option == "--from" || option == "--to" || option == "--format" ||
-               option == "--reference";
-    if (TakesLink(command) && link.contains(option))
-        return true;
-    // The download's retries are its own: five tries of a piece.
-    if (command == Command::Download)
-        return option == "--out" || option == "--continue" || option == "--new-only";
-    if (command == Command::Clock && (option == "--set" || option == "--if-off"))
-        return true;
-    if (option == "--attempts")
-        return TakesLink(command);
-    if (option == "--format")
-        return command == Command::Mesh;
-    return TakesProbe(command) && probe.contains(option);
+    const auto archive = [&](bool valueOptional) {
+        CLI::Option* option = Text(app, "--archive", o.archive, "a file or a postgresql:// URL");
+        if (valueOptional)
+            option->expected(0, 1);  // alone: the default file
+        Text(app, "--station", o.station, "a station name");
+    };
+    const auto format = [&] {
+        app.add_option("--format", "text, csv or json")
+            ->check(Needs(
+                "text, csv or json",
+                [](const std::string& text) { return text == "text" || text == "csv" || text == "json"; }, false))
+            ->each([&o](const std::string& text) {
+                o.format = text == "csv" ? OutputFormat::Csv : text == "json" ? OutputFormat::Json : OutputFormat::Text;
+            });
+    };
+    switch (command) {
+        case Command::Download:
+            Text(app, "--out", o.out, "a directory");
+            Number(app, "--continue", o.continues, 0, kMaxContinues);
+            archive(true);
+            Flag(app, "--new-only", o.newOnly);
+            break;
+        case Command::Records:
+        case Command::Spectra: {
+            const int ring = command == Command::Records ? kProbeRecordRing : kProbeSpectrumRing;
+            Number(app, "--probe", o.probe, kFirstMeshAddress, kLastMeshAddress, "a MESH address");
+            Number(app, "--from", o.from, 1, ring);
+            Number(app, "--to", o.to, 1, ring);
+            Text(app, "--out", o.out, "a file name");
+            if (command == Command::Records)
+                archive(true);
+            break;
+        }
+        case Command::Clock:
+            Flag(app, "--set", o.set);
+            Number(app, "--if-off", o.ifOff, 0, kMaxClockOffset, "seconds");
+            break;
+        case Command::Mesh:
+            format();
+            break;
+        case Command::Archive:
+            archive(false);
+            break;
+        case Command::History: {
+            archive(false);
+            Number(app, "--probe", o.probe, kFirstMeshAddress, kLastMeshAddress, "a MESH address");
+            for (const bool to : {false, true}) {
+                const std::string what = "a date YYYY-MM-DD or YYYY-MM-DD hh:mm of the years 2000-2099";
+                app.add_option(to ? "--to" : "--from", what)
+                    ->check(Needs(what, [to](const std::string& text) { return ParseDate(text, to).has_value(); }))
+                    ->each([&o, to](const std::string& text) { (to ? o.until : o.since) = *ParseDate(text, to); });
+            }
+            format();
+            Number(app, "--reference", o.reference, 1, kMaxReferenceLevel, "a level in Bq/m3");
+            break;
+        }
+        case Command::Ports:
+        case Command::Status:
+            break;
+    }
+}
+
+// The one line a refusal of the library's parser becomes: "--port needs ...", "--stats takes no value".
+std::string RefusalText(const CLI::ParseError& error, const CLI::App& app)
+{
+    const std::string what = error.what();
+    const std::string name = what.substr(0, what.find_first_of(": "));
+    if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr)
+        return name + " " + what.substr(name.size() + 2);
+    if (what.ends_with("was given a disallowed flag override"))  // named without its dashes
+        return (name.size() == 1 ? "-" : "--") + name + " takes no value";
+    if (const CLI::Option* option = app.get_option_no_throw(name); option != nullptr)
+        return name + " needs " + option->get_description();
+    return what;
 }
 
 class Parser {
 public:
-    Parser(Command command, std::span<const char* const> args) : args_(args) { options_.command = command; }
+    Parser(Command command, CLI::App& app) : command_(command), app_(app) {}
 
-    // archive: its action comes first.
-    bool Action()
+    // The result of the library's parse: unknown words, repeats, then the options the command
+    // cannot do without and how they go together.
+    std::string Check()
     {
-        const std::string_view action = !args_.empty() && args_[0] != nullptr ? args_[0] : "";
-        if (action == "--help" || action == "-h")
-            return true;
-        if (action != "stats" && action != "import")
-            return Fail(action.empty() ? "archive needs stats or import"
-                                       : "archive knows stats and import, not \"" + std::string(action) + "\"");
-        options_.archiveAction = action == "stats" ? ArchiveAction::Stats : ArchiveAction::Import;
-        args_ = args_.subspan(1);
-        return true;
+        if (const std::vector<std::string> extras = app_.remaining(); !extras.empty()) {
+            const std::string& extra = extras.front();
+            if (!extra.starts_with("-"))
+                return "unexpected argument \"" + extra + "\"";
+            return std::string(CommandName(command_)) + " has no option \"" + extra.substr(0, extra.find('=')) + "\"";
+        }
+        for (const CLI::Option* option : app_.get_options()) {
+            if (option->count() > 1 && !option->get_positional() && option->get_name() != "--help" &&
+                option->get_name() != "--verbose")
+                return option->get_name() + " given twice";
+        }
+        return options_.help ? std::string() : Complete();
     }
 
-    ParsedCommandLine Run()
-    {
-        ParsedCommandLine parsed;
-        parsed.command = options_.command;
-        if (options_.command == Command::Archive && !Action()) {
-            parsed.error = error_;
-            return parsed;
-        }
-        for (i_ = 0; i_ < args_.size(); ++i_) {
-            if (!Option()) {
-                parsed.error = error_;
-                return parsed;
-            }
-        }
-        if (!options_.help && !Complete()) {
-            parsed.error = error_;
-            return parsed;
-        }
-        parsed.options = options_;
-        return parsed;
-    }
+    CliOptions& Options() { return options_; }
 
 private:
-    bool Fail(std::string message)
+    bool Seen(const char* name) const
     {
-        error_ = std::move(message);
-        return false;
+        const CLI::Option* option = app_.get_option_no_throw(name);
+        return option != nullptr && option->count() > 0;
     }
 
-    // The value of the current option: attached ("--out=x") or the next argument.
-    std::optional<std::string_view> Value()
+    std::string Complete()
     {
-        if (attached_)
-            return attached_;
-        if (i_ + 1 < args_.size() && args_[i_ + 1] != nullptr && !std::string_view(args_[i_ + 1]).starts_with("--"))
-            return std::string_view(args_[++i_]);
-        return std::nullopt;
-    }
-
-    // A whole number from `low` to `high` for the current option.
-    bool Number(int& field, int low, int high, const char* what = "a number")
-    {
-        const auto v = Value();
-        const auto n = v ? ParseInt(*v) : std::nullopt;
-        if (!n || *n < low || *n > high)
-            return Fail(name_ + " needs " + what + " from " + std::to_string(low) + " to " + std::to_string(high) +
-                        (v ? ", not \"" + std::string(*v) + "\"" : std::string()));
-        field = *n;
-        return true;
-    }
-
-    bool Text(std::string& field, const char* what)
-    {
-        const auto v = Value();
-        if (!v || v->empty())
-            return Fail(name_ + " needs " + what);
-        field = std::string(*v);
-        return true;
-    }
-
-    bool Flag(bool& field)
-    {
-        if (attached_)
-            return Fail(name_ + " takes no value");
-        field = true;
-        return true;
-    }
-
-    bool Option()
-    {
-        std::string_view arg = args_[i_] != nullptr ? args_[i_] : "";
-        attached_.reset();
-        if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
-            attached_ = arg.substr(eq + 1);
-            arg = arg.substr(0, eq);
-        }
-        name_ = std::string(arg);
-        if (!arg.starts_with("-") && options_.command == Command::Archive &&
-            options_.archiveAction == ArchiveAction::Import) {
-            options_.paths.push_back(name_);
-            return true;
-        }
-        if (!arg.starts_with("-"))
-            return Fail("unexpected argument \"" + name_ + "\"");
-        if (!Accepts(options_.command, arg))
-            return Fail(std::string(CommandName(options_.command)) + " has no option \"" + name_ + "\"");
-        if (arg != "--help" && arg != "-h" && !seen_.insert(name_).second)
-            return Fail(name_ + " given twice");
-
-        if (arg == "--help" || arg == "-h")
-            return Flag(options_.help);
-        if (arg == "--port")
-            return Number(options_.port, 1, 255);
-        if (arg == "--device")
-            return Text(options_.device, "a device path");
-        if (arg == "--timeout") {
-            int ms = 0;
-            if (!Number(ms, kMinReplyTimeout, kMaxReplyTimeout, "milliseconds"))
-                return false;
-            options_.timeout = static_cast<uint32_t>(ms);
-            return true;
-        }
-        if (arg == "--attempts")
-            return Number(options_.attempts, kMinAttemptCount, kMaxAttemptCount);
-        if (arg == "--stats")
-            return Flag(options_.stats);
-        if (arg == "--out")
-            return Text(options_.out, options_.command == Command::Download ? "a directory" : "a file name");
-        if (arg == "--continue")
-            return Number(options_.continues, 0, kMaxContinues);
-        if (arg == "--set")
-            return Flag(options_.set);
-        if (arg == "--if-off")
-            return Number(options_.ifOff, 0, kMaxClockOffset, "seconds");
-        if (arg == "--archive") {
-            options_.useArchive = true;
-            // Download and records take it alone for the default file.
-            const auto v = Value();
-            if (!v && options_.command != Command::Download && options_.command != Command::Records)
-                return Fail("--archive needs a file or a postgresql:// URL");
-            options_.archive = v ? std::string(*v) : std::string();
-            return true;
-        }
-        if (arg == "--station")
-            return Text(options_.station, "a station name");
-        if (arg == "--new-only")
-            return Flag(options_.newOnly);
-        if (arg == "--reference")
-            return Number(options_.reference, 1, kMaxReferenceLevel, "a level in Bq/m3");
-        if (arg == "--format") {
-            const auto v = Value();
-            if (v == "text" || v == "csv" || v == "json") {
-                options_.format = *v == "text" ? OutputFormat::Text
-                                  : *v == "csv" ? OutputFormat::Csv
-                                                : OutputFormat::Json;
-                return true;
-            }
-            return Fail("--format needs text, csv or json");
-        }
-        if (options_.command == Command::History && (arg == "--from" || arg == "--to")) {
-            const auto v = Value();
-            const auto time = v ? ParseDate(*v, arg == "--to") : std::nullopt;
-            if (!time)
-                return Fail(name_ + " needs a date YYYY-MM-DD or YYYY-MM-DD hh:mm of the years 2000-2099" +
-                            (v ? ", not \"" + std::string(*v) + "\"" : std::string()));
-            (arg == "--from" ? options_.since : options_.until) = *time;
-            return true;
-        }
-        if (arg == "--probe")
-            return Number(options_.probe, kFirstMeshAddress, kLastMeshAddress, "a MESH address");
-        const int ring = options_.command == Command::Records ? kProbeRecordRing : kProbeSpectrumRing;
-        if (arg == "--from")
-            return Number(options_.from, 1, ring);
-        if (arg == "--to")
-            return Number(options_.to, 1, ring);
-        return Fail("unknown option \"" + name_ + "\"");
-    }
-
-    // The options the command cannot do without, and how they go together.
-    bool Complete()
-    {
-        if (seen_.contains("--port") && seen_.contains("--device"))
-            return Fail("--port and --device exclude each other");
-        const std::string command = CommandName(options_.command);
-        if (seen_.contains("--if-off") && !options_.set)
-            return Fail("--if-off goes with --set");
-        if (options_.command == Command::Download && options_.out.empty())
-            return Fail("download needs --out DIR");
-        if (seen_.contains("--station") && !options_.useArchive &&
-            (options_.command == Command::Download || options_.command == Command::Records))
-            return Fail("--station goes with --archive");
+        if (Seen("--port") && Seen("--device"))
+            return "--port and --device exclude each other";
+        const std::string command = CommandName(command_);
+        if (Seen("--if-off") && !options_.set)
+            return "--if-off goes with --set";
+        if (command_ == Command::Download && options_.out.empty())
+            return "download needs --out DIR";
+        options_.useArchive = Seen("--archive");
+        if (Seen("--station") && !options_.useArchive &&
+            (command_ == Command::Download || command_ == Command::Records))
+            return "--station goes with --archive";
         if (options_.newOnly && !options_.useArchive)
-            return Fail("--new-only goes with --archive");
-        if (options_.command == Command::Archive && options_.archiveAction == ArchiveAction::Import &&
-            options_.paths.empty())
-            return Fail("archive import needs a directory or file");
-        if (options_.command == Command::Archive && options_.archiveAction == ArchiveAction::Stats &&
-            seen_.contains("--station"))
-            return Fail("archive stats shows every station; --station belongs to import");
-        if (options_.command == Command::History) {
-            if (!seen_.contains("--probe"))
-                return Fail("history needs --probe");
+            return "--new-only goes with --archive";
+        if (command_ == Command::History) {
+            if (!Seen("--probe"))
+                return "history needs --probe";
             if (options_.since > options_.until)
-                return Fail("--from is after --to");
-            return true;
+                return "--from is after --to";
+            return {};
         }
-        if (!TakesProbe(options_.command))
-            return true;
+        if (!TakesProbe(command_))
+            return {};
         for (const char* required : {"--probe", "--from", "--to", "--out"}) {
-            if (!seen_.contains(required))
-                return Fail(command + " needs " + required);
+            if (!Seen(required))
+                return command + " needs " + required;
         }
         if (options_.from > options_.to)
-            return Fail("--from " + std::to_string(options_.from) + " is above --to " + std::to_string(options_.to));
-        return true;
+            return "--from " + std::to_string(options_.from) + " is above --to " + std::to_string(options_.to);
+        return {};
     }
 
-    std::span<const char* const> args_;
-    std::size_t i_ = 0;
-    std::optional<std::string_view> attached_;
-    std::string name_;
-    std::set<std::string> seen_;
-    std::string error_;
+    Command command_;
+    CLI::App& app_;
     CliOptions options_;
 };
+
+// archive: its action comes first (taken from `args`), then the files to import among the options.
+std::string ParseArchiveAction(std::vector<std::string>& args, CliOptions& options)
+{
+    const std::string action = args.empty() ? std::string() : args.back();
+    if (action == "--help" || action == "-h")
+        return {};
+    if (action != "stats" && action != "import")
+        return action.empty() ? "archive needs stats or import"
+                              : "archive knows stats and import, not \"" + action + "\"";
+    options.archiveAction = action == "stats" ? ArchiveAction::Stats : ArchiveAction::Import;
+    args.pop_back();
+    return {};
+}
+
+ParsedCommandLine ParseCommand(Command command, std::span<const char* const> rest, bool verbose)
+{
+    ParsedCommandLine parsed;
+    parsed.command = command;
+    std::vector<std::string> args;  // the library takes them last first
+    for (auto it = rest.rbegin(); it != rest.rend(); ++it)
+        args.emplace_back(*it != nullptr ? *it : "");
+
+    CLI::App app(CommandName(command));
+    app.set_help_flag();
+    app.allow_extras();
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    Parser parser(command, app);
+    CliOptions& options = parser.Options();
+    options.command = command;
+    options.verbose = verbose;
+    if (command == Command::Archive) {
+        parsed.error = ParseArchiveAction(args, options);
+        if (!parsed.error.empty())
+            return parsed;
+        if (options.archiveAction == ArchiveAction::Import)
+            app.add_option("paths", options.paths)->expected(0, -1);
+    }
+    AddOptions(app, command, options);
+    try {
+        app.parse(args);
+        parsed.error = parser.Check();
+    } catch (const CLI::ParseError& error) {
+        parsed.error = RefusalText(error, app);
+    }
+    if (parsed.error.empty() && command == Command::Archive && !options.help) {
+        if (options.archiveAction == ArchiveAction::Import && options.paths.empty())
+            parsed.error = "archive import needs a directory or file";
+        else if (options.archiveAction == ArchiveAction::Stats && app.get_option("--station")->count() > 0)
+            parsed.error = "archive stats shows every station; --station belongs to import";
+    }
+    if (parsed.error.empty())
+        parsed.options = options;
+    return parsed;
+}
 
 }  // namespace
 
@@ -343,22 +342,33 @@ const char* CommandName(Command command)
 ParsedCommandLine ParseCommandLine(std::span<const char* const> args)
 {
     ParsedCommandLine parsed;
+    // The program's own options come before the command: -v is also one of every command's.
+    bool verbose = false;
+    while (!args.empty() && args[0] != nullptr &&
+           (std::string_view(args[0]) == "-v" || std::string_view(args[0]) == "--verbose")) {
+        verbose = true;
+        args = args.subspan(1);
+    }
     if (args.empty() || args[0] == nullptr) {
         parsed.error = "no command given";
         return parsed;
     }
     const std::string_view first = args[0];
-    if (first == "--help" || first == "-h") {
+    for (const auto& [flag, alias, field] :
+         {std::tuple{"--help", "-h", &parsed.programHelp}, std::tuple{"--version", "-V", &parsed.version}}) {
+        if (first != flag && first != alias)
+            continue;
         if (args.size() > 1) {
-            parsed.error = "--help takes nothing after it; for a command's help: kolmaris-cli COMMAND --help";
+            parsed.error = std::string(flag) + " takes nothing after it" +
+                           (field == &parsed.programHelp ? "; for a command's help: kolmaris-cli COMMAND --help" : "");
             return parsed;
         }
-        parsed.programHelp = true;
+        *field = true;
         return parsed;
     }
     for (const auto& [name, command] : kCommands) {
         if (first == name)
-            return Parser(command, args.subspan(1)).Run();
+            return ParseCommand(command, args.subspan(1), verbose);
     }
     parsed.error = "unknown command \"" + std::string(first) + "\"";
     return parsed;

@@ -27,6 +27,7 @@ inline constexpr int kMaxReferenceLevel = 1000000;
 struct CliOptions {
     Command command = Command::Status;
     bool help = false;  // --help given: print the command's help, nothing else
+    bool verbose = false;  // --verbose, -v: before the command or among its options
 
     // The link (status, download, records, spectra).
     int port = 0;        // --port N; 0: automatic detection over COM 1-255
@@ -65,6 +66,7 @@ struct CliOptions {
 struct ParsedCommandLine {
     std::optional<CliOptions> options;  // a command to run, or whose help to print
     bool programHelp = false;           // "--help" or "-h" in place of a command
+    bool version = false;               // "--version" or "-V" in place of a command
     std::optional<Command> command;     // the command named, also when its options are wrong
     std::string error;                  // one line, set on failure
 };

@@ -7,6 +7,7 @@
 #include "ProgressBar.h"
 #include "SerialPort.h"
 #include "StepLink.h"
+#include "TerminalTime.h"
 
 #include <filesystem>
 #include <functional>
@@ -22,6 +23,12 @@ struct CommandIo {
     // True once the user asked to stop (Ctrl-C); long runs end as the window ends them.
     std::function<bool()> stopRequested = [] { return false; };
 };
+
+// A time of the terminal's clock as the text outputs show it: "01.03.2026 12:00 (UTC+01:00)".
+inline std::string TerminalTimeText(TerminalTime time, bool seconds)
+{
+    return FormatTime(time, true, seconds) + " (" + kTerminalTimeZone + ")";
+}
 
 // Writes "kolmaris-cli: " and the line to `err`.
 void ReportError(std::ostream& err, const std::string& line);

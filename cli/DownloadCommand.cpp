@@ -145,8 +145,9 @@ void PrintCounts(const TDataStore& store, const TerminalDownload& machine, std::
     line("Radon records:", std::to_string(store.TotalRadonRecords()));
     line("Meteo records:", std::to_string(store.LocRecordCount()));
     line("Diagnostic events:", std::to_string(store.DiaEventCount()));
-    if (store.LocRecordCount() > 0)
-        line("Last meteo record:", FormatTime(store.LastLocTime(), true, false));
+    // The memory is read newest first: the first meteo record parsed is the last one recorded.
+    if (LocRecord newest{}; store.GetLocRecord(0, newest) == kStoreDone)
+        line("Last meteo record:", TerminalTimeText(U32At<LocOffset::Time>(newest), false));
     for (int slot = 0; slot < kProbeSlots; ++slot) {
         const int records = store.RadonRecordCount(slot);
         const int spectra = store.SpectrumCount(slot);

@@ -4,6 +4,9 @@
 #include "RadonStatistics.h"
 #include "StoreReport.h"
 
+#include <nlohmann/json.hpp>
+
+#include <cmath>
 #include <cstdio>
 
 namespace kolmaris::cli {
@@ -17,24 +20,6 @@ std::string Decimal(double value, int decimals)
     char text[32];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
-}
-
-std::string JsonString(const std::string& text)
-{
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-            quoted += escape;
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + '"';
 }
 
 void StatisticsText(const history::RadonStatistics& s, int reference, std::ostream& out)
@@ -51,8 +36,8 @@ void StatisticsText(const history::RadonStatistics& s, int reference, std::ostre
 void Text(const CliOptions& o, const std::vector<history::RadonRow>& rows, const history::RadonStatistics& s,
           std::ostream& out)
 {
-    out << "Station \"" << o.station << "\", probe " << o.probe << ", radon records from " << IsoTime(o.since)
-        << " to " << IsoTime(o.until) << " (terminal time)\n";
+    out << "Station \"" << o.station << "\", probe " << o.probe << ", radon records from " << IsoTime(o.since) << " to "
+        << IsoTime(o.until) << " (terminal time, " << kTerminalTimeZone << ")\n";
     if (!rows.empty())
         out << "time              radon[Bq/m3]  temperature[C]  humidity[%]\n";
     for (const history::RadonRow& r : rows) {
@@ -64,25 +49,59 @@ void Text(const CliOptions& o, const std::vector<history::RadonRow>& rows, const
     StatisticsText(s, o.reference, out);
 }
 
+double Rounded(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
+
 void Json(const CliOptions& o, const std::vector<history::RadonRow>& rows, const history::RadonStatistics& s,
           std::ostream& out)
 {
-    out << "{\"station\": " << JsonString(o.station) << ", \"probe\": " << o.probe << ", \"from\": \""
-        << IsoTime(o.since, 'T') << "\", \"to\": \"" << IsoTime(o.until, 'T') << "\",\n \"statistics\": {\"records\": "
-        << s.count;
-    if (s.count > 0)
-        out << ", \"mean\": " << Decimal(s.mean, 3) << ", \"min\": " << s.min << ", \"max\": " << s.max
-            << ", \"reference_level\": " << o.reference << ", \"hours_above\": " << Decimal(s.hoursAbove, 4);
-    out << "},\n \"records\": [";
-    const char* separator = "\n  ";
-    for (const history::RadonRow& r : rows) {
-        out << separator << "{\"time\": \"" << IsoTime(r.time, 'T') << "\", \"radon\": " << r.radon
-            << ", \"sum1\": " << r.sum1 << ", \"sum2\": " << r.sum2 << ", \"sum3\": " << r.sum3
-            << ", \"sum4\": " << r.sum4 << ", \"temperature\": " << r.temperature << ", \"humidity\": " << r.humidity
-            << ", \"hv\": " << r.hv << '}';
-        separator = ",\n  ";
+    nlohmann::ordered_json statistics{{"records", s.count}};
+    if (s.count > 0) {
+        statistics["mean"] = Rounded(s.mean, 3);
+        statistics["min"] = s.min;
+        statistics["max"] = s.max;
+        statistics["reference_level"] = o.reference;
+        statistics["hours_above"] = Rounded(s.hoursAbove, 4);
     }
-    out << "]}\n";
+    nlohmann::ordered_json records = nlohmann::ordered_json::array();
+    for (const history::RadonRow& r : rows)
+        records.push_back({{"time", FormatIsoTime(r.time)},
+                           {"radon", r.radon},
+                           {"sum1", r.sum1},
+                           {"sum2", r.sum2},
+                           {"sum3", r.sum3},
+                           {"sum4", r.sum4},
+                           {"temperature", r.temperature},
+                           {"humidity", r.humidity},
+                           {"hv", r.hv}});
+    const nlohmann::ordered_json document{{"station", o.station},           {"probe", o.probe},
+                                          {"from", FormatIsoTime(o.since)}, {"to", FormatIsoTime(o.until)},
+                                          {"statistics", statistics},       {"records", records}};
+    // A station name that is no UTF-8 is written with replacement characters, not refused.
+    out << document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+}
+
+// The station named must be one the archive holds, exactly: a name mistyped would give
+// "Records: 0" as if the probe had measured nothing. Anything but Ok is said in one line.
+Exit CheckStation(history::StationArchive& archive, const std::string& station, CommandIo& io)
+{
+    std::map<std::string, history::StationContent> content;
+    std::string error;
+    if (!archive.Content(content, error)) {
+        ReportError(io.err, "cannot read " + archive.Where() + ": " + error);
+        return Exit::Archive;
+    }
+    if (content.contains(station))
+        return Exit::Ok;
+    std::string names;
+    for (const auto& [name, held] : content)
+        names += (names.empty() ? "\"" : ", \"") + name + '"';
+    ReportError(io.err, "the archive " + archive.Where() + " holds no station \"" + station + "\"; " +
+                            (names.empty() ? std::string("it holds no stations yet") : "its stations: " + names));
+    return Exit::Usage;
 }
 
 }  // namespace
@@ -94,6 +113,8 @@ Exit RunHistory(const CliOptions& options, CommandIo& io)
     history::StationArchive archive;
     if (!OpenArchive(archive, options.archive, io))
         return Exit::Archive;
+    if (const Exit station = CheckStation(archive, options.station, io); station != Exit::Ok)
+        return station;
     std::vector<history::RadonRow> rows;
     std::string error;
     if (!archive.RadonRecords(options.station, options.probe, options.since, options.until, rows, error)) {

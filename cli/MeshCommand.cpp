@@ -6,6 +6,9 @@
 #include "TerminalCommands.h"
 #include "TickPacer.h"
 
+#include <nlohmann/json.hpp>
+
+#include <cmath>
 #include <cstdio>
 #include <optional>
 
@@ -93,8 +96,7 @@ void PrintText(std::ostream& out, const std::vector<MeshRow>& rows, std::optiona
 {
     out << "RF channel: " << Text(channel, "...") << "   Number of hops: " << Text(hops, "...") << "\n";
     char line[128];
-    std::snprintf(line, sizeof line, "%-6s%-14s%-7s%-9s%-10s%s", "MESH", "Function", "Power", "RSSI", "Voltage",
-                  "P2P");
+    std::snprintf(line, sizeof line, "%-6s%-14s%-7s%-9s%-10s%s", "MESH", "Function", "Power", "RSSI", "Voltage", "P2P");
     out << line << "\n";
     for (const MeshRow& row : rows) {
         std::snprintf(line, sizeof line, "%-6s%-14s%-7s%-9s%-10s%-5s%s", Name(row.address).c_str(),
@@ -121,36 +123,45 @@ void PrintCsv(std::ostream& out, const std::vector<MeshRow>& rows, std::optional
     }
 }
 
+template <class T>
+nlohmann::ordered_json Json(const std::optional<T>& value)
+{
+    return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
+}
+
+// To the hundredth, as the text shows it.
+nlohmann::ordered_json VoltageJson(const std::optional<float>& volts)
+{
+    return volts ? nlohmann::ordered_json(std::round(static_cast<double>(*volts) * 100.0) / 100.0)
+                 : nlohmann::ordered_json(nullptr);
+}
+
 void PrintJson(std::ostream& out, const std::vector<MeshRow>& rows, std::optional<uint8_t> hops,
                std::optional<uint8_t> channel)
 {
-    const auto field = [&out](const char* name, const std::string& value, bool last = false) {
-        out << '"' << name << "\": " << value << (last ? "" : ", ");
-    };
     const MeshRow& terminal = rows.front();
-    out << "{\n  \"coordinator\": {";
-    field("channel", Text(channel, "null"));
-    field("hops", Text(hops, "null"));
-    field("power", Text(terminal.power, "null"));
-    field("voltage", VoltageText(terminal.voltage, "null", false));
-    field("p2p", Text(terminal.p2p, "null"));
-    field("complete", terminal.complete ? "true" : "false", true);
-    out << "},\n  \"elements\": [";
+    nlohmann::ordered_json elements = nlohmann::ordered_json::array();
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const MeshRow& row = rows[i];
-        out << (i > 1 ? ",\n    {" : "\n    {");
-        field("address", std::to_string(row.address));
-        field("function", row.function ? '"' + FunctionName(*row.function) + '"' : "null");
-        field("functionCode", Text(row.function, "null"));
-        field("power", Text(row.power, "null"));
-        field("rssi", row.rssi ? std::to_string(row.rssi->element) : "null");
-        field("terminalRssi", row.rssi ? Text(row.rssi->local, "null") : "null");
-        field("voltage", VoltageText(row.voltage, "null", false));
-        field("p2p", Text(row.p2p, "null"));
-        field("complete", row.complete ? "true" : "false", true);
-        out << '}';
+        elements.push_back({{"address", row.address},
+                            {"function", row.function ? nlohmann::ordered_json(FunctionName(*row.function)) : nullptr},
+                            {"function_code", Json(row.function)},
+                            {"power", Json(row.power)},
+                            {"rssi", row.rssi ? nlohmann::ordered_json(row.rssi->element) : nullptr},
+                            {"terminal_rssi", row.rssi ? Json(row.rssi->local) : nullptr},
+                            {"voltage", VoltageJson(row.voltage)},
+                            {"p2p", Json(row.p2p)},
+                            {"complete", row.complete}});
     }
-    out << (rows.size() > 1 ? "\n  ]\n}\n" : "]\n}\n");
+    const nlohmann::ordered_json document{{"coordinator",
+                                           {{"channel", Json(channel)},
+                                            {"hops", Json(hops)},
+                                            {"power", Json(terminal.power)},
+                                            {"voltage", VoltageJson(terminal.voltage)},
+                                            {"p2p", Json(terminal.p2p)},
+                                            {"complete", terminal.complete}}},
+                                          {"elements", elements}};
+    out << document.dump(2) << '\n';
 }
 
 // Waits until the terminal reports its acquisition stopped. False when it does not.

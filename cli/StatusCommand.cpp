@@ -63,7 +63,7 @@ void TerminalLines(StatusReport& r)
 
     uint32_t time = 0;
     const uint32_t timeRead = r.Request([&] { return ReadTerminalTime(link, time); });
-    r.Line("Clock:", timeRead, FormatTime(time, true, true));
+    r.Line("Clock:", timeRead, TerminalTimeText(time, true));
 
     float& volts = r.model.ElementTable[0].status.voltage;
     const uint32_t voltageRead = r.Request([&] { return ReadTerminalVoltage(link, volts); });

@@ -87,6 +87,10 @@ int main(int argc, char** argv)
         std::cout << ProgramHelp(PortDirectoryPath()) << std::flush;
         return Code(Exit::Ok);
     }
+    if (parsed.version) {
+        std::cout << "kolmaris-cli " KOLMARIS_VERSION "\n" << std::flush;
+        return Code(Exit::Ok);
+    }
     if (!parsed.options) {
         const std::string help = parsed.command
                                      ? "kolmaris-cli " + std::string(CommandName(*parsed.command)) + " --help"

@@ -1,6 +1,6 @@
 #pragma once
-// Radon records as text: the time as "2026-12-07 10:15" and the records as CSV, the same for the
-// command line and the history window. Qt-free.
+// Radon records as text: the time as "2026-12-07 10:15" and the records as CSV (times in ISO 8601
+// with the terminal's offset), the same for the command line and the history window. Qt-free.
 
 #include <ostream>
 #include <string>
@@ -10,8 +10,8 @@
 
 namespace kolmaris::history {
 
-// On the terminal's clock; `between` separates date and time.
-std::string IsoTime(TerminalTime time, char between = ' ');
+// On the terminal's clock, to the minute.
+std::string IsoTime(TerminalTime time);
 
 // A header line, then one line per record.
 void WriteRadonCsv(const std::vector<RadonRow>& rows, std::ostream& out);

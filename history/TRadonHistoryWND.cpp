@@ -7,6 +7,7 @@
 #include "ReportSource.h"
 #include "Session.h"
 
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
@@ -27,12 +28,30 @@ namespace kolmaris {
 
 namespace {
 
-// The terminal's clock runs on UTC+1 all year; the axis shows the instants in the PC's time.
+// Labels along the time axis, the first at its left end and the last at its right.
+constexpr int kTimeLabels = 5;
+
+// The terminal's clock runs on UTC+1 all year: its zero as the time axis counts.
+qint64 TerminalEpochMsecs()
+{
+    static const qint64 epoch = QDateTime(QDate(2000, 1, 1), QTime(0, 0), QTimeZone(3600)).toMSecsSinceEpoch();
+    return epoch;
+}
+
 qint64 AxisMsecs(TerminalTime time)
 {
-    static const qint64 epoch =
-        QDateTime(QDate(2000, 1, 1), QTime(0, 0), QTimeZone(3600)).toMSecsSinceEpoch();
-    return epoch + qint64{time} * 1000;
+    return TerminalEpochMsecs() + qint64{time} * 1000;
+}
+
+// "08.03. 11:00" on the terminal's clock; with seconds when the labels of `span` would repeat.
+QString TimeLabel(qint64 msecs, qint64 span)
+{
+    const qint64 seconds = std::clamp<qint64>((msecs - TerminalEpochMsecs()) / 1000, 0, kLastTerminalTime);
+    const TimeFields f = TimeToFields(static_cast<TerminalTime>(seconds));
+    QString label = QString::asprintf("%02d.%02d. %02d:%02d", f.day, f.month, f.hour, f.minute);
+    if (span < 10 * 60 * 1000)
+        label += QString::asprintf(":%02d", f.second);
+    return label;
 }
 
 // The first terminal time at or after `msecs` on the axis, or the last one at or before it.
@@ -55,6 +74,7 @@ TRadonHistoryWND::TRadonHistoryWND(Session& session, QWidget* parent)
       chart_(new QChart),
       view_(new QChartView(chart_)),
       timeAxis_(new QDateTimeAxis),
+      timeLabels_(new QCategoryAxis),
       valueAxis_(new QValueAxis),
       radon_(new QLineSeries),
       longTerm_(new QLineSeries),
@@ -75,15 +95,18 @@ TRadonHistoryWND::TRadonHistoryWND(Session& session, QWidget* parent)
     reference_->setName("Reference level");
     QPen referencePen(Qt::red, 2, Qt::DashLine);
     reference_->setPen(referencePen);
-    timeAxis_->setFormat("dd.MM. HH:mm");
-    timeAxis_->setTitleText("Time");
+    timeLabels_->setTitleText(QString("Time (terminal time, %1)").arg(kTerminalTimeZone));
+    timeLabels_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     valueAxis_->setTitleText("Bq/m3");
     valueAxis_->setLabelFormat("%.0f");
     chart_->addAxis(timeAxis_, Qt::AlignBottom);
+    chart_->addAxis(timeLabels_, Qt::AlignBottom);
+    timeAxis_->setVisible(false);
     chart_->addAxis(valueAxis_, Qt::AlignLeft);
     for (QLineSeries* series : {radon_, longTerm_, reference_}) {
         chart_->addSeries(series);
         series->attachAxis(timeAxis_);
+        series->attachAxis(timeLabels_);
         series->attachAxis(valueAxis_);
     }
     temperature_->setName("Temperature (°C)");
@@ -95,12 +118,14 @@ TRadonHistoryWND::TRadonHistoryWND(Session& session, QWidget* parent)
     for (QLineSeries* series : {temperature_, humidity_}) {
         chart_->addSeries(series);
         series->attachAxis(timeAxis_);
+        series->attachAxis(timeLabels_);
         series->attachAxis(climateAxis_);
         series->setVisible(false);
     }
     climateAxis_->setVisible(false);
     chart_->legend()->setAlignment(Qt::AlignBottom);
 
+    connect(timeAxis_, &QDateTimeAxis::rangeChanged, this, &TRadonHistoryWND::LabelTimeAxis);
     connect(timeAxis_, &QDateTimeAxis::rangeChanged, this, &TRadonHistoryWND::UpdateStatistics);
     connect(ui_->StationCB, &QComboBox::activated, this, &TRadonHistoryWND::StationCBChange);
     connect(ui_->ProbeCB, &QComboBox::activated, this, &TRadonHistoryWND::ProbeCBChange);
@@ -148,7 +173,8 @@ void TRadonHistoryWND::FormShow()
     else if (archive_->Open(location, error))
         archive_->Content(content_, error);
     if (!error.empty()) {
-        ui_->StatusLB->setText(QString("Archive %1: %2").arg(QString::fromStdString(location), QString::fromStdString(error)));
+        ui_->StatusLB->setText(
+            QString("Archive %1: %2").arg(QString::fromStdString(location), QString::fromStdString(error)));
         archive_.reset();
     }
     for (const auto& [name, station] : content_)
@@ -157,7 +183,8 @@ void TRadonHistoryWND::FormShow()
             ui_->StationCB->addItem(QString::fromStdString(name));
     ui_->StationCB->setCurrentIndex(std::max(0, ui_->StationCB->findText(QString::fromStdString(session_.station))));
     if (archive_ && ui_->StationCB->count() == 0)
-        ui_->StatusLB->setText(QString("The archive %1 holds no radon records").arg(QString::fromStdString(archive_->Where())));
+        ui_->StatusLB->setText(
+            QString("The archive %1 holds no radon records").arg(QString::fromStdString(archive_->Where())));
     StationCBChange();
 }
 
@@ -279,6 +306,21 @@ void TRadonHistoryWND::DrawReference()
     const qreal from = msecs_.empty() ? timeAxis_->min().toMSecsSinceEpoch() : msecs_.front();
     const qreal to = msecs_.empty() ? timeAxis_->max().toMSecsSinceEpoch() : msecs_.back();
     reference_->replace({QPointF(from, level), QPointF(to, level)});
+}
+
+// Evenly spaced over the span shown, as the chart's own date axis would place them, but in
+// terminal time: the times of the CSV export and of kolmaris-cli.
+void TRadonHistoryWND::LabelTimeAxis()
+{
+    for (const QString& label : timeLabels_->categoriesLabels())
+        timeLabels_->remove(label);
+    const qint64 min = timeAxis_->min().toMSecsSinceEpoch();
+    const qint64 max = timeAxis_->max().toMSecsSinceEpoch();
+    timeLabels_->setStartValue(static_cast<qreal>(min) - 1);
+    for (int i = 0; i < kTimeLabels; ++i) {
+        const qint64 at = min + (max - min) * i / (kTimeLabels - 1);
+        timeLabels_->append(TimeLabel(at, max - min), static_cast<qreal>(at));  // a repeated label is left out
+    }
 }
 
 std::vector<history::RadonRow> TRadonHistoryWND::VisibleRows() const

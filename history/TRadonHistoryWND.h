@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class QCategoryAxis;
 class QChart;
 class QChartView;
 class QDateTimeAxis;
@@ -31,7 +32,10 @@ public:
     ~TRadonHistoryWND() override;
 
     QChartView* ChartView() const { return view_; }
+    // The span shown, in milliseconds since 1970 (UTC); the user zooms it. Not drawn: TimeLabels
+    // labels it in terminal time, whatever zone the PC is in.
     QDateTimeAxis* TimeAxis() const { return timeAxis_; }
+    QCategoryAxis* TimeLabels() const { return timeLabels_; }
     QLineSeries* RadonSeries() const { return radon_; }
     QLineSeries* TemperatureSeries() const { return temperature_; }
     QLineSeries* HumiditySeries() const { return humidity_; }
@@ -57,6 +61,7 @@ private:
     // No larger than the screen it opens on, and all of it on that screen.
     void FitScreen();
     void Draw();
+    void LabelTimeAxis();
     void DrawReference();
     // The right axis over the values of the series shown.
     void ClimateRange();
@@ -66,6 +71,7 @@ private:
     QChart* chart_;
     QChartView* view_;
     QDateTimeAxis* timeAxis_;
+    QCategoryAxis* timeLabels_;
     QValueAxis* valueAxis_;
     QLineSeries* radon_;
     QLineSeries* longTerm_;

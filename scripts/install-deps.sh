@@ -5,6 +5,7 @@ packages=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libqt6sql6-psql libgl-dev xvfb xauth
           nlohmann-json3-dev fonts-dejavu-core poppler-utils  # the report: JSON, PDF fonts, PDF checks
           libgtest-dev libgmock-dev libbenchmark-dev postgresql
+          libcli11-dev  # kolmaris-cli: command line
           clang libclang-rt-14-dev  # libFuzzer, for fuzz/run.sh
           dpkg-dev file help2man man-db desktop-file-utils bash-completion)  # the Debian package and its test
 missing=()

@@ -83,6 +83,9 @@ TEST(TerminalTime, FormatsCalendarBoundariesAndClampsBeyond2099)
         EXPECT_EQ(FormatTime(c.time, c.century, c.seconds), c.text) << c.time;
     const std::uint8_t be[4] = {0x32, 0xA6, 0xD5, 0xD7};  // 849794519
     EXPECT_EQ(FormatTimeBE(be, true, true), "05.12.2026 14:01:59");
+    EXPECT_EQ(FormatIsoTime(849794519), "2026-12-05T14:01:59+01:00");
+    EXPECT_EQ(FormatIsoTime(0), "2000-01-01T00:00:00+01:00");
+    EXPECT_EQ(FormatIsoTime(0xFFFFFFFFu), "2099-12-31T23:59:59+01:00");
 }
 
 TEST(TerminalTime, FieldsToTimeChecksInFixedOrderAndRollsDaysOver)

@@ -63,6 +63,24 @@ TEST(CliCommandLine, HelpWinsOverMissingOptionsAndStandsAloneForTheProgram)
     EXPECT_TRUE(Options({"records", "--probe", "3", "--help"}).help);
 }
 
+TEST(CliCommandLine, VersionStandsAloneAndVerboseGoesBeforeOrAfterTheCommand)
+{
+    for (const char* version : {"--version", "-V"}) {
+        EXPECT_TRUE(Parse({version}).version) << version;
+        EXPECT_FALSE(Parse({version}).options.has_value());
+        EXPECT_EQ(Parse({version, "status"}).error, "--version takes nothing after it");
+    }
+    EXPECT_EQ(Parse({"status", "-V"}).error, "status has no option \"-V\"");
+    EXPECT_FALSE(Options({"status"}).verbose);
+    for (const std::vector<const char*>& args :
+         std::vector<std::vector<const char*>>{{"-v", "status"},
+                                               {"--verbose", "mesh"},
+                                               {"download", "--out", "d", "-v"},
+                                               {"history", "--probe", "1", "--verbose"}})
+        EXPECT_TRUE(Options(args).verbose) << args[0] << " " << args[1];
+    EXPECT_EQ(Parse({"-v"}).error, "no command given");
+}
+
 TEST(CliCommandLine, RefusalsAreOneLineNamingTheProblem)
 {
     const std::vector<std::pair<std::vector<const char*>, std::string>> cases{

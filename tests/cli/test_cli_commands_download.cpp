@@ -100,6 +100,9 @@ TEST(CliDownload, CountsAndFilesOfTheRecordsTheTerminalHolds)
               "DIA.tab TERM.tab RDN_1.tab RDN_2.tab RDN_3.tab SPC_1.tab SPC_2.tab SPC_3.tab");
     expected["RDN_9.tab"] = "no probe 9 now";  // a kind without data leaves its file alone
     EXPECT_EQ(Files(dir.path), expected);
+    // TERM.tab lists the meteo records oldest first: the newest is its last line.
+    const std::string newest = Lines(Lines(expected.at("TERM.tab")).back(), '\t').at(1);
+    EXPECT_EQ(values["Last meteo record"], newest + " (UTC+01:00)");
 }
 
 TEST(CliDownload, ARunThatStopsForWantOfAnAnswerIsContinuedOrBegunAgainWithTheSameFiles)

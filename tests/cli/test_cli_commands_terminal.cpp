@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <cstdlib>
 #include <regex>
 
@@ -49,7 +51,7 @@ TEST(CliStatus, EveryValueTheElementsAndTheAlarmsOfTheMainWindow)
     EXPECT_EQ(run.err, "");
     const std::vector<std::string> patterns{"Terminal:     COM 3",
                                             "Firmware:     2\\.14",
-                                            "Clock:        10\\.03\\.2025 10:00:\\d\\d",
+                                            "Clock:        10\\.03\\.2025 10:00:\\d\\d \\(UTC\\+01:00\\)",
                                             "Voltage:      3\\.[12]\\d V",
                                             "Temperature:  2\\d\\.\\d \u00B0C",
                                             "Pressure:     9\\d\\d hPa",
@@ -180,17 +182,28 @@ Scenario Quiet(bool element3OutOfRange)
     return s;
 }
 
-TEST(CliMesh, JsonListsTheBondedElementsAndTheCoordinator)
+TEST(CliMesh, JsonListsTheBondedElementsAndTheCoordinatorInSnakeCaseKeys)
 {
     CliSimulation sim(Quiet(false));
     EXPECT_EQ(RunMesh(sim.link, 3, OutputFormat::Json, sim.io), Exit::Ok);
-    const std::string out = sim.Out();
-    EXPECT_NE(out.find(R"("coordinator": {"channel": 52, "hops": 2, "power": 7,)"), std::string::npos) << out;
-    EXPECT_NE(out.find(R"({"address": 4, "function": "actuator", "functionCode": 2, "power": 7,)"), std::string::npos);
-    EXPECT_NE(out.find(R"("address": 5, "function": "repeater")"), std::string::npos);
-    EXPECT_NE(out.find(R"("voltage": 3.71, "p2p": 35, "complete": true})"), std::string::npos);
-    EXPECT_EQ(out.find("null"), std::string::npos);
     EXPECT_EQ(sim.Err(), "");
+    const auto element = [](int address, const char* function, int code, int rssi, int terminalRssi, double volts) {
+        return nlohmann::json{{"address", address}, {"function", function}, {"function_code", code},
+                              {"power", 7},         {"rssi", rssi},         {"terminal_rssi", terminalRssi},
+                              {"voltage", volts},   {"p2p", 31 + address},  {"complete", true}};
+    };
+    const nlohmann::json expected{
+        {"coordinator",
+         {{"channel", 52}, {"hops", 2}, {"power", 7}, {"voltage", 3.91}, {"p2p", 1}, {"complete", true}}},
+        {"elements",
+         {element(1, "radon probe", 3, 45, 45, 3.58), element(2, "radon probe", 3, 43, 42, 3.61),
+          element(3, "radon probe", 3, 40, 40, 3.64), element(4, "actuator", 2, 46, 44, 3.71),
+          element(5, "repeater", 1, 58, 59, 3.68)}}};
+    EXPECT_EQ(nlohmann::json::parse(sim.Out()), expected) << sim.Out();
+
+    CliSimulation csv(Quiet(false));
+    EXPECT_EQ(RunMesh(csv.link, 3, OutputFormat::Csv, csv.io), Exit::Ok);
+    EXPECT_EQ(Lines(csv.Out()).front(), "address,function,power,rssi,terminal_rssi,voltage,p2p,channel,hops,complete");
 }
 
 TEST(CliMesh, AnElementOutOfRangeIsMarkedAndTheStatusIsOne)

@@ -93,11 +93,17 @@ TEST_F(CliProgramTest, HelpUsageErrorsAndNoTerminalExitWithTheirCodes)
         std::string out, err;  // the beginning of stdout
     } cases[] = {
         {{"--help"}, 0, "Usage: kolmaris-cli COMMAND [options]\n", ""},
+        {{"-V"}, 0, "kolmaris-cli ", ""},
         {{}, 2, "", "kolmaris-cli: no command given (see kolmaris-cli --help)\n"},
         {{"records", "--probe", "99"},
          2,
          "",
          "kolmaris-cli: --probe needs a MESH address from 1 to 16, not \"99\" (see kolmaris-cli records --help)\n"},
+        {{"history", "--probe", "1", "--station", "nosuch", "--archive", (root_.path / "a.sqlite").string()},
+         2,
+         "",
+         "kolmaris-cli: the archive " + (root_.path / "a.sqlite").string() +
+             " holds no station \"nosuch\"; it holds no stations yet\n"},
         {{"status", "--port", "200"}, 3, "", "kolmaris-cli: COM 200 has no device\n"},
         {{"download", "--out", (root_.path / "d").string(), "--device", "/dev/null"},
          3,
@@ -110,8 +116,11 @@ TEST_F(CliProgramTest, HelpUsageErrorsAndNoTerminalExitWithTheirCodes)
         EXPECT_TRUE(run.out.starts_with(c.out)) << run.out;
         EXPECT_EQ(run.out.empty(), c.out.empty());
         EXPECT_EQ(run.err, c.err);
-        if (c.code == 0) {
+        if (!c.args.empty() && c.args[0] == "--help") {
             EXPECT_NE(run.out.find("here: " + Ports().string() + ")"), std::string::npos);
+        }
+        if (!c.args.empty() && c.args[0] == "-V") {
+            EXPECT_TRUE(std::regex_match(run.out, std::regex("kolmaris-cli \\d+\\.\\d+\\.\\d+\n"))) << run.out;
         }
     }
     EXPECT_FALSE(fs::exists(root_.path / "d")) << "nothing made before a terminal answered";

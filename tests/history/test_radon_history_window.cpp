@@ -6,6 +6,7 @@
 #include "TempDir.h"
 #include "WindowRig.h"
 
+#include <QCategoryAxis>
 #include <QDateTimeAxis>
 #include <QProcess>
 #include <QRegularExpression>
@@ -44,6 +45,8 @@ class TestRadonHistoryWindow : public QObject {
 private slots:
     void initTestCase()
     {
+        // A PC far from the terminal's UTC+01:00, with daylight saving time.
+        qputenv("TZ", "EST5EDT,M3.2.0,M11.1.0");
         Scenario scenario = QuietDefaultScenario();
         scenario.memory.days = 3.0;
         r = std::make_unique<WindowRig>(scenario);
@@ -118,6 +121,35 @@ private slots:
                  QStringList({QString("Records: %1").arg(s.count), QString("Mean: %1 Bq/m3").arg(s.mean, 0, 'f', 1),
                               QString("Minimum: %1 Bq/m3").arg(s.min), QString("Maximum: %1 Bq/m3").arg(s.max),
                               QString("Hours above 300 Bq/m3: %1").arg(s.hoursAbove, 0, 'f', 2)}));
+    }
+
+    // The chart's first point and the first row of kolmaris-cli history --format csv: the same
+    // clock time, the zone stated in both.
+    void timeAxisShowsTerminalTimeAsTheCliDoes()
+    {
+        r->Click("ResetBT");
+        const QStringList labels = window->TimeLabels()->categoriesLabels();
+        QCOMPARE(labels.size(), 5);
+        QCOMPARE(window->TimeLabels()->titleText(), QString("Time (terminal time, UTC+01:00)"));
+        QVERIFY(!window->TimeAxis()->isVisible());
+
+        cli::CliOptions o;
+        o.command = cli::Command::History;
+        o.archive = r->session.archiveLocation;
+        o.station = "north";
+        o.probe = r->Find<QComboBox>("ProbeCB")->currentData().toInt();
+        o.format = cli::OutputFormat::Csv;
+        std::ostringstream out, err;
+        cli::ProgressBar progress(err, false);
+        cli::CommandIo io{out, err, progress};
+        QCOMPARE(cli::RunHistory(o, io), cli::Exit::Ok);
+        const std::string csv = out.str();
+        const std::string first = csv.substr(csv.find('\n') + 1, csv.find(',', csv.find('\n')) - csv.find('\n') - 1);
+        QCOMPARE(first.size(), std::size_t{25});
+        QCOMPARE(first.substr(19), std::string("+01:00"));
+        QCOMPARE(labels.first(),
+                 QString::fromStdString(first.substr(8, 2) + "." + first.substr(5, 2) + ". " + first.substr(11, 5)));
+        QCOMPARE(window->TimeLabels()->startValue(labels.first()) + 1, window->RadonSeries()->at(0).x());
     }
 
     void csvExportWritesTheVisibleRows()

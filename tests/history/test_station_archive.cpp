@@ -11,7 +11,10 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <set>
 #include <unistd.h>
 #include <tuple>
@@ -306,6 +309,86 @@ TEST_F(ArchiveTest, AStoreConnectsAgainToAServerThatDroppedTheConnection)
     StoreResult result;
     ASSERT_TRUE(archive.Store(station, batch, result, error)) << error;
     EXPECT_EQ(Held(station).radon, batch.radon);
+}
+
+// Every key of a JSON document, at every depth.
+void Keys(const nlohmann::json& value, std::set<std::string>& keys)
+{
+    for (auto it = value.begin(); value.is_structured() && it != value.end(); ++it) {
+        if (value.is_object())
+            keys.insert(it.key());
+        Keys(*it, keys);
+    }
+}
+
+TEST_F(ArchiveTest, HistoryWritesTerminalTimesWithTheirOffsetAndSnakeCaseKeys)
+{
+    CliSimulation sim(TwoDays());
+    ASSERT_EQ(Download(sim, dir.path / "d"), cli::Exit::Ok) << sim.Err();
+    // The oldest record of probe 1 in the tab file the download wrote: "dd.mm.yyyy hh:mm" of the terminal.
+    const auto tab = cli::testing::Lines(cli::testing::ReadFile(dir.path / "d" / "RDN_1.tab"));
+    ASSERT_GT(tab.size(), 2u);
+    const std::string oldest = cli::testing::Lines(tab[1], '\t').at(1);
+    const std::string iso = oldest.substr(6, 4) + "-" + oldest.substr(3, 2) + "-" + oldest.substr(0, 2) + "T" +
+                            oldest.substr(11, 5) + ":00+01:00";
+
+    cli::CliOptions o;
+    o.command = cli::Command::History;
+    o.archive = location;
+    o.station = station;
+    o.probe = 1;
+    o.format = cli::OutputFormat::Csv;
+    sim.out.str("");
+    ASSERT_EQ(cli::RunHistory(o, sim.io), cli::Exit::Ok) << sim.Err();
+    const auto csv = cli::testing::Lines(sim.Out());
+    ASSERT_EQ(csv.size(), tab.size()) << "a header and the records";
+    EXPECT_EQ(csv[0], "time,radon,sum1,sum2,sum3,sum4,temperature,humidity,hv");
+    EXPECT_EQ(csv[1].substr(0, csv[1].find(',')), iso) << csv[1];
+
+    o.format = cli::OutputFormat::Json;
+    sim.out.str("");
+    ASSERT_EQ(cli::RunHistory(o, sim.io), cli::Exit::Ok) << sim.Err();
+    const nlohmann::json json = nlohmann::json::parse(sim.Out());
+    EXPECT_EQ(json["from"], "2000-01-01T00:00:00+01:00");
+    EXPECT_EQ(json["to"], "2099-12-31T23:59:59+01:00");
+    ASSERT_EQ(json["records"].size(), csv.size() - 1);
+    EXPECT_EQ(json["records"][0]["time"], iso);
+    std::set<std::string> keys;
+    Keys(json, keys);
+    EXPECT_EQ(keys, (std::set<std::string>{"station",     "probe", "from",        "to",       "statistics",
+                                           "records",     "mean",  "min",         "max",      "reference_level",
+                                           "hours_above", "time",  "radon",       "sum1",     "sum2",
+                                           "sum3",        "sum4",  "temperature", "humidity", "hv"}));
+
+    o.format = cli::OutputFormat::Text;
+    sim.out.str("");
+    ASSERT_EQ(cli::RunHistory(o, sim.io), cli::Exit::Ok) << sim.Err();
+    EXPECT_NE(sim.Out().find(" (terminal time, UTC+01:00)\n"), std::string::npos) << sim.Out();
+}
+
+TEST_F(ArchiveTest, HistoryOfAStationTheArchiveDoesNotHoldIsRefusedInOneLine)
+{
+    CliSimulation sim(TwoDays());
+    ASSERT_EQ(Download(sim, dir.path / "d"), cli::Exit::Ok) << sim.Err();
+    std::string upper = station;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+    for (const std::string& name : {std::string("nosuch"), upper}) {
+        cli::CliOptions o;
+        o.command = cli::Command::History;
+        o.archive = location;
+        o.station = name;
+        o.probe = 1;
+        sim.out.str("");
+        sim.err.str("");
+        EXPECT_EQ(cli::RunHistory(o, sim.io), cli::Exit::Usage) << name;
+        EXPECT_EQ(sim.Out(), "");
+        const std::string err = sim.Err();
+        EXPECT_TRUE(err.starts_with("kolmaris-cli: the archive " + archive.Where() + " holds no station \"" + name +
+                                    "\"; its stations: "))
+            << err;
+        EXPECT_NE(err.find("\"" + station + "\""), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
 }
 
 }  // namespace
