@@ -81,7 +81,7 @@ bool Accepts(Command command, std::string_view option)
 {
     static const std::set<std::string_view> link{"--port", "--device", "--timeout", "--stats"};
     static const std::set<std::string_view> probe{"--probe", "--from", "--to", "--out"};
-    if (option == "--help" || option == "-h")
+    if (option == "--help" || option == "-h" || option == "--verbose" || option == "-v")
         return true;
     if (command == Command::Archive || command == Command::History || command == Command::Download ||
         command == Command::Records) {
@@ -214,6 +214,8 @@ private:
 
         if (arg == "--help" || arg == "-h")
             return Flag(options_.help);
+        if (arg == "--verbose" || arg == "-v")
+            return Flag(options_.verbose);
         if (arg == "--port")
             return Number(options_.port, 1, 255);
         if (arg == "--device")
@@ -345,6 +347,16 @@ ParsedCommandLine ParseCommandLine(std::span<const char* const> args)
     ParsedCommandLine parsed;
     if (args.empty() || args[0] == nullptr) {
         parsed.error = "no command given";
+        return parsed;
+    }
+    // --verbose is global: it may stand before the command.
+    const bool verbose = std::string_view(args[0]) == "--verbose" || std::string_view(args[0]) == "-v";
+    if (verbose) {
+        parsed = ParseCommandLine(args.subspan(1));
+        if (parsed.options && !parsed.options->verbose)
+            parsed.options->verbose = true;
+        else if (parsed.options)
+            parsed = {std::nullopt, false, parsed.command, "--verbose given twice"};
         return parsed;
     }
     const std::string_view first = args[0];

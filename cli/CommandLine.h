@@ -27,6 +27,7 @@ inline constexpr int kMaxReferenceLevel = 1000000;
 struct CliOptions {
     Command command = Command::Status;
     bool help = false;  // --help given: print the command's help, nothing else
+    bool verbose = false;  // --verbose, -v: every exchange on the line to stderr
 
     // The link (status, download, records, spectra).
     int port = 0;        // --port N; 0: automatic detection over COM 1-255
