@@ -96,6 +96,8 @@ void TMainWND::Timer1Timer()
         ui_->StatusLB->setText(QString::asprintf("Connected COM %d", int(link.ConnectedPort)));
     else
         ui_->StatusLB->setText(NoConnectionText(configuredPort, link.RefusedPorts()));
+    // A long list of ports that would not open may not fit the line: it is there in full on hovering.
+    ui_->StatusLB->setToolTip(ui_->StatusLB->text());
 
     if (link.ConnectedPort != 0)
         Provoz();
