@@ -48,6 +48,14 @@ TEST(CliCommandLine, EachCommandWithItsOptionsAndDefaults)
     EXPECT_EQ(Options({"mesh", "--format=json"}).format, OutputFormat::Json);
     const char* clock[] = {"clock", "--set", "--if-off=5"};
     EXPECT_EQ(ParseCommandLine(clock).options->ifOff, 5);
+
+    // --verbose before the command or among its options, once.
+    EXPECT_FALSE(Options({"status"}).verbose);
+    EXPECT_TRUE(Options({"--verbose", "status", "--port", "3"}).verbose);
+    EXPECT_TRUE(Options({"-v", "mesh"}).verbose);
+    EXPECT_TRUE(Options({"download", "--out", "d", "-v"}).verbose);
+    EXPECT_EQ(Parse({"-v", "status", "--verbose"}).error, "--verbose given twice");
+    EXPECT_EQ(Parse({"-v"}).error, "no command given");
 }
 
 TEST(CliCommandLine, HelpWinsOverMissingOptionsAndStandsAloneForTheProgram)
