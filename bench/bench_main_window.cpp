@@ -4,7 +4,8 @@
 //
 //   bench_main_window [--ticks N] [--idle-seconds S]
 //
-// Prints "start-to-live MS", "tick-median MS", "tick-worst MS" and "idle-cpu PERCENT" lines.
+// Prints "start-to-live MS", "tick-median MS", "tick-worst MS", "idle-cpu PERCENT" and
+// "idle-wakeups PER-SECOND" (times the idle program slept and was woken) lines.
 
 #include "Application.h"
 #include "ConfigFile.h"
@@ -32,6 +33,14 @@ double CpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Times the process went to sleep and was woken (voluntary context switches).
+long Wakeups()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_nvcsw;
 }
 
 // Runs the event loop until `done` holds or `limitMs` passes; false on the time-out.
@@ -94,10 +103,13 @@ int main(int argc, char** argv)
 
     window.Timer1()->start(interval);
     const double cpuBefore = CpuSeconds();
+    const long wakeupsBefore = Wakeups();
     QElapsedTimer idle;
     idle.start();
     QTimer::singleShot(idleSeconds * 1000, &app, &QCoreApplication::quit);
     app.exec();
-    std::printf("idle-cpu %.2f\n", 100.0 * (CpuSeconds() - cpuBefore) / (static_cast<double>(idle.elapsed()) / 1000.0));
+    const double seconds = static_cast<double>(idle.elapsed()) / 1000.0;
+    std::printf("idle-cpu %.2f\n", 100.0 * (CpuSeconds() - cpuBefore) / seconds);
+    std::printf("idle-wakeups %.0f\n", static_cast<double>(Wakeups() - wakeupsBefore) / seconds);
     return 0;
 }

@@ -44,7 +44,8 @@ figure() { sed -n "s/^$1 \([0-9.]*\)$/\1/p" "$work/main.log"; }
 # The worst tick decides; the median is shown beside it.
 row "one main-window polling tick at 19200-baud pacing, median / worst (ms)" "< 60 ms" \
   "$(figure tick-worst)" 60 less-than "$(figure tick-median) / $(figure tick-worst)"
-row "CPU of the connected, idle program over 30 s (% of one core)" "< 2 %" "$(figure idle-cpu)" 2 less-than
+row "CPU of the connected, idle program over 30 s (% of one core)" "< 1 %" "$(figure idle-cpu)" 1 less-than
+row "wake-ups of the connected, idle program (per second)" "< 50 /s" "$(figure idle-wakeups)" 50 less-than
 sim_stop
 
 reconnect=

@@ -49,6 +49,8 @@ const char* const kAttemptsOption = "  --attempts N    tries of a request that f
 
 const char* const kStatsAndHelp =
     "  --stats         print the bytes written to and read from the line at the end\n"
+    "  -v, --verbose   write every exchange on the line to stderr, one line each:\n"
+    "                  request, reply or time-out, retries, detection handshakes\n"
     "  -h, --help      print this help and exit\n";
 
 const char* const kSettingsNote =
@@ -61,7 +63,8 @@ std::string PortsHelp(const std::filesystem::path& portDirectory)
            "\n"
            "Lists the COM port numbers whose device can be opened, one a line with its device,\n"
            "for example \"COM 97 (/dev/pts/3)\". A port that another program holds is listed\n"
-           "with \" busy\" after it. Prints \"No ports found.\" when there is none.\n"
+           "with \" busy\" after it, one this user may not open with \" no access\" (on Linux\n"
+           "the dialout group gives access). Prints \"No ports found.\" when there is none.\n"
            "\n"
            "Options:\n"
            "  -h, --help      print this help and exit\n"

@@ -248,6 +248,10 @@ Exit RunMesh(StepLink& link, int attempts, OutputFormat format, CommandIo& io)
             break;
     }
     io.out.flush();
+    if (reader.TerminalSilent()) {
+        ReportError(io.err, "the terminal stopped answering; the values it did not give are marked incomplete");
+        return Exit::Failed;
+    }
     bool complete = !reader.ReadFailed();
     for (const MeshRow& row : rows)
         complete = complete && row.complete;

@@ -21,6 +21,8 @@ std::string TerminalConnection::Refusal(const std::string& name) const
     switch (port_.LastError()) {
         case PortError::AccessDenied:
             return name + " is busy: another program holds it";
+        case PortError::NoAccess:
+            return name + ": no access (permission denied); " + kNoAccessFix;
         case PortError::NotFound:
             return name + " has no device";
         case PortError::Other:
@@ -44,9 +46,11 @@ bool TerminalConnection::Detect(int number, int attempts)
     return false;
 }
 
-bool TerminalConnection::Connect(const CliOptions& options, std::string& error)
+bool TerminalConnection::Connect(const CliOptions& options, std::string& error, std::ostream* log)
 {
     link_.ReplyTimeout = options.timeout;
+    if (log != nullptr)
+        link_.SetLogSink([log](const LinkEvent& event) { *log << "link: " << FormatLinkEvent(event) << std::endl; });
     if (!options.device.empty()) {
         mapping_ = DeviceMapping::Map(options.device, error);
         if (!mapping_)
@@ -72,6 +76,8 @@ bool TerminalConnection::Connect(const CliOptions& options, std::string& error)
         }
     }
     error = "no terminal found on COM " + std::to_string(kFirstPort) + " to " + std::to_string(kLastPort);
+    if (const std::string refused = DescribeRefusedPorts(link_.RefusedPorts()); !refused.empty())
+        error += " (" + refused + ")";
     return false;
 }
 

@@ -10,6 +10,7 @@
 #include "StepLink.h"
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 namespace kolmaris::cli {
@@ -23,7 +24,8 @@ public:
 
     // Runs the detection handshake (on a given port or device up to `attempts` times); false
     // with a one-line `error` when no terminal answers. Sets the reply time-out of the options.
-    bool Connect(const CliOptions& options, std::string& error);
+    // With `log`, every exchange on the line is written there, one line each.
+    bool Connect(const CliOptions& options, std::string& error, std::ostream* log = nullptr);
 
     StepLink& Link() { return link_; }
     // "COM 97 (/dev/pts/3)", or the device path given.

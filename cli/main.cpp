@@ -29,7 +29,7 @@ Exit RunOnTerminal(const CliOptions& options)
 {
     TerminalConnection connection;
     std::string error;
-    if (!connection.Connect(options, error)) {
+    if (!connection.Connect(options, error, options.verbose ? &std::cerr : nullptr)) {
         ReportError(std::cerr, error);
         return Exit::NoTerminal;
     }

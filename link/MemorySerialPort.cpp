@@ -7,7 +7,7 @@ namespace kolmaris {
 
 void MemorySerialPort::AddDevice(uint8_t port, bool busy)
 {
-    devices_[port] = busy;
+    devices_[port] = busy ? PortError::AccessDenied : PortError::None;
 }
 
 void MemorySerialPort::RemoveDevice(uint8_t port)
@@ -29,8 +29,8 @@ bool MemorySerialPort::OpenPort(uint8_t port, uint32_t baud, uint8_t byteSize, u
         lastError_ = PortError::NotFound;
         return false;
     }
-    if (device->second) {
-        lastError_ = PortError::AccessDenied;
+    if (device->second != PortError::None) {
+        lastError_ = device->second;
         return false;
     }
     settings_ = {baud, byteSize, static_cast<uint8_t>(stopBits == 2 ? 2 : 1), parity, parity != 0};

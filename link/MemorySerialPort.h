@@ -29,6 +29,8 @@ public:
 
     // Makes COM `port` openable; a busy port exists but refuses with AccessDenied.
     void AddDevice(uint8_t port, bool busy = false);
+    // A port that exists but refuses to open with `refusal` (AccessDenied, NoAccess).
+    void AddRefusingDevice(uint8_t port, PortError refusal) { devices_[port] = refusal; }
     void RemoveDevice(uint8_t port);
     void SetPeer(Peer peer) { peer_ = std::move(peer); }
     void SetEmptyReadHook(std::function<void()> hook) { emptyRead_ = std::move(hook); }
@@ -65,7 +67,7 @@ protected:
     bool ReadByte(uint8_t& byte) override;
 
 private:
-    std::map<uint8_t, bool> devices_;  // port -> busy
+    std::map<uint8_t, PortError> devices_;  // port -> why it refuses to open (None: it opens)
     Peer peer_;
     std::function<void()> emptyRead_;
     std::deque<uint8_t> input_;

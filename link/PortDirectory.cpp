@@ -1,5 +1,6 @@
 #include "PortDirectory.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -226,6 +227,11 @@ std::vector<PortEntry> PresentPorts(const fs::path& portDirectory, const fs::pat
         return type >> code && code == 0;
     });
     return ports;
+}
+
+bool DeviceAccessible(const fs::path& device)
+{
+    return ::faccessat(AT_FDCWD, device.c_str(), R_OK | W_OK, AT_EACCESS) == 0 || errno != EACCES;
 }
 
 std::string FormatPortEntry(const PortEntry& entry)

@@ -85,6 +85,10 @@ std::vector<PortEntry> ListPorts(const std::filesystem::path& portDirectory = Po
 std::vector<PortEntry> PresentPorts(const std::filesystem::path& portDirectory = PortDirectoryPath(),
                                     const std::filesystem::path& sysClassTty = "/sys/class/tty");
 
+// False when this process lacks the permission to open `device` for reading and writing (on
+// Linux a serial device usually needs the dialout group).
+bool DeviceAccessible(const std::filesystem::path& device);
+
 // "COM 33 (/dev/ttyUSB0)": the number first, so the text still reads as "COM %d".
 std::string FormatPortEntry(const PortEntry& entry);
 

@@ -20,6 +20,13 @@ bool SerialPort::ByteAvailable()
     return true;
 }
 
+bool SerialPort::AwaitBytes(std::size_t count, uint32_t maxWaitMs)
+{
+    if (lookAhead_)
+        return true;
+    return IsOpen() && WaitForBytes(count, maxWaitMs);
+}
+
 uint8_t SerialPort::TakeByte()
 {
     lookAhead_ = false;

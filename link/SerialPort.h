@@ -2,13 +2,15 @@
 // The one serial port of the program: open by COM number, block writes,
 // one-byte reads through a look-ahead, purge, close.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace kolmaris {
 
-// What went wrong in the last failed OpenPort.
-enum class PortError { None, NotFound, AccessDenied, Other };
+// What went wrong in the last failed OpenPort. AccessDenied: the port exists but another
+// program holds it (busy); NoAccess: this user lacks the permission to open it.
+enum class PortError { None, NotFound, AccessDenied, NoAccess, Other };
 
 // Line settings the link always uses: 19200 baud, 8 data bits, stop-bits code 1, parity 0.
 inline constexpr uint32_t kLinkBaud = 19200;
@@ -39,12 +41,19 @@ public:
     // True when a byte waits in the look-ahead, reading one from the device if needed
     // (a read with nothing to read returns after the read time-out, about 5 ms).
     bool ByteAvailable();
+    // Waits until `count` bytes can be taken or `maxWaitMs` has passed, asleep on the port's own
+    // events rather than reading again and again. False when nothing came; true when a byte may
+    // be there (ByteAvailable tells).
+    bool AwaitBytes(std::size_t count, uint32_t maxWaitMs);
     // The look-ahead byte; clears the look-ahead.
     uint8_t TakeByte();
 
 protected:
     // Reads one byte, waiting at most the read time-out. False when none came.
     virtual bool ReadByte(uint8_t& byte) = 0;
+    // AwaitBytes below the look-ahead. A port without events of its own waits for nothing and
+    // leaves it to the reads (the in-memory port, whose empty reads advance a test's clock).
+    virtual bool WaitForBytes(std::size_t /*count*/, uint32_t /*maxWaitMs*/) { return true; }
 
 private:
     bool lookAhead_ = false;

@@ -127,4 +127,20 @@ std::optional<std::span<const uint8_t>> FrameReceiver::Feed(uint8_t b, uint8_t e
     return complete;
 }
 
+std::size_t FrameReceiver::BytesToComplete() const
+{
+    constexpr std::size_t kShortestFrame = 5;  // start, collector, header, CRC, end
+    constexpr std::size_t kHeaderAt = 2;
+    if (fill_ == 0)
+        return kShortestFrame;
+    if (buffer_[0] != kFrameStart)
+        return 1;
+    if (fill_ <= kHeaderAt)
+        return kShortestFrame - fill_;
+    const std::size_t payload = (buffer_[kHeaderAt] | ((buffer_[1] & 1) << 7)) & 0x3F;
+    const std::size_t unpacked = payload + 2;
+    const std::size_t frame = 2 + unpacked + (unpacked + 6) / 7;
+    return frame > fill_ && frame <= buffer_.size() ? frame - fill_ : 1;
+}
+
 }  // namespace kolmaris

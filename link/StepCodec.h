@@ -54,6 +54,9 @@ public:
     std::optional<std::span<const uint8_t>> Feed(uint8_t b, uint8_t expectedEnd);
     void Reset() { fill_ = 0; }
     std::size_t Fill() const { return fill_; }
+    // Bytes still to come before the frame being gathered can be complete (at least 1): the
+    // shortest frame before its header has come, the frame's own length after it.
+    std::size_t BytesToComplete() const;
 
 private:
     std::array<uint8_t, kReceiveBufferBytes> buffer_{};

@@ -1,5 +1,6 @@
 #include "StepLink.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kolmaris {
@@ -45,11 +46,35 @@ uint32_t StepLink::SendRequest(const uint8_t* payload, uint8_t length)
         return error;
 
     ReplyFlag = false;
+    if (log_) {
+        const std::vector<uint8_t> request(payload, payload + length);
+        retry_ = recovering_ && request == request_;
+        request_ = request;
+    }
     echo_.reset();
     if (length > 0 && payload[0] != kPollRequest)
         echo_ = payload[0];
     const auto written = port_.WriteBytes(frame.data(), static_cast<uint32_t>(frameLength));
-    return written < frameLength ? kErrWriteFailed : kOk;
+    if (written < frameLength) {
+        LogExchange(kErrWriteFailed, 0);
+        return kErrWriteFailed;
+    }
+    return kOk;
+}
+
+void StepLink::LogExchange(uint32_t result, uint64_t elapsedMs)
+{
+    if (!log_)
+        return;
+    LinkEvent event;
+    event.headerType = HeaderType;
+    event.request = request_;
+    if (result == kOk)
+        event.reply.assign(ReplyBuffer.begin(), ReplyBuffer.begin() + ReplyLength);
+    event.result = result;
+    event.retry = retry_;
+    event.elapsedMs = elapsedMs;
+    log_(event);
 }
 
 // Drops what arrived since the last exchange; after a failed one, first lets the line fall
@@ -58,7 +83,8 @@ void StepLink::SettleLine()
 {
     if (unsettled_) {
         int quiet = 0;
-        for (int drained = 0; quiet < kQuietReads && drained < kMaxSettleBytes;) {
+        int drained = 0;
+        while (quiet < kQuietReads && drained < kMaxSettleBytes) {
             if (port_.ByteAvailable()) {
                 port_.TakeByte();
                 ++drained;
@@ -68,6 +94,12 @@ void StepLink::SettleLine()
             }
         }
         unsettled_ = false;
+        if (log_ && drained > 0) {
+            LinkEvent event;
+            event.kind = LinkEvent::Kind::Settled;
+            event.dropped = static_cast<std::size_t>(drained);
+            log_(event);
+        }
     }
     ReceiveByte(0, true);
 }
@@ -75,13 +107,17 @@ void StepLink::SettleLine()
 uint32_t StepLink::WaitReply()
 {
     const uint64_t start = clock_.NowMs();
-    // Each empty read blocks in the port for up to its read time-out, so this does not spin.
-    while (!ReplyFlag && clock_.NowMs() - start < ReplyTimeout) {
-        if (port_.ByteAvailable())
+    // The port sleeps until the rest of the frame can be there (or the time-out), then the bytes
+    // come out of its buffer; an empty read blocks for up to its read time-out. No spinning.
+    for (uint64_t elapsed = 0; !ReplyFlag && elapsed < ReplyTimeout; elapsed = clock_.NowMs() - start) {
+        if (port_.AwaitBytes(receiver_.BytesToComplete(), static_cast<uint32_t>(ReplyTimeout - elapsed)) &&
+            port_.ByteAvailable())
             ReceiveByte(port_.TakeByte());
     }
     if (!ReplyFlag)
         LinkError = kErrTimeout;
+    silentExchanges_ = ReplyFlag ? 0 : silentExchanges_ + 1;
+    LogExchange(LinkError, clock_.NowMs() - start);
     // After failures, replies to the failed requests may follow the one just taken: the line
     // falls quiet once more before the next request.
     if (LinkError != kOk || recovering_)
@@ -108,6 +144,12 @@ void StepLink::ReceiveByte(uint8_t b, bool reset)
         // The reply to another request, come late: not this one's.
         ++staleReplies_;
         unsettled_ = true;
+        if (log_) {
+            LinkEvent event;
+            event.kind = LinkEvent::Kind::StaleReply;
+            event.reply.assign(payload.begin(), payload.begin() + static_cast<std::ptrdiff_t>(length));
+            log_(event);
+        }
         return;
     }
     LinkError = result;
@@ -137,6 +179,26 @@ uint8_t StepLink::DrainKeepLast(uint8_t fallback, std::optional<uint64_t> lateUn
 }
 
 uint32_t StepLink::DetectTerminal(uint8_t port)
+{
+    const uint32_t result = Handshake(port);
+    const PortError refusal = result == kOk ? PortError::None : port_.LastError();
+    const RefusedPort refused{port, refusal};
+    if ((refusal == PortError::AccessDenied || refusal == PortError::NoAccess) &&
+        std::find(refused_.begin(), refused_.end(), refused) == refused_.end())
+        refused_.push_back(refused);
+    // A number without a device is not worth a line: the scan tries up to 255 of them.
+    if (log_ && (result == kOk || port_.LastError() != PortError::NotFound)) {
+        LinkEvent event;
+        event.kind = LinkEvent::Kind::Handshake;
+        event.port = port;
+        event.result = result;
+        event.portError = refusal;
+        log_(event);
+    }
+    return result;
+}
+
+uint32_t StepLink::Handshake(uint8_t port)
 {
     if (!port_.OpenPort(port, kLinkBaud, kLinkByteSize, kLinkStopBits, kLinkParity))
         return kErrNoTerminal;
@@ -169,6 +231,7 @@ uint32_t StepLink::DetectTerminal(uint8_t port)
 
 uint32_t StepLink::Connect(uint8_t configuredPort)
 {
+    refused_.clear();
     if (configuredPort != 0)
         return DetectTerminal(configuredPort);
     uint32_t result = kErrNoTerminal;

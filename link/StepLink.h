@@ -6,6 +6,8 @@
 // goes out, and byte 0 of a reply must echo the request's first byte (polls aside).
 
 #include "Clock.h"
+#include "LinkLog.h"
+#include "PortRefusals.h"
 #include "SerialPort.h"
 #include "StepCodec.h"
 
@@ -14,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace kolmaris {
 
@@ -76,6 +79,8 @@ public:
     // The configured port, or the present ports of 1..255 in order when it is 0. Returns the
     // last result.
     uint32_t Connect(uint8_t configuredPort);
+    // The ports of the last Connect that exist but would not open (busy or without access).
+    const std::vector<RefusedPort>& RefusedPorts() const { return refused_; }
     // 0 if the port closed, 1 if it refused; ConnectedPort is 0 either way.
     uint32_t Disconnect();
     // One received byte; `reset` empties the receiver and purges the port instead.
@@ -89,12 +94,18 @@ public:
     uint8_t EndToggle() const { return toggle_; }
     // Well-formed replies refused because byte 0 did not echo the request.
     uint64_t StaleReplies() const { return staleReplies_; }
+    // Exchanges in a row that ended without any reply frame: the terminal stopped answering.
+    int SilentExchanges() const { return silentExchanges_; }
     SerialPort& Port() { return port_; }
+    // Every exchange, handshake and dropped reply goes to `sink` (none: nothing is logged).
+    void SetLogSink(LinkLogSink sink) { log_ = std::move(sink); }
     Clock& GetClock() { return clock_; }
 
 private:
     uint8_t DrainKeepLast(uint8_t fallback, std::optional<uint64_t> lateUntilTimeoutFrom);
     void SettleLine();
+    uint32_t Handshake(uint8_t port);
+    void LogExchange(uint32_t result, uint64_t elapsedMs);
 
     SerialPort& port_;
     Clock& clock_;
@@ -104,6 +115,11 @@ private:
     bool unsettled_ = false;       // a late reply may be on its way: settle before the next request
     bool recovering_ = false;      // the last exchange failed
     uint64_t staleReplies_ = 0;
+    int silentExchanges_ = 0;
+    std::vector<RefusedPort> refused_;
+    LinkLogSink log_;
+    std::vector<uint8_t> request_;  // payload of the request in flight, kept for the log
+    bool retry_ = false;            // it repeats the request that failed before it
 };
 
 }  // namespace kolmaris

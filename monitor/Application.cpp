@@ -1,5 +1,7 @@
 #include "Application.h"
 
+#include "LinkLogCategory.h"
+
 #include "TAboutWND.h"
 #include "TActivateSensorWND.h"
 #include "TConfigureMeasurementWND.h"
@@ -39,6 +41,7 @@ std::filesystem::path ToPath(const QString& dir)
 
 Application::Application()
 {
+    link_.SetLogSink(QtLinkLogSink());
     session_.configPath = ConfigFilePath(ToPath(QCoreApplication::applicationDirPath()),
                                          ToPath(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)));
     mainWindow_ = std::make_unique<TMainWND>(session_);

@@ -46,6 +46,21 @@ void FillSelector(QComboBox* selector, const std::string& text)
     selector->setCurrentIndex(selector->count() > 0 ? 0 : -1);
 }
 
+// "No connection", with the configured port and, when ports would not open, why: a busy port
+// or one this user may not open, and the fix for that.
+QString NoConnectionText(int configuredPort, const std::vector<RefusedPort>& refused)
+{
+    QString text = QStringLiteral("No connection");
+    if (configuredPort != 0) {
+        text += QString::asprintf(" (COM %d)", configuredPort);
+        if (!refused.empty())
+            text += QStringLiteral(": ") + QString::fromStdString(RefusalText(refused.front().error));
+    } else if (!refused.empty()) {
+        text += QStringLiteral(" (") + QString::fromStdString(DescribeRefusedPorts(refused)) + QStringLiteral(")");
+    }
+    return text;
+}
+
 }  // namespace
 
 void TMainWND::Timer1Timer()
@@ -79,10 +94,10 @@ void TMainWND::Timer1Timer()
     const int configuredPort = session_.settings.configuredPort & 0xFF;
     if (link.ConnectedPort != 0)
         ui_->StatusLB->setText(QString::asprintf("Connected COM %d", int(link.ConnectedPort)));
-    else if (configuredPort != 0)
-        ui_->StatusLB->setText(QString::asprintf("No connection (COM %d)", configuredPort));
     else
-        ui_->StatusLB->setText("No connection");
+        ui_->StatusLB->setText(NoConnectionText(configuredPort, link.RefusedPorts()));
+    // A long list of ports that would not open may not fit the line: it is there in full on hovering.
+    ui_->StatusLB->setToolTip(ui_->StatusLB->text());
 
     if (link.ConnectedPort != 0)
         Provoz();

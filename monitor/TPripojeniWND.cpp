@@ -81,13 +81,17 @@ void TPripojeniWND::ListPorts()
     int selected = 0;
     for (int number = kFirstPort; number <= kLastPort; ++number) {
         const auto com = static_cast<uint8_t>(number);
-        if (port.OpenPort(com, kLinkBaud, kLinkByteSize, kLinkStopBits, kLinkParity))
+        const bool opened = port.OpenPort(com, kLinkBaud, kLinkByteSize, kLinkStopBits, kLinkParity);
+        const PortError error = opened ? PortError::None : port.LastError();
+        if (opened)
             port.ClosePort();
-        else if (port.LastError() != PortError::AccessDenied)
+        else if (error != PortError::AccessDenied && error != PortError::NoAccess)
             continue;
         if (number == configured)
             selected = list->count();
-        list->addItem(PortEntryText(number));
+        // A port that does not open is listed with the reason, after the "COM %d" the list is read by.
+        const char* reason = error == PortError::NoAccess ? " no access" : error == PortError::AccessDenied ? " busy" : "";
+        list->addItem(PortEntryText(number) + QLatin1String(reason));
     }
     // A configured port that is not there now stays the choice: it is listed in its place.
     if (configured != 0 && selected == 0) {

@@ -3,6 +3,8 @@
 #include "Printf.h"
 #include "TerminalCommands.h"
 
+#include <algorithm>
+
 namespace kolmaris {
 
 namespace {
@@ -16,6 +18,8 @@ constexpr uint16_t kKindNotRead = 0x8000;
 constexpr uint16_t kFunctionBits = 0x0007;
 constexpr uint8_t kP2pBits = 0x7F;
 constexpr uint8_t kRssiBits = 0x7F;
+// Exchanges in a row without any reply (at least) after which the terminal counts as gone.
+constexpr int kSilentExchanges = 3;
 
 uint8_t PowerOf(const RelayedAnswer& a)
 {
@@ -162,7 +166,7 @@ MeshOverviewReader::TickResult MeshOverviewReader::Tick(StepLink& link, Measurin
         case 1:
             rowNo_ = 0;
             attemptNo_ = repeatNo_ = incompleteNo_ = 0;
-            readFailed_ = false;
+            readFailed_ = terminalSilent_ = false;
             Progress("Reading number of hops");
             step_ = 2;
             break;
@@ -326,6 +330,12 @@ MeshOverviewReader::TickResult MeshOverviewReader::Tick(StepLink& link, Measurin
         default:
             step_ = kEnd;
             return TickResult::ProtocolError;
+    }
+    // A terminal that answers nothing any more ends the read: the steps left would only wait
+    // for it, and their values would be none.
+    if (link.SilentExchanges() >= std::max(limit_, kSilentExchanges)) {
+        terminalSilent_ = readFailed_ = true;
+        step_ = kEnd;
     }
     return step_ == kEnd ? TickResult::Finished : TickResult::Running;
 }

@@ -56,6 +56,8 @@ public:
 
     int Step() const { return step_; }
     bool ReadFailed() const { return readFailed_; }
+    // The read ended early because the terminal itself stopped answering.
+    bool TerminalSilent() const { return terminalSilent_; }
     // Every value of the row was read (address 0: the terminal's).
     bool RowComplete(uint8_t address) const { return address < kTableSlots && !incomplete_[address]; }
     std::optional<uint8_t> Hops() const { return hops_; }
@@ -107,6 +109,7 @@ private:
     int repeatNo_ = 0;
     int incompleteNo_ = 0;
     bool readFailed_ = false;
+    bool terminalSilent_ = false;
     std::array<bool, kTableSlots> incomplete_{};
     std::array<std::optional<OverviewRssi>, kTableSlots> rssi_{};
     std::optional<uint8_t> hops_;

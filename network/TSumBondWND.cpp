@@ -291,6 +291,13 @@ void TSumBondWND::Finish()
         ui_->TextLB->setText(QStringLiteral("Read succesfully"));
         return;
     }
+    if (reader_.TerminalSilent()) {
+        ui_->TextLB->setText(QStringLiteral("The terminal stopped answering"));
+        Message(QStringLiteral("Error!"),
+                QStringLiteral("The terminal stopped answering: reading ended. Check its cable and power supply."),
+                MessageButtons::Ok, MessageIcon::Error);
+        return;
+    }
     ui_->TextLB->setText(QStringLiteral("Read with errors"));
     Message(QStringLiteral("Error!"), QStringLiteral("Reading succeeded only partially. Some elements can be out of RF range.."),
             MessageButtons::Ok, MessageIcon::Exclamation);

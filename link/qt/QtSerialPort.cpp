@@ -4,7 +4,10 @@
 
 #include <QDeadlineTimer>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <limits>
 #include <optional>
 
@@ -37,11 +40,12 @@ std::optional<QSerialPort::Parity> ParityFor(uint8_t parity)
     }
 }
 
-PortError OpenErrorFor(QSerialPort::SerialPortError error)
+PortError OpenErrorFor(QSerialPort::SerialPortError error, const std::filesystem::path& device)
 {
     switch (error) {
         case QSerialPort::PermissionError:
-            return PortError::AccessDenied;  // also a busy or locked device
+            // Qt says so for a device this user may not open and for a busy or locked one alike.
+            return DeviceAccessible(device) ? PortError::AccessDenied : PortError::NoAccess;
         case QSerialPort::DeviceNotFoundError:
             return PortError::NotFound;
         default:
@@ -78,7 +82,7 @@ bool QtSerialPort::OpenPort(uint8_t port, uint32_t baud, uint8_t byteSize, uint8
     port_.setStopBits(stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite))
-        return Fail(OpenErrorFor(port_.error()));
+        return Fail(OpenErrorFor(port_.error(), device));
     if (!SetModemLines()) {
         port_.close();
         return Fail(PortError::Other);
@@ -86,6 +90,7 @@ bool QtSerialPort::OpenPort(uint8_t port, uint32_t baud, uint8_t byteSize, uint8
     port_.clearError();
     port_.clear(QSerialPort::AllDirections);
     lastError_ = PortError::None;
+    baud_ = baud;
     return true;
 }
 
@@ -142,6 +147,29 @@ bool QtSerialPort::ReadByte(uint8_t& byte)
         return false;
     byte = static_cast<uint8_t>(c);
     return true;
+}
+
+bool QtSerialPort::WaitForBytes(std::size_t count, uint32_t maxWaitMs)
+{
+    constexpr int kBitsPerByte = 10;  // start, 8 data, stop
+    const QDeadlineTimer deadline(std::chrono::milliseconds{maxWaitMs});
+    bool slept = false;
+    while (static_cast<std::size_t>(port_.bytesAvailable()) < count && !deadline.hasExpired()) {
+        const auto have = static_cast<std::size_t>(port_.bytesAvailable());
+        if (have > 0 && !slept) {
+            // The rest of the frame is on its way: let it arrive, then take it in one read.
+            const std::chrono::nanoseconds rest{(count - have) * kBitsPerByte * 1'000'000'000ull / baud_};
+            std::this_thread::sleep_for(std::min(rest, deadline.remainingTimeAsDuration()));
+            port_.waitForReadyRead(0);
+            slept = true;
+            continue;
+        }
+        // Nothing new since the last read: asleep until the device has bytes.
+        if (!port_.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+            break;
+        slept = false;
+    }
+    return port_.bytesAvailable() > 0;
 }
 
 }  // namespace kolmaris

@@ -28,6 +28,9 @@ public:
 
 protected:
     bool ReadByte(uint8_t& byte) override;
+    // Blocks on the device until bytes come; once some have, sleeps for the time the rest needs on
+    // the line at the port's baud rate and takes all there is in one read.
+    bool WaitForBytes(std::size_t count, uint32_t maxWaitMs) override;
 
 private:
     bool Fail(PortError error);
@@ -35,6 +38,7 @@ private:
 
     QSerialPort port_;
     PortError lastError_ = PortError::None;
+    uint32_t baud_ = 0;
 };
 
 }  // namespace kolmaris

@@ -48,6 +48,7 @@ TEST(CliCommandLine, EachCommandWithItsOptionsAndDefaults)
     EXPECT_EQ(Options({"mesh", "--format=json"}).format, OutputFormat::Json);
     const char* clock[] = {"clock", "--set", "--if-off=5"};
     EXPECT_EQ(ParseCommandLine(clock).options->ifOff, 5);
+
 }
 
 TEST(CliCommandLine, HelpWinsOverMissingOptionsAndStandsAloneForTheProgram)

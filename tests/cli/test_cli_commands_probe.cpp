@@ -150,3 +150,36 @@ TEST(CliRecords, AStopRequestKeepsWhatWasRead)
 
 }  // namespace
 }  // namespace kolmaris::cli
+
+namespace kolmaris::cli {
+namespace {
+
+// Every command that stops data acquisition for its work leaves it as it found it: running
+// again when it ran, stopped when it was stopped.
+class CliAcquisitionKept : public ::testing::TestWithParam<std::tuple<Command, bool>> {};
+
+TEST_P(CliAcquisitionKept, AfterTheCommandAsBefore)
+{
+    const auto [command, running] = GetParam();
+    CliSimulation sim(WithRings(20, 3, running));
+    ASSERT_EQ(sim.terminal.AcquisitionRunning(), running);
+    TempDir dir;
+    Exit exit = Exit::Failed;
+    if (command == Command::Mesh)
+        exit = RunMesh(sim.link, 3, OutputFormat::Text, sim.io);
+    else if (command == Command::Download)
+        exit = RunDownload(sim.link, dir.path, 3, sim.io);
+    else
+        exit = Read(sim, command, 1, 1, 3, dir.path / "r.tab");
+    EXPECT_EQ(exit, Exit::Ok) << sim.Err();
+    EXPECT_EQ(sim.terminal.AcquisitionRunning(), running);
+    EXPECT_TRUE(sim.terminal.RecordingOn());
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, CliAcquisitionKept,
+                         ::testing::Combine(::testing::Values(Command::Mesh, Command::Records, Command::Spectra,
+                                                              Command::Download),
+                                            ::testing::Bool()));
+
+}  // namespace
+}  // namespace kolmaris::cli

@@ -218,3 +218,25 @@ TEST(CliMesh, AnElementOutOfRangeIsMarkedAndTheStatusIsOne)
 
 }  // namespace
 }  // namespace kolmaris::cli
+
+namespace kolmaris::cli {
+namespace {
+
+TEST(CliMesh, ATerminalThatStopsAnsweringEndsTheReadAndIsNamed)
+{
+    // Silent part-way through the elements' values, at every stage.
+    for (const int64_t answered : {12, 20, 30}) {
+        SCOPED_TRACE(answered);
+        Scenario s = kolmaris::testing::QuietDefaultScenario();
+        CliSimulation probe(s);
+        s.faults.stopAnsweringAfter = int64_t(probe.terminal.FramesReceived()) + answered;
+        CliSimulation sim(s);
+        EXPECT_EQ(RunMesh(sim.link, 3, OutputFormat::Text, sim.io), Exit::Failed);
+        EXPECT_NE(sim.Err().find("kolmaris-cli: the terminal stopped answering;"), std::string::npos) << sim.Err();
+        EXPECT_EQ(sim.Out().find("0.00"), std::string::npos) << sim.Out();
+        EXPECT_LE(sim.link.SilentExchanges(), 3 + 3) << "the read ended once the terminal was gone";
+    }
+}
+
+}  // namespace
+}  // namespace kolmaris::cli

@@ -118,13 +118,13 @@ TEST(CliDeviceMapping, ThePathAnswersToComOneOnlyWhileTheMappingLives)
     EXPECT_EQ(error, (home.path / "none").string() + ": no such device");
 }
 
-TEST(CliPorts, ListsPortsThatOpenAndBusyOnesButNotOthers)
+TEST(CliPorts, ListsPortsThatOpenAndBusyOnesAndThoseWithoutAccessButNotOthers)
 {
     TempDir dir;
     const fs::path ports = dir.path / "ports";
     MemorySerialPort port;
     ASSERT_TRUE(RegisterPortLink(199, dir.path / "gone", ports));  // dangling: not listed
-    for (const int number : {202, 200, 201}) {
+    for (const int number : {202, 200, 201, 203}) {
         const fs::path device = dir.path / std::to_string(number);
         std::ofstream(device) << "";
         ASSERT_TRUE(RegisterPortLink(number, device, ports));
@@ -132,11 +132,13 @@ TEST(CliPorts, ListsPortsThatOpenAndBusyOnesButNotOthers)
     port.AddDevice(199);
     port.AddDevice(200);
     port.AddDevice(201, true);  // held by another program; 202 does not open: left out, as the link dialog does
+    port.AddRefusingDevice(203, PortError::NoAccess);
     std::ostringstream out;
     EXPECT_EQ(RunPorts(port, ports, out), Exit::Ok);
     const std::string dev = dir.path.string() + "/";
-    EXPECT_NE(out.str().find("COM 200 (" + dev + "200)\nCOM 201 (" + dev + "201) busy\n"), std::string::npos)
-        << out.str();
+    EXPECT_EQ(out.str(), "COM 200 (" + dev + "200)\nCOM 201 (" + dev + "201) busy\nCOM 203 (" + dev +
+                             "203) no access\nNo access: add the user to the dialout group (sudo usermod -aG "
+                             "dialout $USER) and log in again.\n");
     EXPECT_EQ(out.str().find("COM 202"), std::string::npos);
     EXPECT_EQ(out.str().find("COM 199"), std::string::npos);
     EXPECT_FALSE(port.IsOpen());

@@ -2,6 +2,8 @@
 // pseudo-terminal registered in a private port directory, which must print and write byte for
 // byte what the same download in-process on a simulated terminal of the same scenario does.
 #include "CliSimulation.h"
+#include "PortDirectory.h"
+#include "QtSerialPort.h"
 #include "ScenarioJson.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +13,9 @@
 #include <regex>
 #include <thread>
 
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace kolmaris::cli {
 namespace {
@@ -142,6 +146,39 @@ TEST_F(CliProgramTest, TheDownloadWritesTheFilesOfTheSameDownloadInProcess)
     const auto files = Files(dir);
     EXPECT_EQ(files.size(), 8u);
     EXPECT_EQ(files, Files(expected.path));
+}
+
+TEST_F(CliProgramTest, VerboseWritesALinePerExchangeToStderr)
+{
+    StartSimulator(TenHours());
+    const Finished quiet = RunCli({"status", "--port", port_});
+    EXPECT_EQ(quiet.err, "");
+    const Finished verbose = RunCli({"--verbose", "status", "--port", port_});
+    EXPECT_EQ(verbose.code, 0) << verbose.err;
+    const std::regex exchange("link: request [012] [0-9A-F]{2}( [0-9A-F]{2})* -> reply [0-9A-F]{2}( [0-9A-F]{2})* \\(\\d+ ms\\)");
+    const auto lines = testing::Lines(verbose.err);
+    ASSERT_GT(lines.size(), 10u);
+    EXPECT_EQ(lines.front(), "link: handshake COM " + port_ + ": terminal found");
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        EXPECT_TRUE(std::regex_match(lines[i], exchange)) << lines[i];
+    // As many lines as the status reads things, whichever way the option is given.
+    EXPECT_EQ(testing::Lines(RunCli({"status", "-v", "--port", port_}).err).size(), lines.size());
+}
+
+TEST_F(CliProgramTest, AutomaticDetectionNamesTheBusyPorts)
+{
+    // A pseudo-terminal that this test holds open as COM 200: busy for the tool.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+    const std::string slave = ptsname(master);
+    ASSERT_TRUE(RegisterPortLink(200, slave));
+    QtSerialPort holder;
+    ASSERT_TRUE(holder.OpenPort(200, 19200, 8, 1, 0));
+    const Finished run = RunCli({"status", "--timeout", "20", "--attempts", "1"});
+    EXPECT_EQ(run.code, 3);
+    EXPECT_EQ(run.err, "kolmaris-cli: no terminal found on COM 1 to 255 (busy: COM 200 (" + slave + "))\n");
+    holder.ClosePort();
+    close(master);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The STEP frames: their coding, the receiver, and the link's exchanges and detection of a terminal.
 #include "ScriptedTerminal.h"
 #include "StepCodec.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -344,4 +345,106 @@ TEST(Connect, ScansFromOneAndStopsAtTheFirstTerminalOrTriesOnlyTheConfiguredPort
     Bench none;
     EXPECT_EQ(none.link.Connect(0), 0x20001u);
     EXPECT_EQ(none.link.ConnectedPort, 0);
+}
+
+namespace {
+
+// Bytes the terminal puts on the line once the fake clock reaches their time.
+struct LateBytes {
+    std::vector<std::pair<uint64_t, Bytes>> due;
+    void Hook(ScriptedTerminal& t)
+    {
+        t.port.SetEmptyReadHook([&t, this] {
+            t.clock.now += 5;
+            for (auto it = due.begin(); it != due.end();) {
+                if (it->first > t.clock.now) {
+                    ++it;
+                    continue;
+                }
+                t.port.Deliver(it->second);
+                it = due.erase(it);
+            }
+        });
+    }
+};
+
+}  // namespace
+
+TEST(StepLink, AfterAFailedExchangeTheLineFallsQuietBeforeTheNextRequest)
+{
+    // The reply to the first request comes 10 ms after its time-out; the second request meets a
+    // spoilt reply; the third is answered after 30 ms. Were the late reply still on its way when
+    // the third request goes out, its end byte would pair with it and its echo match.
+    ScriptedTerminal t;
+    LateBytes late;
+    late.Hook(t);
+    int request = 0;
+    t.Respond([&](const kolmaris::testing::Request&) -> std::optional<Bytes> {
+        ++request;
+        if (request == 1)
+            late.due.push_back({t.clock.now + 210, ScriptedTerminal::Frame({0x3A, 1}, 1, 0x97)});
+        if (request == 2) {
+            Bytes spoilt = ScriptedTerminal::Frame({0x3A, 2}, 1, 0xAE);
+            spoilt[3] ^= 0x04;
+            t.port.Deliver(spoilt);
+        }
+        if (request == 3)
+            late.due.push_back({t.clock.now + 30, ScriptedTerminal::Frame({0x3A, 3}, 1, 0x97)});
+        return std::nullopt;
+    });
+    EXPECT_EQ(t.link.Transact(1, kRequest), 22u);
+    EXPECT_EQ(t.link.Transact(1, kRequest), 0x2000Fu);
+    EXPECT_EQ(t.link.Transact(1, kRequest), 0u);
+    EXPECT_EQ(t.link.Reply().U8(1), 3);
+}
+
+TEST(StepLink, TheLogHasALinePerExchangeWithRetriesTimeOutsAndDroppedReplies)
+{
+    ScriptedTerminal t;
+    std::vector<std::string> lines;
+    t.link.SetLogSink([&](const LinkEvent& e) { lines.push_back(FormatLinkEvent(e)); });
+    t.Always({0x3A, 5});
+    EXPECT_EQ(t.link.Transact(1, kRequest), 0u);
+    t.Silence();
+    EXPECT_EQ(t.link.Transact(1, kRequest), 22u);
+    // The repeat is answered, after a late answer to another request that is dropped.
+    t.Respond([&](const kolmaris::testing::Request&) {
+        t.port.Deliver(ScriptedTerminal::Frame({0x3F, 9}, 1, 0x97));
+        return std::optional(Bytes{0x3A, 6});
+    });
+    EXPECT_EQ(t.link.Transact(1, kRequest), 0u);
+    const uint8_t other[] = {0x3F, 0x01};
+    t.port.LimitWrites(3);
+    EXPECT_EQ(t.link.Transact(1, other), 7u);
+    EXPECT_EQ(lines, (std::vector<std::string>{"request 1 3A -> reply 3A 05 (0 ms)",
+                                               "request 1 3A -> time-out after 200 ms",
+                                               "reply 3F 09 dropped: it answers another request",
+                                               "request 1 3A (retry) -> reply 3A 06 (0 ms)",
+                                               "request 1 3F 01 -> write failed"}));
+}
+
+TEST(Connect, NamesThePortsThatExistButWouldNotOpen)
+{
+    kolmaris::testing::TempDir portDirectory(true);  // no links: COM n is its device of the table
+    Bench b;
+    std::vector<std::string> lines;
+    b.link.SetLogSink([&](const LinkEvent& e) { lines.push_back(FormatLinkEvent(e)); });
+    b.port.AddDevice(2, true);
+    b.port.AddRefusingDevice(5, PortError::NoAccess);
+    b.port.AddDevice(6);
+    EXPECT_EQ(b.link.Connect(0), 0x20001u);
+    const std::vector<RefusedPort> refused{{2, PortError::AccessDenied}, {5, PortError::NoAccess}};
+    EXPECT_EQ(b.link.RefusedPorts(), refused);
+    const std::string fix = "add the user to the dialout group (sudo usermod -aG dialout $USER) and log in again";
+    EXPECT_EQ(lines, (std::vector<std::string>{"handshake COM 2: busy: another program holds it",
+                                               "handshake COM 5: no access: " + fix,
+                                               "handshake COM 6: no terminal answers"}));
+    EXPECT_EQ(DescribeRefusedPorts(refused), "busy: COM 2 (/dev/ttyS1); no access: COM 5 (/dev/ttyS4) - " + fix);
+
+    // The next scan tells only of its own refusals.
+    b.port.RemoveDevice(2);
+    b.port.RemoveDevice(5);
+    b.Terminal(7);
+    EXPECT_EQ(b.link.Connect(0), 0u);
+    EXPECT_TRUE(b.link.RefusedPorts().empty());
 }

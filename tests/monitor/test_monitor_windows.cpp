@@ -2,6 +2,7 @@
 // terminal: the polling loop driven by calling Timer1Timer, dialogs answered by the script.
 #include "AcquisitionStop.h"
 #include "MenuKeys.h"
+#include "PortDirectory.h"
 #include "TAboutWND.h"
 #include "TMainWND.h"
 #include "TPripojeniWND.h"
@@ -28,6 +29,11 @@ namespace {
 constexpr int kSettle = 40;
 
 // The main window and its About window, not connected yet; the configuration file in a temp dir.
+QString Device(int port)
+{
+    return QString::fromStdString(DevicePathForPort(port).string());
+}
+
 struct Main : WindowRig {
     explicit Main(const Scenario& scenario = QuietDefaultScenario()) : WindowRig(scenario, false)
     {
@@ -367,6 +373,25 @@ private slots:
         QCOMPARE(r.Text("StatusLB"), QString("Connected COM 1"));
     }
 
+    void statusLineNamesThePortsThatWouldNotOpen()
+    {
+        Main r(System(false));
+        r.line.Memory().RemoveDevice(1);  // no terminal anywhere
+        r.line.Memory().AddDevice(7, true);
+        r.line.Memory().AddRefusingDevice(9, PortError::NoAccess);
+        const QString fix = "add the user to the dialout group (sudo usermod -aG dialout $USER) and log in again";
+        r.session.settings.configuredPort = 0;
+        r.Ticks(1);
+        QCOMPARE(r.Text("StatusLB"), "No connection (busy: COM 7 (" + Device(7) + "); no access: COM 9 (" +
+                                         Device(9) + ") - " + fix + ")");
+        r.session.settings.configuredPort = 9;
+        r.Ticks(1);
+        QCOMPARE(r.Text("StatusLB"), "No connection (COM 9): no access: " + fix);
+        r.session.settings.configuredPort = 7;
+        r.Ticks(1);
+        QCOMPARE(r.Text("StatusLB"), QString("No connection (COM 7): busy: another program holds it"));
+    }
+
     void statusReplyRestartsTheElementLoop()
     {
         Main r(System(false));
@@ -456,19 +481,23 @@ private slots:
     {
         WindowRig r;
         r.line.Memory().AddDevice(7, true);  // held by another program
+        r.line.Memory().AddRefusingDevice(9, PortError::NoAccess);
         r.line.Memory().AddDevice(200);
         r.session.settings.replyTimeout = 350;
         r.session.settings.attemptCount = 5;
         r.Open<TPripojeniWND>();  // showing drops the link
         QVERIFY(r.link.ConnectedPort == 0 && !r.line.Memory().IsOpen());
         const QStringList ports = r.Items("VybratPortCB");
-        QCOMPARE(ports.size(), 4);
-        QVERIFY2(ports[2].startsWith("COM 7") && ports[3].startsWith("COM 200"), qPrintable(ports.join(',')));
+        QCOMPARE(ports.size(), 5);
+        QCOMPARE(ports[2], "COM 7 (" + Device(7) + ") busy");
+        QCOMPARE(ports[3], "COM 9 (" + Device(9) + ") no access");
+        QVERIFY2(ports[4].startsWith("COM 200") && !ports[4].endsWith("busy"), qPrintable(ports.join(',')));
         QVERIFY(r.Text("VybratPortCB").startsWith("COM 1"));
         QCOMPARE(std::pair(r.Text("TimeOutED"), r.Text("PocetPokusuCB")), std::pair(QString("350"), QString("5")));
         r.window->hide();
         r.line.Memory().RemoveDevice(1);
         r.line.Memory().RemoveDevice(7);
+        r.line.Memory().RemoveDevice(9);
         r.line.Memory().RemoveDevice(200);
         r.session.settings.configuredPort = 4;  // gone, yet listed and selected
         r.window->show();

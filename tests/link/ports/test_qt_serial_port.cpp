@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -144,6 +146,28 @@ TEST_F(QtSerialPortTest, FailedOpensLeaveThePortClosed)
     EXPECT_FALSE(Open(kPort));
     EXPECT_EQ(port_.LastError(), PortError::AccessDenied);
     EXPECT_FALSE(port_.IsOpen());
+}
+
+TEST_F(QtSerialPortTest, ADeviceThisUserMayNotOpenIsNoAccessNotBusy)
+{
+    // The pseudo-terminal is root's (mode 620): a child process that has become nobody tries it.
+    std::filesystem::permissions(root_.path, std::filesystem::perms(0755));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(3);
+        QtSerialPort port;
+        if (port.OpenPort(kPort, 19200, 8, 1, 0))
+            _exit(1);
+        _exit(port.LastError() == PortError::NoAccess ? 0 : 10 + int(port.LastError()));
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "3: no privileges to drop, 1: it opened, 10 + n: PortError n";
+    EXPECT_TRUE(DeviceAccessible(slave_));  // for root it is there to open
+    ASSERT_TRUE(Open(kPort));
 }
 
 TEST_F(QtSerialPortTest, WriteThatCannotDrainGivesUpShortAndSendsNoMoreLater)
