@@ -1,4 +1,5 @@
 #include "ConfigFile.h"
+#include "SystemSkips.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +80,7 @@ TEST_F(ConfigFileTest, FileGoesNextToExecutableOnlyWhenThatDirectoryTakesFiles)
     EXPECT_EQ(ConfigFilePath(file_, userDir), userDir / "Kolmaris_V2.cfg");
     EXPECT_EQ(ConfigFilePath(fs::path(), userDir), userDir / "Kolmaris_V2.cfg");
     // /proc takes no new files, not even from root.
+    KOLMARIS_LINUX_ONLY("/proc, a directory that takes no new files even from root");
     EXPECT_EQ(ConfigFilePath("/proc", userDir), userDir / "Kolmaris_V2.cfg");
 }
 
