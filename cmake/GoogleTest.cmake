@@ -11,3 +11,12 @@ else()
   find_package(GTest REQUIRED)
 endif()
 include(GoogleTest)
+
+# Under Wine a test program may take seconds to start on a busy machine: its tests are listed
+# when ctest runs, with time to spare.
+if(CMAKE_CROSSCOMPILING)
+  set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+  function(gtest_discover_tests target)
+    _gtest_discover_tests(${target} DISCOVERY_TIMEOUT 120 ${ARGN})
+  endfunction()
+endif()

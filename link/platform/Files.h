@@ -8,6 +8,10 @@
 
 namespace kolmaris::platform {
 
+// Whether the file or device exists; on Windows also a device such as "\\.\COM3", which no
+// file system call sees.
+bool DeviceExists(const std::filesystem::path& path);
+
 // std::fopen for a path of any letters.
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 

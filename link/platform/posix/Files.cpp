@@ -7,6 +7,12 @@
 
 namespace kolmaris::platform {
 
+bool DeviceExists(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode)
 {
     return std::fopen(path.c_str(), mode);

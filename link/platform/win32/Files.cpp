@@ -8,6 +8,19 @@
 
 namespace kolmaris::platform {
 
+bool DeviceExists(const std::filesystem::path& path)
+{
+    const std::wstring name = path.native();
+    const std::wstring deviceNamespace = L"\\\\.\\";
+    if (name.starts_with(deviceNamespace)) {
+        wchar_t target[1024];
+        return ::QueryDosDeviceW(name.substr(deviceNamespace.size()).c_str(), target, 1024) != 0 ||
+               ::GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+    }
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode)
 {
     const std::string narrow = mode;
