@@ -31,4 +31,5 @@ set(CPACK_NSIS_DISPLAY_NAME "Kolmaris ${PROJECT_VERSION}")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_MODIFY_PATH ON)  # the "add to the PATH" choice; the uninstaller takes it out again
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")  # a 64-bit installer for a 64-bit program
 include(CPack)

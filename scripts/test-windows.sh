@@ -4,13 +4,14 @@
 # Linux simulator on a pseudo-terminal that Wine maps to COM 5. The files must be byte for byte
 # those the Linux kolmaris-cli writes of the same memory.
 #   scripts/test-windows.sh    build in build-windows/, Wine's prefix in build-windows/wine-prefix
-# Runs as root on a fresh Debian 12 machine; installs the cross compiler, Wine and GoogleTest's
-# sources (built there with the cross compiler: Debian has no MinGW build of it), and builds
-# the Linux simulator and kolmaris-cli in build/ when they are not there yet.
+# Last, it packs the NSIS installer and installs it silently under Wine.
+# Runs as root on a fresh Debian 12 machine; installs the cross compiler, Wine, NSIS and
+# GoogleTest's sources (built there with the cross compiler: Debian has no MinGW build of it),
+# and builds the Linux simulator and kolmaris-cli in build/ when they are not there yet.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest nsis)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -29,9 +30,15 @@ if [[ ! -e "$WINEPREFIX/system.reg" ]]; then
   echo "Making the Wine prefix $WINEPREFIX (about a minute)"
   wine64 wineboot -i
 fi
-# One wineserver for the whole run: each test program then starts in a fraction of a second.
-wineserver -w
-wineserver -p </dev/null >/dev/null 2>&1
+# One wineserver and Wine's services for the whole run: each test program then starts in a
+# fraction of a second. The services are started here, away from the pipes through which ctest
+# reads a test's output (they would hold them open).
+wine_start() {
+  wineserver -w
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine64 wineboot </dev/null >/dev/null 2>&1
+}
+wine_start
 wine_stop() { wineserver -k >/dev/null 2>&1 || true; }
 trap wine_stop EXIT
 
@@ -41,7 +48,7 @@ cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" | tee "$build/ctest.log"
 
 # Tests that need what only Linux has skip themselves; say why.
-skipped=$(sed -n 's/^ *[0-9]* - \(.*\) (Skipped)$/\1/p' "$build/ctest.log" | paste -sd'|')
+skipped=$(sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (Skipped)$/\1/p' "$build/ctest.log" | paste -sd'|')
 if [[ -n "$skipped" ]]; then
   echo "Skipped under Wine:"
   ctest --test-dir "$build" -V -R "^($skipped)\$" |
@@ -58,8 +65,7 @@ sim_start build/terminal-sim/app/kolmaris-terminal-sim
 pty=$(sed -n 's/.* (\(\/dev\/[^)]*\)).*/\1/p' "$work/sim.log")
 wine64 reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$pty" /f >/dev/null
 wineserver -k  # Wine reads its ports when it starts
-wineserver -w
-wineserver -p </dev/null >/dev/null 2>&1
+wine_start
 mkdir "$work/windows" "$work/linux"
 KOLMARIS_TEST_COM_PORT=5 KOLMARIS_TEST_DOWNLOAD_DIR="Z:${work//\//\\}\\windows" \
   wine64 "$build/tests/link/ports/test_win32_serial_port.exe"
@@ -67,3 +73,16 @@ build/cli/kolmaris-cli download --port "$port" --out "$work/linux" >/dev/null
 ls "$work/windows"
 diff -r "$work/windows" "$work/linux"
 echo "The download under Wine wrote the same files as the Linux kolmaris-cli."
+
+echo "The installer, installed silently under Wine:"
+rm -f "$build"/kolmaris-*-win64.exe
+(cd "$build" && cpack -G NSIS >/dev/null)
+installer=$(ls "$build"/kolmaris-*-win64.exe)
+wine64 "$installer" /S
+installed="$WINEPREFIX/drive_c/Program Files/Kolmaris"
+ls "$installed"
+[[ -e "$installed/README.md" && -e "$installed/Uninstall.exe" ]]
+if [[ -e "$installed/kolmaris-cli.exe" ]]; then
+  wine64 "$installed/kolmaris-cli.exe" --help >/dev/null
+fi
+echo "$(basename "$installer") installs into Program Files\\Kolmaris with its uninstaller."
