@@ -13,6 +13,7 @@
 
 #include "ArchiveSchema.h"
 #include "ArchiveTables.h"
+#include "Utf8Path.h"
 
 namespace kolmaris::history {
 
@@ -177,13 +178,13 @@ bool OpenDatabase(QSqlDatabase& db, const std::string& location, const QString& 
             error = "Qt's SQLite driver is not installed (Debian: libqt6sql6-sqlite)";
             return false;
         }
-        const std::filesystem::path file = location.empty() ? StationArchive::DefaultLocation() : location;
+        const std::filesystem::path file = PathFromUtf8(location.empty() ? StationArchive::DefaultLocation() : location);
         std::error_code ec;
         if (file.has_parent_path())
             std::filesystem::create_directories(file.parent_path(), ec);
         db = QSqlDatabase::addDatabase("QSQLITE", name);
-        db.setDatabaseName(QString::fromStdString(file.string()));
-        where = file.string();
+        where = Utf8FromPath(file);
+        db.setDatabaseName(QString::fromStdString(where));
     }
     if (!db.open()) {
         error = "cannot open the archive " + where + ": " + Text(db.lastError());
