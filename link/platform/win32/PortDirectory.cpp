@@ -6,7 +6,6 @@
 #include "ComNames.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include <windows.h>
 
@@ -54,8 +53,7 @@ std::vector<int> ListedComNumbers()
 
 PortEnvironment ProcessPortEnvironment()
 {
-    const char* home = std::getenv("USERPROFILE");
-    return {"", home != nullptr ? home : ""};
+    return {};
 }
 
 fs::path PortDirectoryPath(const PortEnvironment&)
