@@ -1,12 +1,13 @@
 #include "FileReplacement.h"
 
+#include "Files.h"
+#include "Process.h"
+#include "Utf8Path.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace kolmaris {
 namespace fs = std::filesystem;
@@ -16,20 +17,10 @@ namespace {
 fs::path TemporaryBeside(const fs::path& target)
 {
     static std::atomic<unsigned> serial = 0;
-    return target.parent_path() /
-           ("." + target.filename().string() + "." + std::to_string(::getpid()) + "-" + std::to_string(++serial) +
-            ".part");
-}
-
-// fsync through a descriptor of its own: the stream offers none.
-int SyncFile(const fs::path& file)
-{
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    const int result = ::fsync(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    return result;
+    fs::path name = ".";
+    name += target.filename();
+    name += "." + std::to_string(platform::ProcessId()) + "-" + std::to_string(++serial) + ".part";
+    return target.parent_path() / name;
 }
 
 }  // namespace
@@ -41,7 +32,7 @@ FileReplacement::~FileReplacement()
 
 bool FileReplacement::Fail(const std::string& what, const fs::path& file, int errorNumber)
 {
-    error_ = what + " " + file.string() + (errorNumber != 0 ? std::string(": ") + std::strerror(errorNumber) : "");
+    error_ = what + " " + Utf8FromPath(file) + (errorNumber != 0 ? std::string(": ") + std::strerror(errorNumber) : "");
     Discard();
     return false;
 }
@@ -97,14 +88,13 @@ bool FileReplacement::Commit()
         return Fail("cannot write", target_, writeErrno);
     if (temporary_.empty())
         return true;
-    if (const int syncError = SyncFile(temporary_))
+    if (const int syncError = platform::SyncFile(temporary_))
         return Fail("cannot write", target_, syncError);
     std::error_code error;
     if (const auto status = fs::status(target_, error); !error && fs::exists(status))
         fs::permissions(temporary_, status.permissions(), error);
-    fs::rename(temporary_, target_, error);
-    if (error)
-        return Fail("cannot replace", target_, error.value());
+    if (const int replaceError = platform::ReplaceWith(temporary_, target_))
+        return Fail("cannot replace", target_, replaceError);
     temporary_.clear();
     return true;
 }

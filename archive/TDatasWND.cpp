@@ -11,11 +11,11 @@
 #include "TabFileDialog.h"
 #include "TabWriters.h"
 #include "TerminalTime.h"
+#include "Utf8Path.h"
 #include "ui_TDatasWND.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -316,8 +316,8 @@ void TDatasWND::SaveAllBTClick()
 
     ui_->SaveAllBT->setEnabled(false);
     const SaveAllResult result =
-        SaveAll(*store_, QFile::encodeName(*directory).toStdString(), [this](const std::filesystem::path& path) {
-            ui_->SallLB->setText(QDir::toNativeSeparators(QFile::decodeName(path.c_str())));
+        SaveAll(*store_, PathFromUtf8(directory->toStdString()), [this](const std::filesystem::path& path) {
+            ui_->SallLB->setText(QDir::toNativeSeparators(QString::fromStdString(Utf8FromPath(path))));
             ui_->SallLB->repaint();
         });
     if (result.Ok()) {

@@ -1,10 +1,10 @@
 #include "DeviceMapping.h"
 
 #include "PortDirectory.h"
+#include "Process.h"
 
 #include <cstdlib>
 #include <system_error>
-#include <unistd.h>
 
 namespace kolmaris::cli {
 
@@ -18,12 +18,11 @@ std::unique_ptr<DeviceMapping> DeviceMapping::Map(const fs::path& device, std::s
         error = device.string() + ": no such device";
         return nullptr;
     }
-    std::string pattern = (fs::temp_directory_path(code) / "kolmaris-cli-XXXXXX").string();
-    if (code || mkdtemp(pattern.data()) == nullptr) {
+    const fs::path root = platform::MakeTemporaryDirectory("kolmaris-cli-");
+    if (root.empty()) {
         error = "cannot make a private port directory in " + fs::temp_directory_path(code).string();
         return nullptr;
     }
-    const fs::path root = pattern;
     if (!RegisterPortLink(kPortNumber, absolute, root / "kolmaris" / "ports")) {
         fs::remove_all(root, code);
         error = "cannot make a private port directory in " + root.parent_path().string();
@@ -32,7 +31,7 @@ std::unique_ptr<DeviceMapping> DeviceMapping::Map(const fs::path& device, std::s
     std::optional<std::string> old;
     if (const char* value = std::getenv("XDG_RUNTIME_DIR"))
         old = value;
-    setenv("XDG_RUNTIME_DIR", root.c_str(), 1);
+    platform::SetEnvironmentValue("XDG_RUNTIME_DIR", root.string());
     return std::unique_ptr<DeviceMapping>(new DeviceMapping(root, absolute, std::move(old)));
 }
 
@@ -43,10 +42,7 @@ DeviceMapping::DeviceMapping(fs::path root, fs::path device, std::optional<std::
 
 DeviceMapping::~DeviceMapping()
 {
-    if (oldRuntimeDir_)
-        setenv("XDG_RUNTIME_DIR", oldRuntimeDir_->c_str(), 1);
-    else
-        unsetenv("XDG_RUNTIME_DIR");
+    platform::SetEnvironmentValue("XDG_RUNTIME_DIR", oldRuntimeDir_);
     std::error_code code;
     fs::remove_all(root_, code);
 }

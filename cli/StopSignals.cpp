@@ -1,55 +1,51 @@
 #include "StopSignals.h"
 
+#include "Console.h"
 #include "ExitCodes.h"
 
-#include <csignal>
-#include <initializer_list>
-#include <unistd.h>
+#include <atomic>
+#include <cstdlib>
 
 namespace kolmaris::cli {
 
 namespace {
 
-volatile std::sig_atomic_t deferring = 0;
-volatile std::sig_atomic_t requested = 0;
+// Lock-free, so the signal handler (or Windows' control thread) may touch them.
+std::atomic<bool> deferring = false;
+std::atomic<bool> requested = false;
 
-extern "C" void OnStopSignal(int)
+void OnStop()
 {
     if (!deferring || requested)
-        _exit(static_cast<int>(Exit::Interrupted));
-    requested = 1;
+        std::_Exit(static_cast<int>(Exit::Interrupted));
+    requested = true;
 }
 
 }  // namespace
 
 void InstallStopHandlers()
 {
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM})
-        sigaction(signal, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);  // a closed output must not end a run half way
+    platform::InstallStopHandler(OnStop);  // also: a closed output must not end a run half way
 }
 
 void DeferStop(bool defer)
 {
-    deferring = defer ? 1 : 0;
+    deferring = defer;
 }
 
 bool StopRequested()
 {
-    return requested != 0;
+    return requested;
 }
 
-StopAtOnce::StopAtOnce() : deferred_(deferring != 0)
+StopAtOnce::StopAtOnce() : deferred_(deferring)
 {
-    deferring = 0;
+    deferring = false;
 }
 
 StopAtOnce::~StopAtOnce()
 {
-    deferring = deferred_ ? 1 : 0;
+    deferring = deferred_;
 }
 
 }  // namespace kolmaris::cli

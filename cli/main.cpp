@@ -2,6 +2,7 @@
 // line, on the same code as the program's windows. See --help.
 #include "CommandLine.h"
 #include "Commands.h"
+#include "Console.h"
 #include "HelpTexts.h"
 #include "PortDirectory.h"
 #include "QtSerialPort.h"
@@ -13,7 +14,6 @@
 
 #include <iostream>
 #include <string_view>
-#include <unistd.h>
 
 namespace {
 
@@ -33,7 +33,7 @@ Exit RunOnTerminal(const CliOptions& options)
         ReportError(std::cerr, error);
         return Exit::NoTerminal;
     }
-    ProgressBar progress(std::cerr, isatty(STDERR_FILENO) == 1);
+    ProgressBar progress(std::cerr, platform::IsTerminal(stderr));
     CommandIo io{std::cout, std::cerr, progress, StopRequested};
     StepLink& link = connection.Link();
     Exit exit = Exit::Ok;
@@ -80,6 +80,7 @@ int main(int argc, char** argv)
         return ReportMain(argc, argv);
     QCoreApplication application(argc, argv);  // the serial port works best with one
     InstallStopHandlers();
+    platform::UseUtf8Console();  // "°C" on a Windows console
 
     const ParsedCommandLine parsed =
         ParseCommandLine({const_cast<const char* const*>(argv) + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)});

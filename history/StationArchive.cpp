@@ -14,6 +14,7 @@
 #include "ArchiveSchema.h"
 #include "ArchiveTables.h"
 #include "StationName.h"
+#include "Utf8Path.h"
 
 namespace kolmaris::history {
 
@@ -266,15 +267,15 @@ bool OpenSqlite(QSqlDatabase& db, const std::string& location, const QString& na
         error = "Qt's SQLite driver is not installed (Debian: libqt6sql6-sqlite)";
         return false;
     }
-    const std::filesystem::path file = location.empty() ? StationArchive::DefaultLocation() : location;
+    const std::filesystem::path file = PathFromUtf8(location.empty() ? StationArchive::DefaultLocation() : location);
     std::error_code ec;
     const bool existed = std::filesystem::exists(file, ec);
     if (file.has_parent_path())
         std::filesystem::create_directories(file.parent_path(), ec);
     db = QSqlDatabase::addDatabase("QSQLITE", name);
-    db.setDatabaseName(QString::fromStdString(file.string()));
+    where = Utf8FromPath(file);
+    db.setDatabaseName(QString::fromStdString(where));
     db.setConnectOptions(QString("QSQLITE_BUSY_TIMEOUT=%1").arg(StationArchive::kBusySeconds * 1000));
-    where = file.string();
     if (db.open())
         return true;
     error = (existed ? "cannot open the archive " : "cannot create the archive ") + where + ": " +

@@ -1,5 +1,7 @@
 #include "ConfigFile.h"
 
+#include "Files.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -24,7 +26,7 @@ bool CanCreateFileIn(const fs::path& dir)
     if (dir.empty() || !fs::is_directory(dir, error))
         return false;
     const fs::path probe = dir / ".Kolmaris_V2.cfg.probe";
-    if (!File(std::fopen(probe.c_str(), "w")))
+    if (!File(platform::OpenFile(probe, "wb")))
         return false;
     fs::remove(probe, error);
     return true;
@@ -60,7 +62,8 @@ fs::path ConfigFilePath(const fs::path& exeDir, const fs::path& userConfigDir)
 LoadResult LoadConfig(const fs::path& path, LinkSettings& settings)
 {
     settings.attemptCount = 3;
-    const File file(std::fopen(path.c_str(), "r"));
+    // Binary: the same bytes on every system; a CR before a line end is whitespace to the scan.
+    const File file(platform::OpenFile(path, "rb"));
     if (!file)
         return LoadResult::CannotRead;
     int port = 0;
@@ -79,7 +82,7 @@ LoadResult LoadConfig(const fs::path& path, LinkSettings& settings)
 
 SaveResult SaveConfig(const fs::path& path, const LinkSettings& settings)
 {
-    std::FILE* file = std::fopen(path.c_str(), "w");
+    std::FILE* file = platform::OpenFile(path, "wb");
     if (file == nullptr)
         return SaveResult::CannotCreate;
     const bool written = std::fprintf(file, kConfigFormat, LowByte(settings.configuredPort),

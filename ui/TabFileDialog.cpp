@@ -1,5 +1,7 @@
 #include "TabFileDialog.h"
 
+#include "Utf8Path.h"
+
 #include <QFile>
 
 namespace kolmaris {
@@ -28,7 +30,7 @@ std::unique_ptr<TabFile> OpenTabFile(Dialogs& dialogs, QWidget* parent, const QS
             file->append = answer == MessageResult::Yes;
         }
         for (;;) {
-            if (file->file.Open(QFile::encodeName(*path).toStdString(), file->append))
+            if (file->file.Open(PathFromUtf8(path->toStdString()), file->append))
                 return file;
             if (dialogs.Message(parent, QStringLiteral("Error!"), QStringLiteral("File opening failed! Try again?"),
                                 MessageButtons::RetryCancel, MessageIcon::Error) != MessageResult::Retry)

@@ -1,5 +1,6 @@
 #include "QtSerialPort.h"
 
+#include "Files.h"
 #include "PortDirectory.h"
 
 #include <QDeadlineTimer>
@@ -67,8 +68,7 @@ bool QtSerialPort::OpenPort(uint8_t port, uint32_t baud, uint8_t byteSize, uint8
         return false;
     // An absent device fails here, before the port's lock file is written.
     const auto device = DevicePathForPort(port);
-    std::error_code missing;
-    if (device.empty() || !std::filesystem::exists(device, missing))
+    if (device.empty() || !platform::DeviceExists(device))
         return Fail(PortError::NotFound);
     const auto dataBits = DataBitsFor(byteSize);
     const auto parityMode = ParityFor(parity);

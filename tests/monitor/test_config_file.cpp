@@ -1,4 +1,5 @@
 #include "ConfigFile.h"
+#include "SystemSkips.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -80,6 +81,7 @@ TEST_F(ConfigFileTest, FileGoesNextToExecutableOnlyWhenThatDirectoryTakesFiles)
     EXPECT_EQ(ConfigFilePath(fs::path(), userDir), userDir / "Kolmaris_V2.cfg");
     // /proc takes no new files, not even from root; an installed program writes nothing into
     // /usr, even when root could.
+    KOLMARIS_LINUX_ONLY("/proc and /usr, directories a program must not write into");
     for (const fs::path exeDir : {"/proc", "/usr/bin", "/usr/local/bin/", "/usr"})
         EXPECT_EQ(ConfigFilePath(exeDir, userDir), userDir / "Kolmaris_V2.cfg") << exeDir;
     EXPECT_FALSE(fs::exists("/usr/bin/.Kolmaris_V2.cfg.probe"));

@@ -1,4 +1,6 @@
+#include "ComNames.h"
 #include "PortDirectory.h"
+#include "SystemSkips.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -6,23 +8,68 @@
 #include <csignal>
 #include <fstream>
 
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace kolmaris {
 namespace {
 namespace fs = std::filesystem;
 
+constexpr const char* kPortLinks = "the port directory of links and locks; Windows names its ports COMn";
+
 class PortDirectoryTest : public ::testing::Test {
 protected:
-    void SetUp() override { std::ofstream(device_) << ""; }
+    void SetUp() override
+    {
+        KOLMARIS_LINUX_ONLY(kPortLinks);
+        std::ofstream(device_) << "";
+    }
 
     testing::TempDir temp_;
     fs::path root_ = temp_.path, ports_ = temp_.Ports(), device_ = root_ / "device";
 };
 
+// Windows' port names, read from its list of ports; "\\.\COMn" is the name that opens them all.
+TEST(ComNamesTest, NumbersOfWindowsPortNamesAndTheirDevices)
+{
+    const std::pair<const char*, int> names[] = {{"COM1", 1},   {"COM9", 9},    {"COM10", 10}, {"COM255", 255},
+                                                 {"com3", 3},   {"COM256", 0},  {"COM0", 0},   {"COM01", 0},
+                                                 {"COM", 0},    {"COM-1", 0},   {"COM 3", 0},  {"COM3 ", 0},
+                                                 {"LPT1", 0},   {"COM1000", 0}, {"", 0},       {"XCOM3", 0}};
+    for (const auto& [name, number] : names)
+        EXPECT_EQ(platform::ComPortNumber(name), number) << name;
+    EXPECT_EQ(platform::ComDevicePath(1), "\\\\.\\COM1");
+    EXPECT_EQ(platform::ComDevicePath(255), "\\\\.\\COM255");
+    EXPECT_EQ(platform::ComDevicePath(0), "");
+    EXPECT_EQ(platform::ComDevicePath(256), "");
+}
+
+#ifdef _WIN32
+// Every number 1-255 is Windows' COMn; the ports listed are those Windows lists, numbered as it does.
+TEST(WindowsPortsTest, NumbersAreComNamesAndOnlyListedPortsAreListed)
+{
+    EXPECT_EQ(DevicePathForPort(3), fs::path(L"\\\\.\\COM3"));
+    EXPECT_EQ(DevicePathForPort(200), fs::path(L"\\\\.\\COM200"));
+    EXPECT_EQ(DevicePathForPort(0), fs::path());
+    EXPECT_EQ(DevicePathForPort(256), fs::path());
+    EXPECT_EQ(PortDirectoryPath(), fs::path());
+    EXPECT_FALSE(RegisterPortLink(97, "C:\\device"));
+    EXPECT_EQ(FirstFreePortNumber(), 0);
+    EXPECT_EQ(FormatPortEntry({7, DevicePathForPort(7)}), "COM 7");
+    int previous = 0;
+    for (const PortEntry& entry : ListPorts()) {
+        EXPECT_GT(entry.number, previous);
+        EXPECT_EQ(entry.device, DevicePathForPort(entry.number));
+        previous = entry.number;
+    }
+}
+#endif
+
 TEST(PortDirectoryPathTest, RuntimeDirThenHomeAndTheEntryText)
 {
+    KOLMARIS_LINUX_ONLY(kPortLinks);
     EXPECT_EQ(PortDirectoryPath({"/run/user/1000", "/home/ann"}), "/run/user/1000/kolmaris/ports");
     EXPECT_EQ(PortDirectoryPath({"", "/home/ann"}), "/home/ann/.local/state/kolmaris/ports");
     EXPECT_EQ(PortDirectoryPath({"run/user", "/home/ann"}), "/home/ann/.local/state/kolmaris/ports");
@@ -93,6 +140,7 @@ TEST_F(PortDirectoryTest, AKilledOwnersLinkIsIgnoredAndReplaced)
 {
     const fs::path other = root_ / "other";
     std::ofstream(other) << "";
+#ifndef _WIN32
     int claimed[2];
     ASSERT_EQ(::pipe(claimed), 0);
     const pid_t child = ::fork();
@@ -120,6 +168,7 @@ TEST_F(PortDirectoryTest, AKilledOwnersLinkIsIgnoredAndReplaced)
         EXPECT_TRUE(owner && DevicePathForPort(97, ports_) == other);
     }
     EXPECT_TRUE(fs::is_empty(ports_));
+#endif
 }
 
 }  // namespace
