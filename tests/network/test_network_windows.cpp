@@ -378,6 +378,52 @@ private slots:
         QCOMPARE(r.Text("ChanBT"), QString("52"));
     }
 
+    // Each step of the read is tried AttemptCount times: that many failures (requests lost on the
+    // line at that step, or refusals of a request) give its row up, one fewer pass.
+    void overviewRetryLimit_data()
+    {
+        Columns<int, int, int, int, int>({"step", "address", "command", "attempts", "failures"});
+        for (int attempts : {1, 2, 3}) {
+            for (int failures : {attempts - 1, attempts}) {
+                for (int step = 2; step <= 17; ++step)
+                    QTest::addRow("step %d, %d of %d lost", step, failures, attempts)
+                        << step << 0 << 0 << attempts << failures;
+                for (const auto& [address, command] : {std::pair{0, 0x88}, {0, 0x99}, {1, 0x99}, {1, 0xD1}, {1, 0x60},
+                                                       {0, 0x60}, {0, 0xBB}})
+                    QTest::addRow("%d/%02X, %d of %d refused", address, command, failures, attempts)
+                        << 0 << address << command << attempts << failures;
+            }
+        }
+    }
+    void overviewRetryLimit()
+    {
+        QFETCH(int, step);
+        QFETCH(int, address);
+        QFETCH(int, command);
+        QFETCH(int, attempts);
+        QFETCH(int, failures);
+        WindowRig r(Faulty(AnswerFaultKind::Refused, uint8_t(address), command, step ? 0 : failures));
+        bool lose = false;
+        r.line.Memory().SetPeer([&](std::span<const uint8_t> bytes) {
+            if (!lose) {
+                r.terminal.Receive(bytes);
+                r.line.Memory().Deliver(r.terminal.TakeOutput());
+            }
+        });
+        r.session.settings.attemptCount = attempts;
+        auto& w = r.Open<TSumBondWND>();
+        r.Click("NacistBT");
+        int lost = 0;
+        while (w.ProcesTimer()->isActive()) {
+            lose = w.Reader().Step() == step && lost < failures;
+            lost += lose;
+            r.line.AdvanceMs(200);
+            w.ProcesTimerTimer();
+        }
+        QCOMPARE(lost, step ? failures : 0);
+        QCOMPARE(w.Reader().RowComplete(0) && w.Reader().RowComplete(1), failures < attempts);
+    }
+
     void overviewInterruptRedrawsAndPresetsTheWindows()
     {
         WindowRig r;
