@@ -49,6 +49,7 @@ TAddBondWND::TAddBondWND(Session& session, QWidget* parent)
       steps_(session.settings)
 {
     ui_->setupUi(this);
+    KeepEnterHarmless();
     SetUpTimer(AddBondTimer_, "AddBondTimer", kAddBondTimerMs, &TAddBondWND::AddBondTimerTimer);
     connect(ui_->VyhledatBT, &QPushButton::clicked, this, &TAddBondWND::VyhledatBTClick);
     connect(ui_->AddBondBT, &QPushButton::clicked, this, &TAddBondWND::AddBondBTClick);

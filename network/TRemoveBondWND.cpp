@@ -28,6 +28,7 @@ TRemoveBondWND::TRemoveBondWND(Session& session, QWidget* parent)
       steps_(kTries)
 {
     ui_->setupUi(this);
+    KeepEnterHarmless();
     SetUpTimer(RemoveBondTimer_, "RemoveBondTimer", kRemoveBondTimerMs, &TRemoveBondWND::RemoveBondTimerTimer);
     connect(ui_->MeshAdrCB, &QComboBox::currentIndexChanged, this, &TRemoveBondWND::MeshAdrCBChange);
     connect(ui_->NacistBT, &QPushButton::clicked, this, &TRemoveBondWND::NacistBTClick);

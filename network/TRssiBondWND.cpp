@@ -24,6 +24,7 @@ TRssiBondWND::TRssiBondWND(Session& session, QWidget* parent)
     : ToolWindow(session, parent), ui_(std::make_unique<Ui::TRssiBondWND>()), RssiTimer_(new QTimer(this)), steps_(kOneTry)
 {
     ui_->setupUi(this);
+    KeepEnterHarmless();
     SetUpTimer(RssiTimer_, "RssiTimer", kRssiTimerMs, &TRssiBondWND::RssiTimerTimer);
     connect(ui_->StartRssiBT, &QPushButton::clicked, this, &TRssiBondWND::StartRssiBTClick);
     connect(ui_->ZavritBT, &QPushButton::clicked, this, &QDialog::reject);

@@ -94,6 +94,68 @@ QList<int> Numbers(const QStringList& texts, const QString& pattern)
 class TestNetworkWindows : public QObject {
     Q_OBJECT
 private slots:
+    // No network window opens with a default button or the focus on a button that starts a run.
+    void windowsOpenWithEnterHarmless_data()
+    {
+        Columns<std::function<QDialog&(WindowRig&)>>({"make"});
+        QTest::newRow("add bond") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TAddBondWND>(); });
+        QTest::newRow("remove bond") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TRemoveBondWND>(); });
+        QTest::newRow("RSSI") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TRssiBondWND>(); });
+        QTest::newRow("channel") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetChannelWND>(); });
+        QTest::newRow("IQRF mode") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetIqrfModeWND>(); });
+        QTest::newRow("power") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetPowerWND>(); });
+        QTest::newRow("overview") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSumBondWND>(); });
+    }
+    void windowsOpenWithEnterHarmless()
+    {
+        QFETCH(std::function<QDialog&(WindowRig&)>, make);
+        WindowRig r;
+        r.session.serviceMode = true;
+        QDialog& w = make(r);
+        for (int showing = 0; showing < 2; ++showing) {
+            w.show();
+            for (const QPushButton* button : w.findChildren<QPushButton*>())
+                QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
+            QCOMPARE(w.focusWidget()->objectName(), QString("ZavritBT"));
+            w.hide();
+        }
+    }
+
+    // Enter twice on the overview just opened: no window opens, no channel changes. Without its
+    // value read, the channel button opens the channel window unpreset.
+    void overviewEnterTwiceChangesNoChannel()
+    {
+        WindowRig r;
+        auto& power = r.Make<TSetPowerWND>();
+        auto& channel = r.Make<TSetChannelWND>();
+        auto& w = r.Make<TSumBondWND>();
+        w.SetPresetWindows(&power, &channel);
+        QStringList opened;
+        w.openModal = [&](QDialog& d) {
+            opened << d.metaObject()->className();
+            d.show();
+            QApplication::setActiveWindow(&d);
+            QTest::keyClick(d.focusWidget() ? d.focusWidget() : &d, Qt::Key_Return);
+            for (auto* t = d.findChild<QTimer*>("ProcesTimer"); t->isActive();) {
+                r.line.AdvanceMs(200);
+                QMetaObject::invokeMethod(t, "timeout");
+            }
+            d.hide();
+            QApplication::setActiveWindow(&w);
+        };
+        w.show();
+        QApplication::setActiveWindow(&w);
+        for (int i = 0; i < 2; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(r.terminal.Channel(), kHome);
+        QCOMPARE(opened, QStringList{});
+        QCOMPARE(r.Text("ChanBT"), QString("..."));
+        r.Click("ChanBT");
+        QCOMPARE(opened, QStringList{"kolmaris::TSetChannelWND"});
+        QCOMPARE(channel.findChild<QComboBox*>("ChanCB")->currentText(), QString("52"));
+        QCOMPARE(r.terminal.Channel(), kHome);
+    }
+
     void searchStaysWithinItsChannels_data()
     {
         Columns<int, int, bool, int>({"start", "stop", "found", "lastChannel"});
