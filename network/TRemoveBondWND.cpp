@@ -248,7 +248,7 @@ void TRemoveBondWND::ReportRead()
         MeshAdrCBChange();
         return;
     }
-    ui_->TextLB->setText(QStringLiteral("Action failed"));
+    ui_->TextLB->setText(QStringLiteral("Action failed") + steps_.AnswerErrorReport());
     Message(QStringLiteral("Error!"),
             ResultCode == 1 ? QStringLiteral("Reading element info failed!") : QStringLiteral("Unknown error!"),
             MessageButtons::Ok, MessageIcon::Error);
@@ -265,7 +265,7 @@ void TRemoveBondWND::Finish()
         FormShow();
         return;
     }
-    ui_->TextLB->setText(QStringLiteral("Action failed"));
+    ui_->TextLB->setText(QStringLiteral("Action failed") + steps_.AnswerErrorReport());
     QString message;
     switch (ResultCode) {
         case 2: message = QStringLiteral("Reading element P2P address failed!"); break;

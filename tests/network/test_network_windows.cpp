@@ -204,6 +204,8 @@ private slots:
         QFETCH(int, p2p);
         QFETCH(int, bondedAt);
         WindowRig r(scenario);
+        for (uint8_t a = 1; a <= 16; ++a)
+            r.session.model.ElementTable[a].status.kind = 0xC3;  // a former probe, out of range
         r.Open<TAddBondWND>();
         Search(r, std::max(channel, 0), channel < 0 ? 61 : channel);
         if (!address.isEmpty())
@@ -219,11 +221,86 @@ private slots:
         if (!bondedAt)
             return;
         QCOMPARE(int(node->meshAddress), bondedAt);
+        QCOMPARE(r.session.model.ElementTable[bondedAt].status.kind & 0xC7, 0);  // no function, no failure yet
         QCOMPARE(node->storedChannel, kHome);
         QCOMPARE(r.terminal.Channel(), kHome);
         QCOMPARE(r.session.model.ElementTable[bondedAt].caption,
                  r.terminal.GetScenario().elements.back().caption.substr(0, 15));
         QVERIFY(!r.Items("MeshAdrCB").contains(QString::number(bondedAt)));  // the show procedure ran again
+    }
+
+    // A request whose answers keep an answer error is sent as often as the limit allows; then its
+    // step gives up and the window says so.
+    void answerErrorsGiveUp_data()
+    {
+        Columns<bool, int, int, QString, QString>({"remove", "p2p", "command", "message", "text"});
+        const QString report = "\nGiven up after 3 answers with error 2.";
+        QTest::newRow("bond") << false << int(kNewcomerP2p) << 0x00 << "Error!|Element bonding failed!"
+                              << "Action failed" + report;
+        QTest::newRow("caption") << false << int(kNewcomerP2p) << 0xF0 << ""
+                                 << "On channel 17 found element:\n\nP2P address: 42" + report;
+        QTest::newRow("remote bond") << true << 33 << 2
+                                     << "Error!|Remote bond deleting failed!\nCheck the element position within RF range"
+                                     << "Action failed" + report;
+    }
+    void answerErrorsGiveUp()
+    {
+        QFETCH(bool, remove);
+        QFETCH(int, p2p);
+        QFETCH(int, command);
+        QFETCH(QString, message);
+        WindowRig r(Faulty(AnswerFaultKind::Invalid, uint8_t(p2p), command, -1));
+        r.dialogs.defaultAnswer = MessageResult::Yes;
+        if (remove) {
+            r.session.model.ElementTable[2].p2pAddress = uint8_t(p2p);
+            r.Open<TRemoveBondWND>();
+            r.Choose("MeshAdrCB", "2");
+            r.Click("OdebratBT");
+            r.Run("RemoveBondTimer");
+        } else {
+            r.Open<TAddBondWND>();
+            Search(r, 17, 17);
+            if (command != 0xF0) {
+                r.Click("AddBondBT");
+                r.Run("AddBondTimer");
+            }
+        }
+        QVERIFY(!r.Find<QTimer>(remove ? "RemoveBondTimer" : "AddBondTimer")->isActive());
+        const uint8_t op = remove ? 0x24 : command == 0xF0 ? 0xE2 : 0xF5;
+        QCOMPARE(r.Sent({0x80, uint8_t(p2p), op}).size(), size_t{3});
+        QCOMPARE(r.Last(), message);
+        QTEST(r.Text("TextLB"), "text");
+    }
+
+    // A window closed during a run offers its start button again at its next showing.
+    void closedDuringARun_data()
+    {
+        Columns<std::function<QDialog&(WindowRig&)>, QString, QString>({"make", "button", "caption"});
+        QTest::newRow("channel") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetChannelWND>(); })
+                                 << "UlozitBT" << "Save";
+        QTest::newRow("IQRF mode") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetIqrfModeWND>(); })
+                                   << "UlozitBT" << "Save";
+        QTest::newRow("power, Save") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetPowerWND>(); })
+                                     << "UlozitBT" << "Save";
+        QTest::newRow("power, Read") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetPowerWND>(); })
+                                     << "NacistBT" << "Read";
+    }
+    void closedDuringARun()
+    {
+        QFETCH(std::function<QDialog&(WindowRig&)>, make);
+        QFETCH(QString, button);
+        WindowRig r;
+        r.session.serviceMode = true;
+        QDialog& w = make(r);
+        w.show();
+        r.Click(button);
+        r.Run("ProcesTimer", {}, 2);
+        QCOMPARE(r.Text(button), QString("Stop"));
+        w.hide();
+        w.show();
+        QTEST(r.Text(button), "caption");
+        for (const QWidget* control : w.findChildren<QWidget*>())
+            QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
     }
 
     // An element out of range keeps its bond unless only the terminal's is deleted; an unknown P2P
