@@ -367,7 +367,7 @@ private slots:
     void rssi_data()
     {
         Columns<QString, QString, int, QString>({"delay", "address", "pauseMs", "text"});
-        QTest::newRow("49") << "49" << "2" << 50 << "^RSSI element: \\d+\nRSSI local: \\d+$";
+        QTest::newRow("49") << "49" << "2" << 50 << "^RSSI element: -\\d+ dBm\nRSSI local: -\\d+ dBm$";
         QTest::newRow("out of range") << " 75x" << "3" << 75 << "^Error FFh$";
     }
     void rssi()
@@ -512,6 +512,9 @@ private slots:
         for (const auto& row : w.Rows()) {
             QCOMPARE(row.power->text() == "...", row.address == 3 || row.address == 5);
             QCOMPARE(row.p2p->text() == "...", row.address == 3);
+            if (row.address != 3 && row.address != 5)  // in dBm, the element's side and the terminal's
+                QVERIFY2(QRegularExpression("^-\\d+/-\\d+$").match(row.rssi->text()).hasMatch(),
+                         qPrintable(row.rssi->text()));
             QCOMPARE(row.function->currentIndex(), int(kFunctionRepeater));
         }
         QCOMPARE(r.Text("ChanBT"), QString("52"));
