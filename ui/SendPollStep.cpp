@@ -99,7 +99,9 @@ QString SendPollStep::AnswerErrorReport() const
 {
     if (GivenUpAnswerError == 0)
         return {};
-    return QStringLiteral("\nGiven up after %1 answers with error %2.").arg(std::max(1, Limit())).arg(GivenUpAnswerError);
+    return QStringLiteral("\nGiven up after %1 answers with error %2.")
+        .arg(std::max(1, Limit()))
+        .arg(GivenUpAnswerError);
 }
 
 QString StepText(const QString& text, int count)

@@ -99,7 +99,8 @@ private slots:
     {
         Columns<std::function<QDialog&(WindowRig&)>>({"make"});
         QTest::newRow("add bond") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TAddBondWND>(); });
-        QTest::newRow("remove bond") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TRemoveBondWND>(); });
+        QTest::newRow("remove bond")
+            << std::function([](WindowRig& r) -> QDialog& { return r.Make<TRemoveBondWND>(); });
         QTest::newRow("RSSI") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TRssiBondWND>(); });
         QTest::newRow("channel") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetChannelWND>(); });
         QTest::newRow("IQRF mode") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetIqrfModeWND>(); });
@@ -239,9 +240,9 @@ private slots:
                               << "Action failed" + report;
         QTest::newRow("caption") << false << int(kNewcomerP2p) << 0xF0 << ""
                                  << "On channel 17 found element:\n\nP2P address: 42" + report;
-        QTest::newRow("remote bond") << true << 33 << 2
-                                     << "Error!|Remote bond deleting failed!\nCheck the element position within RF range"
-                                     << "Action failed" + report;
+        QTest::newRow("remote bond")
+            << true << 33 << 2 << "Error!|Remote bond deleting failed!\nCheck the element position within RF range"
+            << "Action failed" + report;
     }
     void answerErrorsGiveUp()
     {
