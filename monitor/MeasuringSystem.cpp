@@ -58,6 +58,16 @@ void MeasuringSystem::ResetElementSlot(int slot)
     s.status.statusFlags = kUnknown;
 }
 
+void MeasuringSystem::ForgetRadioFacts()
+{
+    for (ElementSlot& s : ElementTable) {
+        s.caption.clear();
+        s.p2pAddress = kUnknown;
+        s.channel = kUnknown;
+        s.power = kUnknown;
+    }
+}
+
 void MeasuringSystem::SetBondedList(std::span<const uint8_t> unpackedAnswer)
 {
     BondedList.fill(0);

@@ -37,6 +37,9 @@ public:
     // Empties the caption; P2P address, channel, power and flags unknown; kind 0x80C8
     // (8 for slot 0); voltage 1000 V. The other fields keep their values.
     void ResetElementSlot(int slot);
+    // Forgets what the tool windows learnt over the radio (caption, P2P address, channel, power)
+    // of every slot: after a new connection the terminal may be another one.
+    void ForgetRadioFacts();
 
     // Fills BondedList from a bonding-map answer's data unpacked with UnpackBondingMap.
     void SetBondedList(std::span<const uint8_t> unpackedAnswer);

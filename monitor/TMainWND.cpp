@@ -201,29 +201,45 @@ void TMainWND::ShowErrorsLBClick()
     ui_->ErrorsPN->raise();
 }
 
-// The IQRF mode window opens without stopping acquisition; the others need it stopped.
+void TMainWND::OpenNetworkWindow(QDialog* window, const QString& cannotStopText)
+{
+    if (!window)
+        return;
+    const bool wasRunning = session_.model.AcquisitionRunning;
+    if (!StopAcquisitionFor(cannotStopText))
+        return;
+    window->exec();
+    RefreshElements();
+    if (!wasRunning)
+        return;
+    Nacitani(true);
+    if (SetAcquisition(session_.link, kAcquisitionContinue) != 0) {
+        session_.dialogs.Message(this, "Error!", "Data acquisition cannot be continued! Continue it with 'Continue'.",
+                                 MessageButtons::Ok, MessageIcon::Error);
+        return;
+    }
+    session_.model.AcquisitionRunning = true;
+}
+
+// The IQRF mode window relays requests too: the element loop must not take its answers.
 void TMainWND::SetIqrfModeMnuClick()
 {
-    if (tools_.iqrfMode)
-        tools_.iqrfMode->exec();
+    OpenNetworkWindow(tools_.iqrfMode, kCannotStopText);
 }
 
 void TMainWND::PrevBondsMnuClick()
 {
-    if (tools_.meshOverview && StopAcquisitionFor(kCannotStopText))
-        tools_.meshOverview->exec();
+    OpenNetworkWindow(tools_.meshOverview, kCannotStopText);
 }
 
 void TMainWND::SetPowerBondClick()
 {
-    if (tools_.power && StopAcquisitionFor(kCannotStopText))
-        tools_.power->exec();
+    OpenNetworkWindow(tools_.power, kCannotStopText);
 }
 
 void TMainWND::SetChannelBondClick()
 {
-    if (tools_.channel && StopAcquisitionFor(kCannotStopText))
-        tools_.channel->exec();
+    OpenNetworkWindow(tools_.channel, kCannotStopText);
 }
 
 void TMainWND::KonecClick()
@@ -323,20 +339,17 @@ void TMainWND::SetFanBTClick()
 
 void TMainWND::AddBondMnuClick()
 {
-    if (tools_.addBond && StopAcquisitionFor(kCannotStopTextAddBond))
-        tools_.addBond->exec();
+    OpenNetworkWindow(tools_.addBond, kCannotStopTextAddBond);
 }
 
 void TMainWND::RemoveBondMnuClick()
 {
-    if (tools_.removeBond && StopAcquisitionFor(kCannotStopTextRemoveBond))
-        tools_.removeBond->exec();
+    OpenNetworkWindow(tools_.removeBond, kCannotStopTextRemoveBond);
 }
 
 void TMainWND::RssiBondMnuClick()
 {
-    if (tools_.rssiBond && StopAcquisitionFor(kCannotStopText))
-        tools_.rssiBond->exec();
+    OpenNetworkWindow(tools_.rssiBond, kCannotStopText);
 }
 
 bool TMainWND::ShowsLiveValues() const

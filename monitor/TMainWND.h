@@ -96,6 +96,13 @@ private:
     void ShowTerminalFlags(uint8_t flags);
     void RefreshSelectors();
     void PublishAlarms();
+    // Reads the bonding map at once and rebuilds the element lists and the alarms from it and the
+    // element table, whether acquisition runs or not.
+    void RefreshElements();
+
+    // Opens a network window with acquisition stopped; afterwards the elements and alarms follow
+    // the bonding map the window left, and acquisition continues when it ran before.
+    void OpenNetworkWindow(QDialog* window, const QString& cannotStopText);
 
     // Panels.
     void SetUpLook();

@@ -5,6 +5,7 @@
 
 #include "ui_TMainWND.h"
 
+#include "BlockingExchange.h"
 #include "RelayedRequests.h"
 #include "Session.h"
 #include "TAboutWND.h"
@@ -84,9 +85,12 @@ void TMainWND::Timer1Timer()
         ConnectBTClick();
         ui_->MainVoltageLB->hide();
         ui_->MainVoltageSH->hide();
-        // The terminal found may be another one: its elements come from its own bonding map.
-        if (link.ConnectedPort != 0)
+        // The terminal found may be another one: its elements come from its own bonding map, and
+        // nothing learnt of the last one's radio (P2P addresses above all) may stand for them.
+        if (link.ConnectedPort != 0) {
             Nacitani(true);
+            session_.model.ForgetRadioFacts();
+        }
     }
     if (link.ConnectedPort == 0)
         ShowStale(true);
@@ -335,6 +339,25 @@ void TMainWND::RefreshSelectors()
         FillSelector(ui_->FansCB, actuators);
     }
     // The panels follow their selectors at once, not a few ticks later with another element's values.
+    FansCBChange();
+    CidlaCBChange();
+    ManagePanels();
+}
+
+void TMainWND::RefreshElements()
+{
+    MeasuringSystem& model = session_.model;
+    RelayedAnswer map;
+    if (ExchangeOnce(session_.link, [](StepLink& link) { return RequestBondingMap(link, Network::Local, 0); }, map) &&
+        UnpackBondingMap(map.data))
+        model.SetBondedList(map.data);
+    RefreshSelectors();
+    const MeasuringSystem bonded = model.BondedOnly();
+    model.AlarmText.clear();
+    bonded.AppendOutOfRangeAlarm(model.AlarmText);
+    bonded.AppendLowBatteryAlarm(model.AlarmText);
+    bonded.AppendRelayFailureAlarm(model.AlarmText);
+    PublishAlarms();
     FansCBChange();
     CidlaCBChange();
     ManagePanels();

@@ -254,8 +254,10 @@ MeshOverviewReader::TickResult MeshOverviewReader::Tick(StepLink& link, Measurin
                 if (uint8_t local = 0; ReadLocalRssi(link, local) == kOk)
                     rssi.local = local;
                 rssi_[address] = rssi;
+                // In dBm, as the column's caption says.
                 Cell(address, OverviewCell::Rssi,
-                     std::to_string(rssi.element) + "/" + (rssi.local ? std::to_string(*rssi.local) : "..."));
+                     std::to_string(RssiDbm(rssi.element)) + "/" +
+                         (rssi.local ? std::to_string(RssiDbm(*rssi.local)) : "..."));
             }
             break;
         }

@@ -28,6 +28,12 @@ enum class OverviewCell { Channel, Power, Rssi, Voltage, P2p };
 // What a read stores when answers kept the wrong length.
 inline constexpr float kUnknownVoltage = 1000.0f;
 
+// The signal strength an RSSI level (0..127) of the radio stands for, in dBm.
+inline int RssiDbm(uint8_t level)
+{
+    return static_cast<int>(level & 0x7F) - 130;
+}
+
 struct OverviewRssi {
     uint8_t element = 0;             // how the element heard the request
     std::optional<uint8_t> local;    // how the terminal's side hears it; empty when unread

@@ -56,6 +56,15 @@ void StoreValueWindow::FormShow()
     }
 }
 
+// Closing the window stops a run where it is; the next showing offers "Save" again, not "Stop".
+void StoreValueWindow::FormHide()
+{
+    TargetWindow::FormHide();
+    c_.UlozitBT->setText(QStringLiteral("Save"));
+    c_.ZavritBT->setEnabled(true);
+    c_.ValueCB->setEnabled(true);
+}
+
 void StoreValueWindow::UlozitBTClick()
 {
     if (ProcesTimer()->isActive()) {

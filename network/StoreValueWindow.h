@@ -49,6 +49,7 @@ public:
 
 public slots:
     void FormShow() override;
+    void FormHide() override;
     void UlozitBTClick();
     void ProcesTimerTimer() override;
 

@@ -24,6 +24,7 @@ constexpr std::size_t kCaptionFirst = 2;  // the caption runs from answer byte 2
 constexpr std::size_t kCaptionChars = 15;
 constexpr uint32_t kBondCheckPauseMs = 500;
 constexpr int kBondTries = 3;
+constexpr uint16_t kFailedContactBits = 0x00C0;  // kind bits 6-7
 
 // The caption in answer bytes 2 to 16, as far as the answer carries it, up to its terminator.
 std::string CaptionOf(const RelayedAnswer& answer)
@@ -49,6 +50,7 @@ TAddBondWND::TAddBondWND(Session& session, QWidget* parent)
       steps_(session.settings)
 {
     ui_->setupUi(this);
+    KeepEnterHarmless();
     SetUpTimer(AddBondTimer_, "AddBondTimer", kAddBondTimerMs, &TAddBondWND::AddBondTimerTimer);
     connect(ui_->VyhledatBT, &QPushButton::clicked, this, &TAddBondWND::VyhledatBTClick);
     connect(ui_->AddBondBT, &QPushButton::clicked, this, &TAddBondWND::AddBondBTClick);
@@ -353,10 +355,11 @@ void TAddBondWND::NextChannel()
 void TAddBondWND::ReportSearch()
 {
     if (FoundP2P == kNoneFound) {
-        ui_->TextLB->setText(QStringLiteral("Nothing found.."));
+        ui_->TextLB->setText(QStringLiteral("Nothing found..") + steps_.AnswerErrorReport());
     } else {
         ui_->TextLB->setText(
-            QStringLiteral("On channel %1 found element:\n\nP2P address: %2").arg(TerminalChannel_).arg(FoundP2P));
+            QStringLiteral("On channel %1 found element:\n\nP2P address: %2").arg(TerminalChannel_).arg(FoundP2P) +
+            steps_.AnswerErrorReport());
         ui_->AddBondBT->setEnabled(true);
         ShowBondChoice(true);
     }
@@ -375,7 +378,7 @@ void TAddBondWND::Finish()
         const auto& d = answer_.data;
         Message(error, QString::asprintf("data=%02X %02X %02X %02X", d[0], d[1], d[2], d[3]), MessageButtons::Ok,
                 MessageIcon::Error);
-        ui_->TextLB->setText(QStringLiteral("Action failed"));
+        ui_->TextLB->setText(QStringLiteral("Action failed") + steps_.AnswerErrorReport());
         ui_->AddBondBT->setEnabled(true);
         ShowBondChoice(true);
     }
@@ -387,7 +390,11 @@ void TAddBondWND::Finish()
             ui_->TextLB->setText(QStringLiteral("Finished"));
             ui_->AddBondBT->setEnabled(false);
             ShowBondChoice(false);
+            // The slot is the new element's: nothing of its former occupant stays, least of all
+            // a failure count that would report the element just bonded out of RF range.
+            session_.model.ResetElementSlot(NewMeshAdr);
             ElementSlot& slot = session_.model.ElementTable[NewMeshAdr];
+            slot.status.kind &= static_cast<uint16_t>(~kFailedContactBits);
             slot.p2pAddress = FoundP2P;
             slot.caption = FoundCaption;
             Message(QStringLiteral("Message"),

@@ -28,6 +28,7 @@ TRemoveBondWND::TRemoveBondWND(Session& session, QWidget* parent)
       steps_(kTries)
 {
     ui_->setupUi(this);
+    KeepEnterHarmless();
     SetUpTimer(RemoveBondTimer_, "RemoveBondTimer", kRemoveBondTimerMs, &TRemoveBondWND::RemoveBondTimerTimer);
     connect(ui_->MeshAdrCB, &QComboBox::currentIndexChanged, this, &TRemoveBondWND::MeshAdrCBChange);
     connect(ui_->NacistBT, &QPushButton::clicked, this, &TRemoveBondWND::NacistBTClick);
@@ -247,7 +248,7 @@ void TRemoveBondWND::ReportRead()
         MeshAdrCBChange();
         return;
     }
-    ui_->TextLB->setText(QStringLiteral("Action failed"));
+    ui_->TextLB->setText(QStringLiteral("Action failed") + steps_.AnswerErrorReport());
     Message(QStringLiteral("Error!"),
             ResultCode == 1 ? QStringLiteral("Reading element info failed!") : QStringLiteral("Unknown error!"),
             MessageButtons::Ok, MessageIcon::Error);
@@ -264,7 +265,7 @@ void TRemoveBondWND::Finish()
         FormShow();
         return;
     }
-    ui_->TextLB->setText(QStringLiteral("Action failed"));
+    ui_->TextLB->setText(QStringLiteral("Action failed") + steps_.AnswerErrorReport());
     QString message;
     switch (ResultCode) {
         case 2: message = QStringLiteral("Reading element P2P address failed!"); break;

@@ -1,6 +1,7 @@
 #include "TRssiBondWND.h"
 
 #include "DecimalInput.h"
+#include "MeshOverviewReader.h"
 #include "Session.h"
 #include "ui_TRssiBondWND.h"
 
@@ -24,6 +25,7 @@ TRssiBondWND::TRssiBondWND(Session& session, QWidget* parent)
     : ToolWindow(session, parent), ui_(std::make_unique<Ui::TRssiBondWND>()), RssiTimer_(new QTimer(this)), steps_(kOneTry)
 {
     ui_->setupUi(this);
+    KeepEnterHarmless();
     SetUpTimer(RssiTimer_, "RssiTimer", kRssiTimerMs, &TRssiBondWND::RssiTimerTimer);
     connect(ui_->StartRssiBT, &QPushButton::clicked, this, &TRssiBondWND::StartRssiBTClick);
     connect(ui_->ZavritBT, &QPushButton::clicked, this, &QDialog::reject);
@@ -103,10 +105,10 @@ void TRssiBondWND::Judge()
     if (answer_.data[1] >= kFirstElementError) {
         text.setText(QString::asprintf("Error %02Xh", answer_.data[1]));
     } else {
-        QString shown = QStringLiteral("RSSI element: %1").arg(answer_.data[0] & kRssiMask);
+        QString shown = QStringLiteral("RSSI element: %1 dBm").arg(RssiDbm(answer_.data[0] & kRssiMask));
         uint8_t local = 0;
         if (ReadLocalRssi(session_.link, local) == kOk)
-            shown += QStringLiteral("\nRSSI local: %1").arg(local);
+            shown += QStringLiteral("\nRSSI local: %1 dBm").arg(RssiDbm(local));
         text.setText(shown);
     }
     Pause();

@@ -48,6 +48,14 @@ void TSetPowerWND::FormShow()
     }
 }
 
+// Closing the window stops a run where it is; the next showing offers "Read" and "Save" again.
+void TSetPowerWND::FormHide()
+{
+    TargetWindow::FormHide();
+    ui_->NacistBT->setText(QStringLiteral("Read"));
+    ui_->UlozitBT->setText(QStringLiteral("Save"));
+}
+
 void TSetPowerWND::MeshAdrCBChange()
 {
     // During a run "Read" is either its Stop button or disabled; a new selection changes neither.

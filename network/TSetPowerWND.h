@@ -20,6 +20,7 @@ public:
 
 public slots:
     void FormShow() override;
+    void FormHide() override;
     void MeshAdrCBChange();
     void NacistBTClick();
     void UlozitBTClick();

@@ -1,6 +1,5 @@
 #include "TSumBondWND.h"
 
-#include "DecimalInput.h"
 #include "Session.h"
 #include "TSetChannelWND.h"
 #include "TSetPowerWND.h"
@@ -13,6 +12,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace kolmaris {
 
@@ -43,9 +43,14 @@ QString VoltageText(float volts)
     return volts <= kHighestVoltage ? QString::fromStdString(MeshOverviewReader::VoltageText(volts)) : Unknown();
 }
 
-uint8_t CaptionValue(const QPushButton& button)
+// The number a power or channel button shows; none while it shows "..." or "?".
+std::optional<uint8_t> CaptionValue(const QPushButton& button)
 {
-    return static_cast<uint8_t>(std::clamp(ReadDecimal(button.text().toStdString()), 0, 255));
+    bool number = false;
+    const uint value = button.text().trimmed().toUInt(&number);
+    if (!number || value > 255)
+        return std::nullopt;
+    return static_cast<uint8_t>(value);
 }
 
 template <class T>
@@ -71,6 +76,7 @@ TSumBondWND::TSumBondWND(Session& session, QWidget* parent)
       savedTmr_(new QTimer(this))
 {
     ui_->setupUi(this);
+    KeepEnterHarmless();
     SetUpTimer(procesTimer_, "ProcesTimer", kProcesTimerMs, &TSumBondWND::ProcesTimerTimer);
     SetUpTimer(savedTmr_, "SavedTMR", kSavedTmrMs, &TSumBondWND::SavedTMRTimer);
     connect(ui_->NacistBT, &QPushButton::clicked, this, &TSumBondWND::NacistBTClick);
@@ -351,7 +357,9 @@ void TSumBondWND::PowerBTClick()
     const auto row = std::find_if(rows_.begin(), rows_.end(), [this](const Row& r) { return r.power == sender(); });
     const uint8_t address = row == rows_.end() ? 0 : row->address;
     const QPushButton* button = row == rows_.end() ? ui_->PowerBT : row->power;
-    power_->Preset(address, CaptionValue(*button));
+    // A value not read opens the window as the menu does.
+    if (const auto level = CaptionValue(*button))
+        power_->Preset(address, *level);
     openModal(*power_);
     RefreshBTClick();
 }
@@ -360,7 +368,9 @@ void TSumBondWND::ChanBTClick()
 {
     if (!channel_)
         return;
-    channel_->Preset(kPresetAll, CaptionValue(*ui_->ChanBT));
+    // A channel not read opens the window as the menu does: not on channel 0.
+    if (const auto channel = CaptionValue(*ui_->ChanBT))
+        channel_->Preset(kPresetAll, *channel);
     openModal(*channel_);
     RefreshBTClick();
 }

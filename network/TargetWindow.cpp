@@ -19,6 +19,7 @@ TargetWindow::TargetWindow(Session& session, QWidget* parent)
     : ToolWindow(session, parent), steps_(session.settings), procesTimer_(new QTimer(this))
 {
     SetUpTimer(procesTimer_, "ProcesTimer", kProcesTimerMs, &TargetWindow::ProcesTimerTimer);
+    KeepEnterHarmless();
 }
 
 void TargetWindow::FormHide()

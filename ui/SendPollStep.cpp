@@ -1,5 +1,7 @@
 #include "SendPollStep.h"
 
+#include <algorithm>
+
 namespace kolmaris {
 
 void SendPollStep::Start(int step)
@@ -8,6 +10,8 @@ void SendPollStep::Start(int step)
     AttemptNo = 0;
     RepeatNo = 0;
     IncompleteNo = 0;
+    AnswerErrorNo = 0;
+    GivenUpAnswerError = 0;
 }
 
 bool SendPollStep::Send(uint32_t result, int next, int failTarget)
@@ -28,6 +32,7 @@ bool SendPollStep::Failed(int failTarget)
     if (AttemptNo < Limit())
         return false;
     AttemptNo = 0;
+    AnswerErrorNo = 0;
     Step = failTarget;
     return true;
 }
@@ -57,8 +62,19 @@ StepAnswer SendPollStep::PollOnly(StepLink& link, RelayedAnswer& answer, int fai
 StepAnswer SendPollStep::Poll(StepLink& link, RelayedAnswer& answer, int sendStep, int failTarget)
 {
     const StepAnswer result = PollOnly(link, answer, failTarget);
-    if (result == StepAnswer::Error)
+    if (result == StepAnswer::Complete)
+        AnswerErrorNo = 0;
+    if (result != StepAnswer::Error)
+        return result;
+    // Sent again while it may: a request the radio keeps answering with an error ends the step as
+    // a failing line does, not after a thousand tries.
+    if (++AnswerErrorNo < Limit()) {
         Step = sendStep;
+        return result;
+    }
+    AnswerErrorNo = 0;
+    GivenUpAnswerError = answer.error;
+    Step = failTarget;
     return result;
 }
 
@@ -77,6 +93,15 @@ bool SendPollStep::Refused(int sendStep, int failTarget, int limit)
 QString SendPollStep::Text(const QString& text) const
 {
     return StepText(text, RepeatNo);
+}
+
+QString SendPollStep::AnswerErrorReport() const
+{
+    if (GivenUpAnswerError == 0)
+        return {};
+    return QStringLiteral("\nGiven up after %1 answers with error %2.")
+        .arg(std::max(1, Limit()))
+        .arg(GivenUpAnswerError);
 }
 
 QString StepText(const QString& text, int count)

@@ -39,6 +39,10 @@ public:
     int RepeatNo = 0;
     // Polls in a row that found the answer not yet complete.
     int IncompleteNo = 0;
+    // Answers with an answer error in the current step (Poll).
+    int AnswerErrorNo = 0;
+    // The answer error of a step that gave up on answer errors in this run; 0: none did.
+    uint8_t GivenUpAnswerError = 0;
 
     int Limit() const { return settings_ ? settings_->attemptCount : fixedLimit_; }
 
@@ -55,9 +59,10 @@ public:
     bool Failed(int failTarget);
 
     // A poll step: polls once. A failed poll counts like a failed send. Otherwise AttemptNo = 0
-    // and an answer error sends again (Step = `sendStep`); an incomplete answer stays, but every
-    // kMaxCompositePolls-th incomplete answer in a row counts as a failed poll, so a silent
-    // radio ends the step after limit x kMaxCompositePolls polls.
+    // and an answer error sends again (Step = `sendStep`) until the limit of answer errors in the
+    // step, then the step gives up (Step = `failTarget`, GivenUpAnswerError set); an incomplete
+    // answer stays, but every kMaxCompositePolls-th incomplete answer in a row counts as a failed
+    // poll, so a silent radio ends the step after limit x kMaxCompositePolls polls.
     StepAnswer Poll(StepLink& link, RelayedAnswer& answer, int sendStep, int failTarget);
 
     // The same, but an answer error is left to the step (it does not move).
@@ -70,6 +75,8 @@ public:
 
     // The step's progress text with " #" and RepeatNo + 1 while RepeatNo is above 0.
     QString Text(const QString& text) const;
+    // What a window adds to its report when a step gave up on answer errors; empty otherwise.
+    QString AnswerErrorReport() const;
 
 private:
     const LinkSettings* settings_ = nullptr;

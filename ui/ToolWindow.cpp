@@ -4,6 +4,7 @@
 
 #include <QHideEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -77,11 +78,25 @@ MessageResult ToolWindow::Message(const QString& caption, const QString& text, M
     return session_.dialogs.Message(this, caption, text, buttons, icon);
 }
 
+void ToolWindow::ClearDefaultButtons()
+{
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+}
+
 void ToolWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
+    if (event->spontaneous())
+        return;
+    FormShow();
+    if (!enterHarmless_)
+        return;
+    ClearDefaultButtons();
+    if (auto* close = findChild<QWidget*>(QStringLiteral("ZavritBT")))
+        close->setFocus();
 }
 
 void ToolWindow::hideEvent(QHideEvent* event)

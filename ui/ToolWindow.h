@@ -56,6 +56,9 @@ protected:
         timer->setInterval(intervalMs);
         connect(timer, &QTimer::timeout, static_cast<Window*>(this), handler);
     }
+    // From the next showing on, Enter and the initial focus start nothing: no button is a default
+    // button (in a dialog every push button is one on focus), and the focus starts on `ZavritBT`.
+    void KeepEnterHarmless() { enterHarmless_ = true; }
     // Shows a message under this window.
     MessageResult Message(const QString& caption, const QString& text, MessageButtons buttons, MessageIcon icon);
 
@@ -65,7 +68,11 @@ protected:
     Session& session_;
 
 private:
+    // Takes the default role from every push button of the window, rows made at show included.
+    void ClearDefaultButtons();
+
     QTimer* cancelTmr_;
+    bool enterHarmless_ = false;
 };
 
 }  // namespace kolmaris

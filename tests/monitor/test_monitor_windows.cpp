@@ -6,10 +6,19 @@
 #include "TAboutWND.h"
 #include "TMainWND.h"
 #include "TPripojeniWND.h"
+#include "TAddBondWND.h"
+#include "TRemoveBondWND.h"
+#include "TRssiBondWND.h"
+#include "TSetChannelWND.h"
+#include "TSetIqrfModeWND.h"
 #include "TSetParamFanWND.h"
+#include "TSetPowerWND.h"
+#include "TSumBondWND.h"
 #include "TempDir.h"
 #include "WindowRig.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -17,6 +26,7 @@
 #include <QtTest>
 
 #include <fstream>
+#include <functional>
 #include <map>
 
 using namespace kolmaris;
@@ -49,6 +59,35 @@ struct Main : WindowRig {
             w->Timer1Timer();
     }
     QLabel* FwVer() const { return about->findChild<QLabel*>("FwVerLB"); }
+    // The network windows beside the About window; the main window is the one driven again.
+    void AddNetworkWindows()
+    {
+        ToolWindows tools;
+        tools.about = about;
+        tools.addBond = &Make<TAddBondWND>();
+        tools.removeBond = &Make<TRemoveBondWND>();
+        tools.rssiBond = &Make<TRssiBondWND>();
+        tools.iqrfMode = &Make<TSetIqrfModeWND>();
+        tools.meshOverview = &Make<TSumBondWND>();
+        tools.power = &Make<TSetPowerWND>();
+        tools.channel = &Make<TSetChannelWND>();
+        w->SetToolWindows(tools);
+        window = w;
+    }
+    // Chooses the menu entry; `inside` runs in the window it opens, which then closes.
+    void Open(const char* entry, const std::function<void(QDialog&)>& inside)
+    {
+        QTimer::singleShot(0, w, [this, inside] {
+            auto* shown = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(shown);
+            QWidget* main = window;
+            window = shown;
+            inside(*shown);
+            window = main;
+            shown->reject();
+        });
+        Find<QAction>(entry)->trigger();
+    }
     bool Live(const char* panel) const { return Find(panel)->isEnabled(); }
     // Payloads written to the terminal since the last call.
     std::vector<Payload> Sent()
@@ -338,6 +377,73 @@ private slots:
         r.Click("SetFanBT");
         QCOMPARE(shown, QString("4 On: Off"));
         QVERIFY(!r.terminal.AcquisitionRunning());
+    }
+
+    // Every network window runs with acquisition stopped (the IQRF mode window too: its answers
+    // are not the element loop's) and leaves it running again when it ran before.
+    void networkWindowsLeaveAcquisitionAsFound_data()
+    {
+        Columns<QString, bool>({"entry", "running"});
+        for (const char* entry : {"AddBondMnu", "RemoveBondMnu", "RssiBondMnu", "SetIqrfModeMnu", "PrevBondsMnu",
+                                  "SetPowerBond", "SetChannelBond"})
+            for (bool running : {true, false})
+                QTest::addRow("%s, %s", entry, running ? "running" : "stopped") << QString(entry) << running;
+    }
+    void networkWindowsLeaveAcquisitionAsFound()
+    {
+        QFETCH(QString, entry);
+        QFETCH(bool, running);
+        Main r(Quiet([running](Scenario& s) { s.terminal.acquisitionRunning = running; }));
+        r.AddNetworkWindows();
+        r.Ticks(6);
+        bool stoppedInside = false;
+        r.Open(qPrintable(entry), [&](QDialog&) { stoppedInside = !r.terminal.AcquisitionRunning(); });
+        QVERIFY(stoppedInside);
+        QCOMPARE(r.terminal.AcquisitionRunning(), running);
+        r.Ticks(6);
+        QCOMPARE(r.Text("MeritBT"), running ? QString("Interrupt") : QString("Start"));
+    }
+
+    // The lists and alarms follow a removal at once, acquisition running or not; a new
+    // connection forgets the P2P addresses learnt of the terminal before.
+    void removedElementLeavesListsAndAlarms_data()
+    {
+        Columns<bool>({"running"});
+        QTest::newRow("running") << true;
+        QTest::newRow("stopped") << false;
+    }
+    void removedElementLeavesListsAndAlarms()
+    {
+        QFETCH(bool, running);
+        Main r(System(false));
+        r.AddNetworkWindows();
+        r.Ticks();
+        QCOMPARE(r.session.model.AlarmText, std::string("Element out of RF range!\nAddress: 2"));
+        if (!running) {
+            r.Click("MeritBT");
+            r.Ticks(6);
+        }
+        r.dialogs.answers = {MessageResult::Yes};
+        if (running)
+            r.dialogs.answers.push_front(MessageResult::Ok);  // the question before acquisition stops
+        r.Open("RemoveBondMnu", [&](QDialog&) {
+            r.Choose("MeshAdrCB", "2");
+            r.Find<QCheckBox>("LokalneCB")->setChecked(true);
+            r.Click("OdebratBT");
+            r.Run("RemoveBondTimer");
+        });
+        QVERIFY(!r.terminal.Bonded(2));
+        QCOMPARE(r.Items("CidlaCB"), (QStringList{"1", "3"}));
+        QCOMPARE(r.session.model.AlarmText, std::string());
+        QVERIFY(!r.Shown("ErrorsPN") && !r.Shown("ShowErrorsLB"));
+
+        r.session.model.ElementTable[1].p2pAddress = 40;  // learnt of this terminal's probe 1
+        r.line.Memory().LimitWrites(0);
+        r.Ticks(1);
+        r.line.Memory().UnlimitWrites();
+        r.Ticks(2);
+        QCOMPARE(r.Text("StatusLB"), QString("Connected COM 1"));
+        QCOMPARE(r.session.model.ElementTable[1].p2pAddress, kUnknown);
     }
 
     void pullingAndSwappingTheTerminal()

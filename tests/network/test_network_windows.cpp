@@ -94,6 +94,69 @@ QList<int> Numbers(const QStringList& texts, const QString& pattern)
 class TestNetworkWindows : public QObject {
     Q_OBJECT
 private slots:
+    // No network window opens with a default button or the focus on a button that starts a run.
+    void windowsOpenWithEnterHarmless_data()
+    {
+        Columns<std::function<QDialog&(WindowRig&)>>({"make"});
+        QTest::newRow("add bond") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TAddBondWND>(); });
+        QTest::newRow("remove bond")
+            << std::function([](WindowRig& r) -> QDialog& { return r.Make<TRemoveBondWND>(); });
+        QTest::newRow("RSSI") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TRssiBondWND>(); });
+        QTest::newRow("channel") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetChannelWND>(); });
+        QTest::newRow("IQRF mode") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetIqrfModeWND>(); });
+        QTest::newRow("power") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetPowerWND>(); });
+        QTest::newRow("overview") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSumBondWND>(); });
+    }
+    void windowsOpenWithEnterHarmless()
+    {
+        QFETCH(std::function<QDialog&(WindowRig&)>, make);
+        WindowRig r;
+        r.session.serviceMode = true;
+        QDialog& w = make(r);
+        for (int showing = 0; showing < 2; ++showing) {
+            w.show();
+            for (const QPushButton* button : w.findChildren<QPushButton*>())
+                QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
+            QCOMPARE(w.focusWidget()->objectName(), QString("ZavritBT"));
+            w.hide();
+        }
+    }
+
+    // Enter twice on the overview just opened: no window opens, no channel changes. Without its
+    // value read, the channel button opens the channel window unpreset.
+    void overviewEnterTwiceChangesNoChannel()
+    {
+        WindowRig r;
+        auto& power = r.Make<TSetPowerWND>();
+        auto& channel = r.Make<TSetChannelWND>();
+        auto& w = r.Make<TSumBondWND>();
+        w.SetPresetWindows(&power, &channel);
+        QStringList opened;
+        w.openModal = [&](QDialog& d) {
+            opened << d.metaObject()->className();
+            d.show();
+            QApplication::setActiveWindow(&d);
+            QTest::keyClick(d.focusWidget() ? d.focusWidget() : &d, Qt::Key_Return);
+            for (auto* t = d.findChild<QTimer*>("ProcesTimer"); t->isActive();) {
+                r.line.AdvanceMs(200);
+                QMetaObject::invokeMethod(t, "timeout");
+            }
+            d.hide();
+            QApplication::setActiveWindow(&w);
+        };
+        w.show();
+        QApplication::setActiveWindow(&w);
+        for (int i = 0; i < 2; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(r.terminal.Channel(), kHome);
+        QCOMPARE(opened, QStringList{});
+        QCOMPARE(r.Text("ChanBT"), QString("..."));
+        r.Click("ChanBT");
+        QCOMPARE(opened, QStringList{"kolmaris::TSetChannelWND"});
+        QCOMPARE(channel.findChild<QComboBox*>("ChanCB")->currentText(), QString("52"));
+        QCOMPARE(r.terminal.Channel(), kHome);
+    }
+
     void searchStaysWithinItsChannels_data()
     {
         Columns<int, int, bool, int>({"start", "stop", "found", "lastChannel"});
@@ -142,6 +205,8 @@ private slots:
         QFETCH(int, p2p);
         QFETCH(int, bondedAt);
         WindowRig r(scenario);
+        for (uint8_t a = 1; a <= 16; ++a)
+            r.session.model.ElementTable[a].status.kind = 0xC3;  // a former probe, out of range
         r.Open<TAddBondWND>();
         Search(r, std::max(channel, 0), channel < 0 ? 61 : channel);
         if (!address.isEmpty())
@@ -157,11 +222,86 @@ private slots:
         if (!bondedAt)
             return;
         QCOMPARE(int(node->meshAddress), bondedAt);
+        QCOMPARE(r.session.model.ElementTable[bondedAt].status.kind & 0xC7, 0);  // no function, no failure yet
         QCOMPARE(node->storedChannel, kHome);
         QCOMPARE(r.terminal.Channel(), kHome);
         QCOMPARE(r.session.model.ElementTable[bondedAt].caption,
                  r.terminal.GetScenario().elements.back().caption.substr(0, 15));
         QVERIFY(!r.Items("MeshAdrCB").contains(QString::number(bondedAt)));  // the show procedure ran again
+    }
+
+    // A request whose answers keep an answer error is sent as often as the limit allows; then its
+    // step gives up and the window says so.
+    void answerErrorsGiveUp_data()
+    {
+        Columns<bool, int, int, QString, QString>({"remove", "p2p", "command", "message", "text"});
+        const QString report = "\nGiven up after 3 answers with error 2.";
+        QTest::newRow("bond") << false << int(kNewcomerP2p) << 0x00 << "Error!|Element bonding failed!"
+                              << "Action failed" + report;
+        QTest::newRow("caption") << false << int(kNewcomerP2p) << 0xF0 << ""
+                                 << "On channel 17 found element:\n\nP2P address: 42" + report;
+        QTest::newRow("remote bond")
+            << true << 33 << 2 << "Error!|Remote bond deleting failed!\nCheck the element position within RF range"
+            << "Action failed" + report;
+    }
+    void answerErrorsGiveUp()
+    {
+        QFETCH(bool, remove);
+        QFETCH(int, p2p);
+        QFETCH(int, command);
+        QFETCH(QString, message);
+        WindowRig r(Faulty(AnswerFaultKind::Invalid, uint8_t(p2p), command, -1));
+        r.dialogs.defaultAnswer = MessageResult::Yes;
+        if (remove) {
+            r.session.model.ElementTable[2].p2pAddress = uint8_t(p2p);
+            r.Open<TRemoveBondWND>();
+            r.Choose("MeshAdrCB", "2");
+            r.Click("OdebratBT");
+            r.Run("RemoveBondTimer");
+        } else {
+            r.Open<TAddBondWND>();
+            Search(r, 17, 17);
+            if (command != 0xF0) {
+                r.Click("AddBondBT");
+                r.Run("AddBondTimer");
+            }
+        }
+        QVERIFY(!r.Find<QTimer>(remove ? "RemoveBondTimer" : "AddBondTimer")->isActive());
+        const uint8_t op = remove ? 0x24 : command == 0xF0 ? 0xE2 : 0xF5;
+        QCOMPARE(r.Sent({0x80, uint8_t(p2p), op}).size(), size_t{3});
+        QCOMPARE(r.Last(), message);
+        QTEST(r.Text("TextLB"), "text");
+    }
+
+    // A window closed during a run offers its start button again at its next showing.
+    void closedDuringARun_data()
+    {
+        Columns<std::function<QDialog&(WindowRig&)>, QString, QString>({"make", "button", "caption"});
+        QTest::newRow("channel") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetChannelWND>(); })
+                                 << "UlozitBT" << "Save";
+        QTest::newRow("IQRF mode") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetIqrfModeWND>(); })
+                                   << "UlozitBT" << "Save";
+        QTest::newRow("power, Save") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetPowerWND>(); })
+                                     << "UlozitBT" << "Save";
+        QTest::newRow("power, Read") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetPowerWND>(); })
+                                     << "NacistBT" << "Read";
+    }
+    void closedDuringARun()
+    {
+        QFETCH(std::function<QDialog&(WindowRig&)>, make);
+        QFETCH(QString, button);
+        WindowRig r;
+        r.session.serviceMode = true;
+        QDialog& w = make(r);
+        w.show();
+        r.Click(button);
+        r.Run("ProcesTimer", {}, 2);
+        QCOMPARE(r.Text(button), QString("Stop"));
+        w.hide();
+        w.show();
+        QTEST(r.Text(button), "caption");
+        for (const QWidget* control : w.findChildren<QWidget*>())
+            QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
     }
 
     // An element out of range keeps its bond unless only the terminal's is deleted; an unknown P2P
@@ -228,7 +368,7 @@ private slots:
     void rssi_data()
     {
         Columns<QString, QString, int, QString>({"delay", "address", "pauseMs", "text"});
-        QTest::newRow("49") << "49" << "2" << 50 << "^RSSI element: \\d+\nRSSI local: \\d+$";
+        QTest::newRow("49") << "49" << "2" << 50 << "^RSSI element: -\\d+ dBm\nRSSI local: -\\d+ dBm$";
         QTest::newRow("out of range") << " 75x" << "3" << 75 << "^Error FFh$";
     }
     void rssi()
@@ -373,9 +513,58 @@ private slots:
         for (const auto& row : w.Rows()) {
             QCOMPARE(row.power->text() == "...", row.address == 3 || row.address == 5);
             QCOMPARE(row.p2p->text() == "...", row.address == 3);
+            if (row.address != 3 && row.address != 5)  // in dBm, the element's side and the terminal's
+                QVERIFY2(QRegularExpression("^-\\d+/-\\d+$").match(row.rssi->text()).hasMatch(),
+                         qPrintable(row.rssi->text()));
             QCOMPARE(row.function->currentIndex(), int(kFunctionRepeater));
         }
         QCOMPARE(r.Text("ChanBT"), QString("52"));
+    }
+
+    // Each step of the read is tried AttemptCount times: that many failures (requests lost on the
+    // line at that step, or refusals of a request) give its row up, one fewer pass.
+    void overviewRetryLimit_data()
+    {
+        Columns<int, int, int, int, int>({"step", "address", "command", "attempts", "failures"});
+        for (int attempts : {1, 2, 3}) {
+            for (int failures : {attempts - 1, attempts}) {
+                for (int step = 2; step <= 17; ++step)
+                    QTest::addRow("step %d, %d of %d lost", step, failures, attempts)
+                        << step << 0 << 0 << attempts << failures;
+                for (const auto& [address, command] : {std::pair{0, 0x88}, {0, 0x99}, {1, 0x99}, {1, 0xD1}, {1, 0x60},
+                                                       {0, 0x60}, {0, 0xBB}})
+                    QTest::addRow("%d/%02X, %d of %d refused", address, command, failures, attempts)
+                        << 0 << address << command << attempts << failures;
+            }
+        }
+    }
+    void overviewRetryLimit()
+    {
+        QFETCH(int, step);
+        QFETCH(int, address);
+        QFETCH(int, command);
+        QFETCH(int, attempts);
+        QFETCH(int, failures);
+        WindowRig r(Faulty(AnswerFaultKind::Refused, uint8_t(address), command, step ? 0 : failures));
+        bool lose = false;
+        r.line.Memory().SetPeer([&](std::span<const uint8_t> bytes) {
+            if (!lose) {
+                r.terminal.Receive(bytes);
+                r.line.Memory().Deliver(r.terminal.TakeOutput());
+            }
+        });
+        r.session.settings.attemptCount = attempts;
+        auto& w = r.Open<TSumBondWND>();
+        r.Click("NacistBT");
+        int lost = 0;
+        while (w.ProcesTimer()->isActive()) {
+            lose = w.Reader().Step() == step && lost < failures;
+            lost += lose;
+            r.line.AdvanceMs(200);
+            w.ProcesTimerTimer();
+        }
+        QCOMPARE(lost, step ? failures : 0);
+        QCOMPARE(w.Reader().RowComplete(0) && w.Reader().RowComplete(1), failures < attempts);
     }
 
     void overviewInterruptRedrawsAndPresetsTheWindows()
