@@ -323,13 +323,13 @@ void TMainWND::SetFanBTClick()
 
 void TMainWND::AddBondMnuClick()
 {
-    if (tools_.addBond && StopAcquisitionFor(kCannotStopTextAddBond))
+    if (tools_.addBond && StopAcquisitionFor(kCannotStopText))
         tools_.addBond->exec();
 }
 
 void TMainWND::RemoveBondMnuClick()
 {
-    if (tools_.removeBond && StopAcquisitionFor(kCannotStopTextRemoveBond))
+    if (tools_.removeBond && StopAcquisitionFor(kCannotStopText))
         tools_.removeBond->exec();
 }
 
