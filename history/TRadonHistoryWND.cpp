@@ -66,6 +66,15 @@ bool IsUrl(const std::string& location)
     return location.rfind("postgresql://", 0) == 0;
 }
 
+// "<station>-probe<n>.<suffix>" for an export; characters no file name may hold become '_'.
+QString ExportFileName(QString station, const QString& probe, const QString& suffix)
+{
+    for (QChar& c : station)
+        if (c.category() == QChar::Other_Control || QStringLiteral("/\\:*?\"<>|").contains(c))
+            c = u'_';
+    return QStringLiteral("%1-probe%2.%3").arg(station, probe, suffix);
+}
+
 }  // namespace
 
 TRadonHistoryWND::TRadonHistoryWND(Session& session, QWidget* parent)
@@ -347,7 +356,8 @@ void TRadonHistoryWND::UpdateStatistics()
 // Written whole or not at all.
 void TRadonHistoryWND::SaveCsvBTClick()
 {
-    const auto path = session_.dialogs.SaveFileName(this, "*.csv", "csv");
+    const auto path = session_.dialogs.SaveFileName(
+        this, "*.csv", "csv", ExportFileName(ui_->StationCB->currentText(), ui_->ProbeCB->currentText(), "csv"));
     if (!path)
         return;
     std::ostringstream text;
@@ -361,7 +371,8 @@ void TRadonHistoryWND::SaveCsvBTClick()
 
 void TRadonHistoryWND::SavePngBTClick()
 {
-    const auto path = session_.dialogs.SaveFileName(this, "*.png", "png");
+    const auto path = session_.dialogs.SaveFileName(
+        this, "*.png", "png", ExportFileName(ui_->StationCB->currentText(), ui_->ProbeCB->currentText(), "png"));
     if (path && !view_->grab().save(*path, "PNG"))
         Message("Error!", QString("Cannot write %1").arg(*path), MessageButtons::Ok, MessageIcon::Error);
 }

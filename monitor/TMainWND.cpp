@@ -339,12 +339,12 @@ void TMainWND::SetFanBTClick()
 
 void TMainWND::AddBondMnuClick()
 {
-    OpenNetworkWindow(tools_.addBond, kCannotStopTextAddBond);
+    OpenNetworkWindow(tools_.addBond, kCannotStopText);
 }
 
 void TMainWND::RemoveBondMnuClick()
 {
-    OpenNetworkWindow(tools_.removeBond, kCannotStopTextRemoveBond);
+    OpenNetworkWindow(tools_.removeBond, kCannotStopText);
 }
 
 void TMainWND::RssiBondMnuClick()

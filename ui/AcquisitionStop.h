@@ -13,10 +13,8 @@ struct Session;
 // The question asked while acquisition runs (OK/Cancel); OK stops it.
 inline constexpr char kStopQuestionText[] = "Data acquisition must be stopped! Continue?";
 
-// The cannot-stop texts of the menu handlers.
+// The cannot-stop text of the menu handlers.
 inline constexpr char kCannotStopText[] = "Data acquisition cannot be stopped!";
-inline constexpr char kCannotStopTextAddBond[] = "Datat acqusition cannot be stopped!";
-inline constexpr char kCannotStopTextRemoveBond[] = "Data acqusition cannot be stopped!";
 
 // Runs under `window` (the main window); `waitPanel` is shown while the terminal still reports
 // acquisition running. True when the tool window may open.

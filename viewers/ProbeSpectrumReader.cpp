@@ -8,8 +8,8 @@ namespace kolmaris {
 
 ProbeSpectrumReader::ProbeSpectrumReader()
     : ProbeReader(kProbeSpectrumRing, {.waiting = "Waiting for data acquisition stop..",
-                                       .memoryError = ", chyba paměti - ",
-                                       .lessRecords = "Memory contains less records then requested.",
+                                       .memoryError = ", memory error - ",
+                                       .lessRecords = "Memory contains less records than requested.",
                                        .bufferChanged = "Buffer data changed during reading.",
                                        .errorCodeInStepText = false})
 {

@@ -1,6 +1,8 @@
 #include "TRadonSpectWND.h"
 
+#include "AcquisitionStop.h"
 #include "ElementStatus.h"
+#include "SaveAll.h"
 #include "Session.h"
 #include "TabFileDialog.h"
 #include "TabWriters.h"
@@ -25,9 +27,8 @@ constexpr int kAxisWidth = 2;
 constexpr int kBarOffset = 3;
 constexpr int kBarWidth = 4;
 
-const ProbeReadingWindow::AcquisitionStopTexts kAcquisitionStopTexts{
-    QStringLiteral("Data acqusition must be stopped! Continue?"),
-    QStringLiteral("Data acquisition cannot be stopped!"), MessageIcon::Information};
+const ProbeReadingWindow::AcquisitionStopTexts kAcquisitionStopTexts{kStopQuestionText, kCannotStopText,
+                                                                     MessageIcon::Information};
 
 // The rectangle from (x1, y1) up to, not including, (x2, y2).
 QRect Span(int x1, int y1, int x2, int y2)
@@ -146,7 +147,8 @@ void TRadonSpectWND::FormShow()
     FillList(*ui_->SpectRecordStopCB, buffers);
     if (fromData_)
         return;
-    BuildMeshAdrCB(*ui_->MeshAdrCB, {FunctionSource::ElementKind, kFunctionProbe}, QStringLiteral("No radon probrs bonded."));
+    BuildMeshAdrCB(*ui_->MeshAdrCB, {FunctionSource::ElementKind, kFunctionProbe},
+                   QStringLiteral("No radon probes bonded."));
 }
 
 void TRadonSpectWND::FormHide()
@@ -248,7 +250,7 @@ void TRadonSpectWND::SaveSpectBTClick()
     SaveTabFile(
         session_.dialogs, this,
         [&](std::ostream& out, bool append) { WriteSpectrumFile(out, append, store_, slot, firstBlock); },
-        QStringLiteral("tab"));
+        QStringLiteral("tab"), QString::fromStdString(SpectrumFileName(slot)));
 }
 
 void TRadonSpectWND::Button1Click()

@@ -2,6 +2,7 @@
 
 #include "CountFormat.h"
 #include "ElementStatus.h"
+#include "SaveAll.h"
 #include "Session.h"
 #include "TabFileDialog.h"
 #include "TabWriters.h"
@@ -234,7 +235,7 @@ void TRecordsWND::SaveRecordsBTClick()
     SaveTabFile(
         session_.dialogs, this,
         [&](std::ostream& out, bool append) { WriteRadonFile(out, append, store_, slot, offset); },
-        QStringLiteral("tab"));
+        QStringLiteral("tab"), QString::fromStdString(RadonFileName(slot)));
 }
 
 void TRecordsWND::AutoUpdateTMRTimer()

@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "kolmaris-cli: warning: Requested records not available yet.\n",
                 "Probe 1: 0 radon records written to F\n", 0, 0},
         Reading{"spectra", 0, 3, true, Command::Spectra, 1, 2, 10, Exit::Ok,
-                "kolmaris-cli: warning: Memory contains less records then requested.\n",
+                "kolmaris-cli: warning: Memory contains less records than requested.\n",
                 "Probe 1: 3 spectra (2 to 4) written to F\n", 2, 4},
         Reading{"unbonded", 10, 2, true, Command::Records, 9, 1, 5, Exit::Failed,
                 "kolmaris-cli: MESH address 9 is not bonded\n", "", -1, -1},

@@ -165,6 +165,30 @@ private slots:
         QCOMPARE(std::count(text.begin(), text.end(), '\n'), 9);
     }
 
+    // The exports offer the station and probe shown as the file name, cancelled here.
+    void exportsOfferAFileName_data()
+    {
+        Columns<QString, QString, QString>({"station", "button", "offered"});
+        QTest::newRow("csv") << "" << "SaveCsvBT" << "north-probe1.csv";
+        QTest::newRow("png") << "" << "SavePngBT" << "north-probe1.png";
+        QTest::newRow("no directories") << "lab/2\\a:b*c?\"<>|\t" << "SaveCsvBT" << "lab_2_a_b_c______-probe1.csv";
+    }
+    void exportsOfferAFileName()
+    {
+        QFETCH(QString, station);
+        QFETCH(QString, button);
+        auto* stations = r->Find<QComboBox>("StationCB");
+        if (!station.isEmpty()) {
+            stations->addItem(station);
+            stations->setCurrentIndex(stations->count() - 1);
+        }
+        r->dialogs.suggestedNames.clear();
+        r->Click(button);
+        QTEST(r->dialogs.suggestedNames.value(0), "offered");
+        stations->removeItem(stations->findText(station));
+        QCOMPARE(stations->currentText(), QString("north"));
+    }
+
     // The probe and span shown, in the PDF's text; a span without records gives a message and no file.
     void reportOfTheVisibleSpan()
     {

@@ -4,6 +4,7 @@
 #include "MenuKeys.h"
 #include "PortDirectory.h"
 #include "TAboutWND.h"
+#include "TAddBondWND.h"
 #include "TMainWND.h"
 #include "TPripojeniWND.h"
 #include "TAddBondWND.h"
@@ -325,8 +326,7 @@ private slots:
         QTest::newRow("Cancel") << false << true << QList{R::Cancel} << false << QStringList{q};
         QTest::newRow("OK") << false << true << QList{R::Ok} << true << QStringList{q};
         QTest::newRow("stopped already") << false << false << QList<R>{} << true << QStringList{};
-        QTest::newRow("stop refused") << true << true << QList{R::Ok} << false
-                                      << QStringList{q, kCannotStopTextAddBond};
+        QTest::newRow("stop refused") << true << true << QList{R::Ok} << false << QStringList{q, kCannotStopText};
         QTest::newRow("still running, Retry, Abort")
             << true << false << QList{R::Retry, R::Abort} << false << QStringList{still, still};
         QTest::newRow("still running, Ignore") << true << false << QList{R::Ignore} << true << QStringList{still};
@@ -346,13 +346,39 @@ private slots:
         r.session.model.AcquisitionRunning = running;
         r.dialogs.answers.assign(answers.begin(), answers.end());
         r.Sent();
-        QCOMPARE(r.w->StopAcquisitionFor(kCannotStopTextAddBond), opens);
+        QCOMPARE(r.w->StopAcquisitionFor(kCannotStopText), opens);
         QTEST(r.dialogs.Texts(), "texts");
         QCOMPARE(r.terminal.AcquisitionRunning(), refused || (running && !opens));
         const auto sent = r.Sent();
         if (opens && running)
             QVERIFY(sent.front() == (Payload{0xBE, 0x00}) && sent.back() == Payload{0x3C});
         QCOMPARE(r.session.model.AcquisitionRunning, running && !opens);
+    }
+
+    // A refused stop reads the same from every menu entry; the window stays closed.
+    void cannotStopText_data()
+    {
+        Columns<QString>({"handler"});
+        for (const char* handler : {"AddBondMnuClick", "RemoveBondMnuClick", "RssiBondMnuClick"})
+            QTest::newRow(handler) << handler;
+    }
+    void cannotStopText()
+    {
+        QFETCH(QString, handler);
+        Main r(Quiet([](Scenario& s) {
+            s.terminal.acquisitionRunning = true;
+            s.faults.refusedCommands = {0xBE};
+        }));
+        r.Ticks(6);
+        r.session.model.AcquisitionRunning = true;
+        ToolWindows tools;
+        tools.addBond = &r.Make<TAddBondWND>();
+        tools.removeBond = &r.Make<TRemoveBondWND>();
+        tools.rssiBond = &r.Make<TRssiBondWND>();
+        r.w->SetToolWindows(tools);
+        QVERIFY(QMetaObject::invokeMethod(r.w, qPrintable(handler)));
+        QCOMPARE(r.Messages(), (QStringList{"Warning|Data acquisition must be stopped! Continue?",
+                                            "Error!|Data acquisition cannot be stopped!"}));
     }
 
     // The actuator panel's Set stops the acquisition and presets the actuator window.

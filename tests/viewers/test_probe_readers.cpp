@@ -252,7 +252,15 @@ TEST(ProbeSpectrumReader, FewerBuffersThanRequestedAreReadDownFromThePointer)
     EXPECT_EQ(Stored(r.store, true), BuffersAt(r.sim, {4, 3, 2, 1, 0}));
     EXPECT_NE(Stored(r.store, true)[1], std::vector<uint8_t>(96, 0));
     EXPECT_EQ(r.reader.StatusText(), "Finished...");
-    EXPECT_EQ(r.reader.Warnings(), std::vector<std::string>{"Memory contains less records then requested."});
+    EXPECT_EQ(r.reader.Warnings(), std::vector<std::string>{"Memory contains less records than requested."});
+}
+
+TEST(ProbeSpectrumReader, FullStoreEndsWithTheMemoryError)
+{
+    Rig<ProbeSpectrumReader> r(ProbeRings(40, 10), 3);
+    r.Read(1, 10);
+    EXPECT_TRUE(r.reader.Failed());
+    EXPECT_EQ(r.reader.StatusText(), "Action failed, memory error - 128");
 }
 
 TEST(ProbeSpectrumReader, WrappedRingContinuesAt511)

@@ -167,6 +167,11 @@ private slots:
         QCOMPARE(r.Items("SpectRecordStopCB"), (QStringList{"502", "512"}));
         r.Choose("SpectRecordStartCB", "1");
         QCOMPARE(r.Items("SpectRecordStopCB").mid(0, 3), (QStringList{"1", "11", "21"}));
+
+        WindowRig none(WithoutProbes());
+        ProbeFace<TRecordsWND>(none, store);
+        ProbeFace<TRadonSpectWND>(none, store);
+        QCOMPARE(none.Messages(), QStringList(2, "Message|No radon probes bonded."));
     }
 
     // A reading's messages (OK to the stop question) and the texts it shows, the last at its end.
@@ -177,8 +182,8 @@ private slots:
         const QString notYet = "Warning|Requested records not available yet.";
         const QString stop = "Warning|Measurement is required to be interrupted! Continue?";
         const QString fewer = "Warning|Less records in memory than requested.";
-        const QString stopSpectra = "Warning|Data acqusition must be stopped! Continue?";
-        const QString fewerSpectra = "Warning|Memory contains less records then requested.";
+        const QString stopSpectra = "Warning|Data acquisition must be stopped! Continue?";
+        const QString fewerSpectra = "Warning|Memory contains less records than requested.";
         const QStringList waitSpectra{"Waiting for data acquisition stop..", kFinished};
         Scenario running = ProbeRings(250, 0, true), refusing = running, busy = ProbeRings(100, 20);
         refusing.faults.refusedCommands = {0xBE};  // the acquisition control command
@@ -256,6 +261,7 @@ private slots:
         r.dialogs.answers = {MessageResult::Yes};
         r.Click("SaveRecordsBT");
         QCOMPARE(ReadFile(path.toStdString()), file + rows);
+        QCOMPARE(r.dialogs.suggestedNames, (QStringList{"RDN_1.tab", "RDN_1.tab"}));
     }
 
     void recordsDataFaceShowsFindsAndGrows()
@@ -303,6 +309,8 @@ private slots:
         r.Find<QComboBox>("MeshAdrCB")->setItemText(1, QStringLiteral("3"));
         r.Choose("MeshAdrCB", 1);
         QCOMPARE(r.Lines("IdLB"), QStringList{"1"});
+        r.Click("SaveRecordsBT");  // cancelled
+        QCOMPARE(r.dialogs.suggestedNames, (QStringList{"RDN_1.tab", "RDN_3.tab"}));
         // Close empties the table; the probe face does not offer the data face's records to save.
         r.Click("Button1");
         QVERIFY(r.Lines("IdLB").isEmpty());
@@ -393,6 +401,7 @@ private slots:
         QCOMPARE(text.substr(0, 18), std::string(" time \\ channel\t1\t"));
         QVERIFY(text.find("\r\n10.03.2025 10:00\t1\t2\t3\t") != std::string::npos);
         QVERIFY(text.find("\r\n10.03.2025 09:00\t101\t102\t") != std::string::npos);
+        QCOMPARE(r.dialogs.suggestedNames, (QStringList{"SPC_1.tab", "SPC_1.tab"}));
     }
 
     void columnLabelMeasuresAsAFreshOne()
