@@ -398,7 +398,7 @@ void TAddBondWND::Finish()
             slot.p2pAddress = FoundP2P;
             slot.caption = FoundCaption;
             Message(QStringLiteral("Message"),
-                    QStringLiteral("The element bonded succesfully!\nNew MESH address: %1").arg(NewMeshAdr),
+                    QStringLiteral("The element bonded successfully!\nNew MESH address: %1").arg(NewMeshAdr),
                     MessageButtons::Ok, MessageIcon::Information);
             // The show procedure reads the terminal's channel afresh: it must be home by then.
             RestoreHomeChannel();

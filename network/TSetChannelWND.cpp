@@ -11,21 +11,21 @@ constexpr int kChannels = 62;
 const StoreValueTexts kChannelTexts{
     .storeElement = "RF channel writing on element No. %d",
     .storeTerminal = "Terminal RF channel writing\n",
-    .skipQuestion = "RF channel setting failed on element No. %1!Check the functionality of this element. If you "
-                    "select 'Skip', this element\n will be skipped and after setting new RF channel in the terminal "
+    .skipQuestion = "RF channel setting failed on element No. %1! Check the functionality of this element. If you "
+                    "select 'Ignore', this element\n will be skipped and after setting new RF channel in the terminal "
                     "the communication with this element will be lost.",
     .skipButtons = MessageButtons::AbortRetryIgnore,
     .skipRetry = MessageResult::Retry,
     .skipIgnore = MessageResult::Ignore,
-    .resetMesh = "Reseting MESH..",
+    .resetMesh = "Resetting MESH..",
     .resetElement = "Resetting element No. ",
     .meshResetFailed = " New RF channel is successfully set in terminal and all the elements,\nbut MESH reset failed. "
                        "Reset the elements and terminal manually, or repeat this action.",
     .terminalResetFailed = " New RF channel is successfully set in all the elements.\nTerminal reset failed, but it can "
                            "be done manually.",
     .failedElement = " Setting new RF channel failed in the element No.",
-    .repeatAdvice = " nAs channel was already changed in some elements it is strongly recommended to repeat the action!",
-    .finished = "Writing finished succesfully ",
+    .repeatAdvice = "\nAs channel was already changed in some elements it is strongly recommended to repeat the action!",
+    .finished = "Writing finished successfully ",
 };
 
 }  // namespace

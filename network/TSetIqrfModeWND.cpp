@@ -11,7 +11,7 @@ const StoreValueTexts kModeTexts{
     .storeElement = "Writing RF mode into the element No. %d",
     .storeTerminal = "Writing RF mode into the terminal\n",
     .skipQuestion = "Cannot set RF mode in the element No. %1! Check the functionality of this element. If you select "
-                    "'Skip', this element\n will be skipped and after setting new RF mode into the terminal the "
+                    "'Continue', this element\n will be skipped and after setting new RF mode into the terminal the "
                     "communication with this element will be lost.",
     .skipButtons = MessageButtons::CancelTryContinue,
     .skipRetry = MessageResult::TryAgain,
@@ -24,7 +24,7 @@ const StoreValueTexts kModeTexts{
                            "done manually.",
     .failedElement = "Setting new RF mode failed in the element No. ",
     .repeatAdvice = "\nAs RF mode was already changed in some elements it is strongly recommended to repeat the action!",
-    .finished = "Writing finished succesfully",
+    .finished = "Writing finished successfully",
 };
 
 }  // namespace

@@ -199,7 +199,7 @@ void TSetPowerWND::FinishReading()
     ui_->UlozitBT->setEnabled(true);
     ui_->ZavritBT->setEnabled(true);
     if (!failed_) {
-        ui_->TextLB->setText(QStringLiteral("Reading finished succesfully"));
+        ui_->TextLB->setText(QStringLiteral("Reading finished successfully"));
         return;
     }
     ui_->TextLB->setText(QStringLiteral("Action failed"));
@@ -215,7 +215,7 @@ void TSetPowerWND::FinishWriting()
     MeshAdrCBChange();
     ui_->ZavritBT->setEnabled(true);
     if (!failed_) {
-        ui_->TextLB->setText(QStringLiteral(" Writing finished succesfully "));
+        ui_->TextLB->setText(QStringLiteral(" Writing finished successfully "));
         return;
     }
     ui_->TextLB->setText(QStringLiteral("Action failed"));

@@ -294,7 +294,7 @@ void TSumBondWND::Finish()
     SetChangeControls(true);
     RefreshBTClick();
     if (!reader_.ReadFailed()) {
-        ui_->TextLB->setText(QStringLiteral("Read succesfully"));
+        ui_->TextLB->setText(QStringLiteral("Read successfully"));
         return;
     }
     if (reader_.TerminalSilent()) {
