@@ -71,12 +71,25 @@ void Serve(ScriptedTerminal& t, std::deque<std::vector<uint8_t>> polls)
     });
 }
 
+using MakeWindow = std::function<QDialog&(WindowRig&)>;
+template <class W>
+MakeWindow Maker()
+{
+    return [](WindowRig& r) -> QDialog& { return r.Make<W>(); };
+}
+
+// Clicks `button` and runs `timer` until it stops; the distinct texts of `label` seen.
+QStringList Press(WindowRig& r, const QString& button, const QString& timer, const QString& label = {})
+{
+    r.Click(button);
+    return r.Run(timer, label);
+}
+
 void Search(WindowRig& r, int start, int stop)
 {
     r.Choose("ChanCB", start);
     r.Choose("StopCB", stop);
-    r.Click("VyhledatBT");
-    r.Run("AddBondTimer");
+    Press(r, "VyhledatBT", "AddBondTimer");
 }
 
 // The numbers in `texts` caught by `pattern`.
@@ -97,19 +110,18 @@ private slots:
     // No network window opens with a default button or the focus on a button that starts a run.
     void windowsOpenWithEnterHarmless_data()
     {
-        Columns<std::function<QDialog&(WindowRig&)>>({"make"});
-        QTest::newRow("add bond") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TAddBondWND>(); });
-        QTest::newRow("remove bond")
-            << std::function([](WindowRig& r) -> QDialog& { return r.Make<TRemoveBondWND>(); });
-        QTest::newRow("RSSI") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TRssiBondWND>(); });
-        QTest::newRow("channel") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetChannelWND>(); });
-        QTest::newRow("IQRF mode") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetIqrfModeWND>(); });
-        QTest::newRow("power") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetPowerWND>(); });
-        QTest::newRow("overview") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSumBondWND>(); });
+        Columns<MakeWindow>({"make"});
+        QTest::newRow("add bond") << Maker<TAddBondWND>();
+        QTest::newRow("remove bond") << Maker<TRemoveBondWND>();
+        QTest::newRow("RSSI") << Maker<TRssiBondWND>();
+        QTest::newRow("channel") << Maker<TSetChannelWND>();
+        QTest::newRow("IQRF mode") << Maker<TSetIqrfModeWND>();
+        QTest::newRow("power") << Maker<TSetPowerWND>();
+        QTest::newRow("overview") << Maker<TSumBondWND>();
     }
     void windowsOpenWithEnterHarmless()
     {
-        QFETCH(std::function<QDialog&(WindowRig&)>, make);
+        QFETCH(MakeWindow, make);
         WindowRig r;
         r.session.serviceMode = true;
         QDialog& w = make(r);
@@ -212,8 +224,7 @@ private slots:
         if (!address.isEmpty())
             r.Choose("MeshAdrCB", address);
         r.dialogs.answers = {MessageResult(answer)};
-        r.Click("AddBondBT");
-        r.Run("AddBondTimer");
+        Press(r, "AddBondBT", "AddBondTimer");
         const auto node = r.terminal.Node(uint8_t(p2p));
         QCOMPARE(node->foreignMesh == 0, MessageResult(answer) == MessageResult::Yes);
         QCOMPARE(r.dialogs.shown.back().icon == MessageIcon::Information, bondedAt != 0);
@@ -256,14 +267,12 @@ private slots:
             r.session.model.ElementTable[2].p2pAddress = uint8_t(p2p);
             r.Open<TRemoveBondWND>();
             r.Choose("MeshAdrCB", "2");
-            r.Click("OdebratBT");
-            r.Run("RemoveBondTimer");
+            Press(r, "OdebratBT", "RemoveBondTimer");
         } else {
             r.Open<TAddBondWND>();
             Search(r, 17, 17);
             if (command != 0xF0) {
-                r.Click("AddBondBT");
-                r.Run("AddBondTimer");
+                Press(r, "AddBondBT", "AddBondTimer");
             }
         }
         QVERIFY(!r.Find<QTimer>(remove ? "RemoveBondTimer" : "AddBondTimer")->isActive());
@@ -276,19 +285,15 @@ private slots:
     // A window closed during a run offers its start button again at its next showing.
     void closedDuringARun_data()
     {
-        Columns<std::function<QDialog&(WindowRig&)>, QString, QString>({"make", "button", "caption"});
-        QTest::newRow("channel") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetChannelWND>(); })
-                                 << "UlozitBT" << "Save";
-        QTest::newRow("IQRF mode") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetIqrfModeWND>(); })
-                                   << "UlozitBT" << "Save";
-        QTest::newRow("power, Save") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetPowerWND>(); })
-                                     << "UlozitBT" << "Save";
-        QTest::newRow("power, Read") << std::function([](WindowRig& r) -> QDialog& { return r.Make<TSetPowerWND>(); })
-                                     << "NacistBT" << "Read";
+        Columns<MakeWindow, QString, QString>({"make", "button", "caption"});
+        QTest::newRow("channel") << Maker<TSetChannelWND>() << "UlozitBT" << "Save";
+        QTest::newRow("IQRF mode") << Maker<TSetIqrfModeWND>() << "UlozitBT" << "Save";
+        QTest::newRow("power, Save") << Maker<TSetPowerWND>() << "UlozitBT" << "Save";
+        QTest::newRow("power, Read") << Maker<TSetPowerWND>() << "NacistBT" << "Read";
     }
     void closedDuringARun()
     {
-        QFETCH(std::function<QDialog&(WindowRig&)>, make);
+        QFETCH(MakeWindow, make);
         QFETCH(QString, button);
         WindowRig r;
         r.session.serviceMode = true;
@@ -358,8 +363,7 @@ private slots:
         WindowRig r;
         r.Open<TRemoveBondWND>();
         r.Choose("MeshAdrCB", "2");
-        r.Click("NacistBT");
-        r.Run("RemoveBondTimer");
+        Press(r, "NacistBT", "RemoveBondTimer");
         QCOMPARE(r.Text("TextLB"), QString("P2P: 33"));
     }
 
@@ -391,8 +395,7 @@ private slots:
         WindowRig r(FullMesh());
         r.Open<TSetChannelWND>();
         r.Choose("ChanCB", 30);
-        r.Click("UlozitBT");
-        const QStringList texts = r.Run("ProcesTimer", "TextLB");
+        const QStringList texts = Press(r, "UlozitBT", "ProcesTimer", "TextLB");
         QList<int> downwards(16);
         std::iota(downwards.rbegin(), downwards.rend(), 1);
         QCOMPARE(Numbers(texts, "element No. (\\d+)"), downwards);
@@ -430,8 +433,8 @@ private slots:
         TargetWindow& w = mode ? static_cast<TargetWindow&>(r.Make<TSetIqrfModeWND>()) : r.Make<TSetChannelWND>();
         w.Preset(uint8_t(target), mode ? 2 : 20);
         w.show();
-        r.Click("UlozitBT");
-        QCOMPARE(r.Run("ProcesTimer", "TextLB").back().startsWith("Writing finished successfully"), finished);
+        const QString end = Press(r, "UlozitBT", "ProcesTimer", "TextLB").back();
+        QCOMPARE(end.startsWith("Writing finished successfully"), finished);
         QCOMPARE(r.dialogs.shown.size(), size_t(answers.size() + !finished));
         // The question names a button its box has.
         if (!answers.isEmpty())
@@ -491,11 +494,9 @@ private slots:
         Serve(t, {{0x85, 0x45, 0, 1, 0x02, 0, 0}, {0x85, 0x43, 0, 0, 9}, {0x86}});  // 0x86: nothing requested
         Session s{t.link, r.dialogs};
         r.MakeOn<TSetPowerWND>(s).show();
-        r.Click("NacistBT");
-        r.Run("ProcesTimer");
+        Press(r, "NacistBT", "ProcesTimer");
         QCOMPARE(r.Text("VykonCB") + QString::number(s.model.ElementTable[1].power), QString("00"));
-        r.Click("NacistBT");
-        r.Run("ProcesTimer");
+        Press(r, "NacistBT", "ProcesTimer");
         QCOMPARE(r.Last(), QString("Error!| Reading power failed in the element No. 1!"));
     }
 
@@ -509,8 +510,7 @@ private slots:
         WindowRig r(s);
         r.session.model.ElementTable[3].power = 5;  // an old value the read replaces with its marker
         auto& w = r.Open<TSumBondWND>();
-        r.Click("NacistBT");
-        QCOMPARE(r.Run("ProcesTimer", "TextLB").back(), QString("Read with errors"));
+        QCOMPARE(Press(r, "NacistBT", "ProcesTimer", "TextLB").back(), QString("Read with errors"));
         QCOMPARE(r.dialogs.shown.size(), size_t{1});
         QCOMPARE(w.Rows().size(), size_t{16});
         for (const auto& row : w.Rows()) {
