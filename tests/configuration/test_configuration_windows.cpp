@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include <functional>
+
 using namespace kolmaris;
 using namespace kolmaris::testing;
 using Payload = std::vector<uint8_t>;
@@ -50,6 +52,9 @@ bool Checked(const WindowRig& r, const char* box)
     return r.Find<QAbstractButton>(box)->isChecked();
 }
 
+// Opens a window; the initialisation window, made before it, is the parameters window's owner.
+using Open = std::function<void(WindowRig&, TInitSensorWND&)>;
+
 // The probe parameters window on probe 1 in service mode; its edits in order.
 const QStringList kParams{"Disc01ED", "Disc02ED", "Disc03ED", "CalibrED", "LimitED", "ZiskED", "DelkaMerED"};
 
@@ -61,11 +66,17 @@ WindowRig& OpenParams(WindowRig& r)
     return r;
 }
 
+// Clicks `button` and runs `timer` until it stops.
+void Press(WindowRig& r, const QString& button, const QString& timer = "ParamsTimer")
+{
+    r.Click(button);
+    r.Run(timer);
+}
+
 // The same, probe 1's parameters read: Save may write them.
 WindowRig& ReadParams(WindowRig& r)
 {
-    OpenParams(r).Click("LoadBT");
-    r.Run("ParamsTimer");
+    Press(OpenParams(r), "LoadBT");
     return r;
 }
 
@@ -77,6 +88,12 @@ QString Params(const WindowRig& r)
     return values.join(' ');
 }
 
+// The values and whether Save may write them.
+QString Shown(const WindowRig& r)
+{
+    return Params(r) + (r.Find("SaveBT")->isEnabled() ? " Save" : "");
+}
+
 }  // namespace
 
 class TestConfigurationWindows : public QObject {
@@ -86,39 +103,34 @@ private slots:
     {
         // Typed and shown again: query time, battery cycles; sleep on when saved.
         // The requests written: the timers, then the sleep mode.
-        Columns<QStringList, bool, QString, QStringList, QString>({"typed", "refused", "message", "reopened", "sent"});
+        Columns<QString, bool, QString, QString, QString>({"typed", "refused", "message", "reopened", "sent"});
         const QString saved = "Successfully saved!";
         const QString query = "Query time can be from 240 to 32400 only!";
         const QString batt = "Battime can be from 1 to 256 cycles only!";
-        const QStringList before{"900", "4"};
-        QTest::newRow("lowest, 256") << QStringList{"240", "256"} << false << saved << QStringList{"240", "256"}
-                                     << "BC 00 F0 00, BE 87";
-        QTest::newRow("highest, 1") << QStringList{"32400", "1"} << false << saved << QStringList{"32400", "1"}
-                                    << "BC 7E 90 01, BE 87";
-        QTest::newRow("digits read") << QStringList{" 300s", "+7x"} << false << saved << QStringList{"300", "7"}
-                                     << "BC 01 2C 07, BE 87";
-        QTest::newRow("239") << QStringList{"239", "4"} << false << query << before << "";
-        QTest::newRow("32401") << QStringList{"32401", "4"} << false << query << before << "";
-        QTest::newRow("cycles 0") << QStringList{"300", "0"} << false << batt << before << "";
-        QTest::newRow("cycles 257") << QStringList{"300", "257"} << false << batt << before << "";
-        QTest::newRow("write refused") << QStringList{"300", "4"} << true << "Command disabled!" << before
-                                       << "BC 01 2C 04";
+        QTest::newRow("lowest, 256") << "240|256" << false << saved << "240|256" << "BC 00 F0 00, BE 87";
+        QTest::newRow("highest, 1") << "32400|1" << false << saved << "32400|1" << "BC 7E 90 01, BE 87";
+        QTest::newRow("digits read") << " 300s|+7x" << false << saved << "300|7" << "BC 01 2C 07, BE 87";
+        QTest::newRow("239") << "239|4" << false << query << "900|4" << "";
+        QTest::newRow("32401") << "32401|4" << false << query << "900|4" << "";
+        QTest::newRow("cycles 0") << "300|0" << false << batt << "900|4" << "";
+        QTest::newRow("cycles 257") << "300|257" << false << batt << "900|4" << "";
+        QTest::newRow("write refused") << "300|4" << true << "Command disabled!" << "900|4" << "BC 01 2C 04";
     }
     void timers()
     {
-        QFETCH(QStringList, typed);
+        QFETCH(QString, typed);
         QFETCH(bool, refused);
         QFETCH(QString, message);
         WindowRig r(Stopped(refused ? std::vector<uint8_t>{0xBC} : std::vector<uint8_t>{}));
         r.Open<TConfigureMeasurementWND>();
-        TypeAll(r, {"QueryTimeED", "BattimeED"}, typed);
+        TypeAll(r, {"QueryTimeED", "BattimeED"}, typed.split('|'));
         r.Find<QCheckBox>("SleepCB")->setChecked(true);
         r.Click("SaveTimerBT");
         QCOMPARE(LastText(r), message);
         QTEST(Hex(r.Sent({0xBC})) + (r.Sent({0xBE}).empty() ? "" : ", " + Hex(r.Sent({0xBE}))), "sent");
         r.window->hide();
         r.window->show();
-        QTEST(QStringList({r.Text("QueryTimeED"), r.Text("BattimeED")}), "reopened");
+        QTEST(r.Text("QueryTimeED") + '|' + r.Text("BattimeED"), "reopened");
         // Sleep goes out only after the timers were written.
         QCOMPARE(Checked(r, "SleepCB"), message == "Successfully saved!");
     }
@@ -236,8 +248,7 @@ private slots:
         Scenario scenario = QuietDefaultScenario();
         scenario.faults.answerFaults.push_back({AnswerFaultKind::Busy, 1, 0x65, busy});
         WindowRig r(scenario);
-        OpenParams(r).Click("LoadBT");
-        r.Run("ParamsTimer");
+        Press(OpenParams(r), "LoadBT");
         QTEST(int(r.Sent({0x80, 1, 0x65}).size()), "sends");
         QTEST(r.Text("StatusLB"), "status");
         QTEST(Params(r), "values");
@@ -279,12 +290,10 @@ private slots:
         TypeAll(r, kParams, values);
         QTest::keyClick(r.Find("CalibrED"), Qt::Key_Return);  // Enter in an edit reads nothing over it
         QVERIFY(!r.Find<QTimer>("ParamsTimer")->isActive());
-        r.Click("SaveBT");
-        r.Run("ParamsTimer");
+        Press(r, "SaveBT");
         QCOMPARE(LastText(r), QString("Probe parameters successfully written."));
         TypeAll(r, kParams, {});
-        r.Click("LoadBT");
-        r.Run("ParamsTimer");
+        Press(r, "LoadBT");
         QCOMPARE(Params(r), values.join(' '));
     }
 
@@ -302,8 +311,7 @@ private slots:
         QVERIFY(r.Sent({0x80, 4}).empty());                            // nothing asked of the actuator
 
         r.Find<QRadioButton>("FanAutoRB")->setChecked(true);
-        r.Click("SaveBT");
-        r.Run("ProcesTimer");
+        Press(r, "SaveBT", "ProcesTimer");
         QCOMPARE(r.Sent({0x80, 4, 0x8D}), std::vector<Payload>({{0x80, 4, 0x8D, 0xA0, 0x32, 0xCD}}));
         QCOMPARE(r.Text("CurrStateLB"), QString(" On"));
         QVERIFY(!r.Find<QLabel>("CurrStateLB")->autoFillBackground());
@@ -398,8 +406,7 @@ private slots:
         r.Click("CheckBox2");
         r.Click("CheckBox3");
         const std::size_t asked = r.dialogs.shown.size();
-        r.Click("InitSensorBT");
-        r.Run("InitSensorTimer");
+        Press(r, "InitSensorBT", "InitSensorTimer");
         QCOMPARE(r.dialogs.shown.size(), asked + 1);
         QCOMPARE(LastText(r), QString("Initialisation successfully finished"));
         QCOMPARE(Hex(r.Sent({0x80, 2, 0x2E})), QString("80 02 2E 04 FB 4B 6F 6C 6D"));
@@ -414,29 +421,21 @@ private slots:
             s.elements[1].probe.discrimination1 = 20;
         }));
         OpenParams(r);
-        QCOMPARE(Params(r), QString("      "));
-        QVERIFY(!r.Find("SaveBT")->isEnabled());
-        r.Click("LoadBT");
-        r.Run("ParamsTimer");
-        r.Click("Button2");
-        r.Run("ParamsTimer");
-        QCOMPARE(Params(r), QString("12 31 64 1850 300 128 60"));
-        QVERIFY(r.Find("SaveBT")->isEnabled());
+        QCOMPARE(Shown(r), QString("      "));
+        Press(r, "LoadBT");
+        Press(r, "Button2");
+        QCOMPARE(Shown(r), QString("12 31 64 1850 300 128 60 Save"));
 
         r.Choose("MeshAdrCB", "2");
-        QCOMPARE(Params(r) + r.Text("Label7") + r.Text("Label9"), QString("      "));
-        QVERIFY(!r.Find("SaveBT")->isEnabled());
+        QCOMPARE(Shown(r) + r.Text("Label7") + r.Text("Label9"), QString("      "));
         r.line.Memory().ClearWritten();
-        r.Click("SaveBT");
-        r.Run("ParamsTimer");
+        Press(r, "SaveBT");
         QVERIFY(r.Sent({0x80, 2}).empty());
 
-        r.Click("LoadBT");
-        r.Run("ParamsTimer");
+        Press(r, "LoadBT");
         QCOMPARE(Params(r), QString("20 31 64 2222 300 128 60"));
         r.Type("LimitED", "301");
-        r.Click("SaveBT");
-        r.Run("ParamsTimer");
+        Press(r, "SaveBT");
         QCOMPARE(Hex(r.Sent({0x80, 2, 0x39})), QString("80 02 39 14 1F 40 08 AE 01 2D 80 3C"));
         QVERIFY(r.Sent({0x80, 1, 0x39}).empty());
 
@@ -444,15 +443,12 @@ private slots:
         r.Click("LoadBT");
         r.Choose("MeshAdrCB", "1");
         r.Run("ParamsTimer");
-        QCOMPARE(Params(r), QString("      "));
-        QVERIFY(!r.Find("SaveBT")->isEnabled());
+        QCOMPARE(Shown(r), QString("      "));
         // Shown again, the window holds no values until they are read.
-        r.Click("LoadBT");
-        r.Run("ParamsTimer");
+        Press(r, "LoadBT");
         r.window->hide();
         r.window->show();
-        QCOMPARE(Params(r), QString("      "));
-        QVERIFY(!r.Find("SaveBT")->isEnabled());
+        QCOMPARE(Shown(r), QString("      "));
     }
 
     // The whole clock answer: the probe's clock and its total counts over all four bytes.
@@ -470,8 +466,7 @@ private slots:
             s.elements[0].probe.totalCounts = 3'000'000'000u;
             s.elements[0].probe.reportsTotalCounts = counts;
         }));
-        OpenParams(r).Click("Button2");
-        r.Run("ParamsTimer");
+        Press(OpenParams(r), "Button2");
         QCOMPARE(Hex(r.Sent({0x80, 1, 0xC6})), QString("80 01 C6"));
         QCOMPARE(r.Text("Label7"), QString("10.03.2025 10:00:00"));
         QTEST(r.Text("Label9"), "total");
@@ -480,27 +475,19 @@ private slots:
     // No configuration window opens with a button that Enter would press; Enter sends nothing.
     void enterPressesNothing_data()
     {
-        Columns<int>({"window"});
-        for (const char* name : {"TConfigureMeasurementWND", "TActivateSensorWND", "TInitSensorWND",
-                                 "TSetParamSensorWND", "TSetParamFanWND"})
-            QTest::newRow(name) << 0;
+        Columns<Open>({"open"});
+        QTest::newRow("system") << Open([](WindowRig& r, auto&) { r.Open<TConfigureMeasurementWND>(); });
+        QTest::newRow("functions") << Open([](WindowRig& r, auto&) { r.Open<TActivateSensorWND>(); });
+        QTest::newRow("initialisation") << Open([](WindowRig&, TInitSensorWND& init) { init.show(); });
+        QTest::newRow("probe") << Open([](WindowRig& r, TInitSensorWND& init) { r.Open<TSetParamSensorWND>(init); });
+        QTest::newRow("actuator") << Open([](WindowRig& r, auto&) { r.Open<TSetParamFanWND>(); });
     }
     void enterPressesNothing()
     {
-        const QString name = QTest::currentDataTag();
+        QFETCH(Open, open);
         WindowRig r(Stopped());
         r.session.serviceMode = true;
-        auto& init = r.Make<TInitSensorWND>();
-        if (name == "TConfigureMeasurementWND")
-            r.Open<TConfigureMeasurementWND>();
-        else if (name == "TActivateSensorWND")
-            r.Open<TActivateSensorWND>();
-        else if (name == "TInitSensorWND")
-            init.show();
-        else if (name == "TSetParamSensorWND")
-            r.Open<TSetParamSensorWND>(init);
-        else
-            r.Open<TSetParamFanWND>();
+        open(r, r.Make<TInitSensorWND>());
         r.line.Memory().ClearWritten();
         for (QPushButton* button : r.window->findChildren<QPushButton*>()) {
             QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
