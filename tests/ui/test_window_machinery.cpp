@@ -142,10 +142,8 @@ private slots:
     void stepGivesUpAtTheLimit_data()
     {
         Columns<int, int>({"limit", "failures"});
-        QTest::newRow("3") << 3 << 3;
-        QTest::newRow("2") << 2 << 2;
-        QTest::newRow("1") << 1 << 1;
-        QTest::newRow("0") << 0 << 1;
+        for (int limit : {3, 2, 1, 0})
+            QTest::addRow("%d", limit) << limit << std::max(limit, 1);
     }
     void stepGivesUpAtTheLimit()
     {
@@ -201,12 +199,10 @@ private slots:
     {
         SendPollStep steps(3);
         steps.Start(204);
-        QCOMPARE(steps.Text(QStringLiteral("x")), QStringLiteral("x"));
-        QVERIFY(steps.Refused(203, 300));
-        QCOMPARE(steps.Text(QStringLiteral("x")), QStringLiteral("x #2"));
-        QVERIFY(steps.Refused(203, 300));
-        QCOMPARE(steps.Text(QStringLiteral("x")), QStringLiteral("x #3"));
-        QVERIFY(!steps.Refused(203, 300));  // the third refusal ends the run
+        for (const QString text : {"x", "x #2", "x #3"}) {
+            QCOMPARE(steps.Text(QStringLiteral("x")), text);
+            QCOMPARE(steps.Refused(203, 300), text != "x #3");  // the third refusal ends the run
+        }
         QCOMPARE(std::pair(steps.Step, steps.RepeatNo), std::pair(300, 0));
 
         RelayedAnswer answer;
@@ -261,17 +257,15 @@ private slots:
         using I = MessageIcon;
         using R = MessageResult;
         using Q = QMessageBox;
-        QTest::newRow("Ok") << B::Ok << I::Information << int(Q::Information) << 1 << int(Q::Ok) << R::Ok;
-        QTest::newRow("OkCancel") << B::OkCancel << I::Exclamation << int(Q::Warning) << 2 << int(Q::Cancel)
-                                  << R::Cancel;
-        QTest::newRow("YesNo") << B::YesNo << I::Error << int(Q::Critical) << 2 << int(Q::No) << R::No;
-        QTest::newRow("YesNoCancel") << B::YesNoCancel << I::Question << int(Q::Question) << 3 << int(Q::Yes) << R::Yes;
-        QTest::newRow("RetryCancel") << B::RetryCancel << I::Error << int(Q::Critical) << 2 << int(Q::Retry)
-                                     << R::Retry;
-        QTest::newRow("AbortRetryIgnore")
-            << B::AbortRetryIgnore << I::Question << int(Q::Question) << 3 << int(Q::Ignore) << R::Ignore;
-        QTest::newRow("CancelTryContinue")
-            << B::CancelTryContinue << I::None << int(Q::NoIcon) << 3 << int(Q::NoButton) << R::TryAgain;
+        QTest::newRow("Ok") << B::Ok << I::Information << +Q::Information << 1 << +Q::Ok << R::Ok;
+        QTest::newRow("OkCancel") << B::OkCancel << I::Exclamation << +Q::Warning << 2 << +Q::Cancel << R::Cancel;
+        QTest::newRow("YesNo") << B::YesNo << I::Error << +Q::Critical << 2 << +Q::No << R::No;
+        QTest::newRow("YesNoCancel") << B::YesNoCancel << I::Question << +Q::Question << 3 << +Q::Yes << R::Yes;
+        QTest::newRow("RetryCancel") << B::RetryCancel << I::Error << +Q::Critical << 2 << +Q::Retry << R::Retry;
+        QTest::newRow("AbortRetryIgnore") << B::AbortRetryIgnore << I::Question << +Q::Question << 3 << +Q::Ignore
+                                          << R::Ignore;
+        QTest::newRow("CancelTryContinue") << B::CancelTryContinue << I::None << +Q::NoIcon << 3 << +Q::NoButton
+                                           << R::TryAgain;
     }
     void qtMessageBoxes()
     {

@@ -212,10 +212,7 @@ private slots:
         QFETCH(QString, range);
         TDataStore store;
         WindowRig r(scenario);
-        if (spectra)
-            ProbeFace<TRadonSpectWND>(r, store);
-        else
-            ProbeFace<TRecordsWND>(r, store);
+        spectra ? (void)ProbeFace<TRadonSpectWND>(r, store) : (void)ProbeFace<TRecordsWND>(r, store);
         const QStringList seen = Read(r, range.section(' ', 0, 0), range.section(' ', 1));
         QTEST(r.Messages(), "messages");
         QCOMPARE(seen.value(seen.size() - 1), texts.value(texts.size() - 1));
@@ -516,11 +513,8 @@ private slots:
     void diagnosticLinesJumpAndClose()
     {
         TDataStore store;
-        AddEvent(store, 3, 0xF9);
-        AddEvent(store, 3, 0x05);
-        AddEvent(store, 0, 15);
-        AddEvent(store, 0, 9);
-        AddEvent(store, 16, 0xFF);
+        for (const auto& [element, code] : {std::pair{3, 0xF9}, {3, 0x05}, {0, 15}, {0, 9}, {16, 0xFF}})
+            AddEvent(store, element, uint8_t(code));
         WindowRig r;
         auto& w = Table<TDiasWND>(r, store);
         QCOMPARE(r.Lines("MeshLB"), (QStringList{"3", "3", "Term", "Term", "16"}));
