@@ -219,6 +219,7 @@ private slots:
         const QRect screen = r.w->screen()->availableGeometry();
         r.w->move(screen.left(), screen.bottom() + 1 - r.w->frameGeometry().height());
         r.Ticks();
+        QVERIFY(r.Shown("VysledkyGB") && r.Shown("FanPanelGB"));
         QVERIFY2(r.w->frameGeometry().width() <= 853 && r.w->frameGeometry().height() <= 420,
                  qPrintable(QStringLiteral("%1 x %2").arg(r.w->width()).arg(r.w->height())));
         QVERIFY(screen.contains(r.w->frameGeometry()));
