@@ -442,9 +442,8 @@ private slots:
             r.Click("MeritBT");
             r.Ticks(6);
         }
-        r.dialogs.answers = {MessageResult::Yes};
-        if (running)
-            r.dialogs.answers.push_front(MessageResult::Ok);  // the question before acquisition stops
+        using R = MessageResult;  // running: OK to the question before acquisition stops
+        r.dialogs.answers = running ? std::deque{R::Ok, R::Yes} : std::deque{R::Yes};
         r.Open("RemoveBondMnu", [&](QDialog&) {
             r.Choose("MeshAdrCB", "2");
             r.Find<QCheckBox>("LokalneCB")->setChecked(true);
