@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "ConfigFile.h"
+#include "OptionRules.h"
 #include "ProbeRecordReader.h"
 #include "ProbeSpectrumReader.h"
 
@@ -30,44 +31,6 @@ constexpr std::array<std::pair<std::string_view, Command>, 9> kCommands{{
 constexpr int kFirstMeshAddress = 1;
 constexpr int kLastMeshAddress = 16;
 
-std::optional<int> ParseInt(std::string_view text)
-{
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
-// "YYYY-MM-DD" or "YYYY-MM-DD hh:mm" (also with a "T" between), on the terminal's clock; a day
-// alone is its first second, or its last when `endOfDay`.
-std::optional<TerminalTime> ParseDate(std::string_view text, bool endOfDay)
-{
-    const auto part = [&](std::size_t at, std::size_t n) { return ParseInt(text.substr(at, n)); };
-    if ((text.size() != 10 && text.size() != 16) || text[4] != '-' || text[7] != '-')
-        return std::nullopt;
-    const auto year = part(0, 4), month = part(5, 2), day = part(8, 2);
-    if (!year || !month || !day || *year < 2000 || *year > 2099 || *day < 1 || *day > 31)
-        return std::nullopt;
-    TimeFields fields{*year - 2000, *month, *day, endOfDay ? 23 : 0, endOfDay ? 59 : 0, endOfDay ? 59 : 0};
-    if (text.size() == 16) {
-        const auto hour = part(11, 2), minute = part(14, 2);
-        if ((text[10] != ' ' && text[10] != 'T') || text[13] != ':' || !hour || !minute)
-            return std::nullopt;
-        fields.hour = *hour;
-        fields.minute = *minute;
-        fields.second = 0;
-    }
-    TerminalTime time = 0;
-    if (FieldsToTime(fields, time) != kFieldsOk)
-        return std::nullopt;
-    // The day is checked against its month here: 31 February is no date.
-    const TimeFields back = TimeToFields(time);
-    if (back.day != fields.day || back.month != fields.month)
-        return std::nullopt;
-    return time;
-}
-
 bool TakesLink(Command c)
 {
     return c != Command::Ports && c != Command::Archive && c != Command::History;
@@ -76,42 +39,6 @@ bool TakesLink(Command c)
 bool TakesProbe(Command c)
 {
     return c == Command::Records || c == Command::Spectra;
-}
-
-// The refusal of a value: "needs WHAT, not "VALUE"", or without the value when `quoted` is false.
-// A value that looks like an option is one left out. The option's name goes before the text.
-CLI::Validator Needs(const std::string& what, std::function<bool(const std::string&)> accepts, bool quoted = true)
-{
-    return CLI::Validator(
-        [what, accepts = std::move(accepts), quoted](std::string& value) -> std::string {
-            if (accepts(value) && !value.starts_with("--"))
-                return {};
-            if (!quoted || value.starts_with("--"))
-                return "needs " + what;
-            return "needs " + what + ", not \"" + value + "\"";
-        },
-        what);
-}
-
-// What a value option needs is its description: the refusal of a missing value names it.
-template <class Field>
-void Number(CLI::App& app, const char* name, Field& field, int low, int high, const char* what = "a number")
-{
-    const std::string needs = std::string(what) + " from " + std::to_string(low) + " to " + std::to_string(high);
-    app.add_option(name, field, needs)->check(Needs(needs, [low, high](const std::string& text) {
-        const auto n = ParseInt(text);
-        return n && *n >= low && *n <= high;
-    }));
-}
-
-CLI::Option* Text(CLI::App& app, const char* name, std::string& field, const char* what)
-{
-    return app.add_option(name, field, what)->check(Needs(what, [](const std::string& text) { return !text.empty(); }));
-}
-
-void Flag(CLI::App& app, const char* name, bool& field)
-{
-    app.add_flag(name, field)->disable_flag_override();
 }
 
 // One command's options, bound to the fields of `o`.
@@ -188,20 +115,6 @@ void AddOptions(CLI::App& app, Command command, CliOptions& o)
         case Command::Status:
             break;
     }
-}
-
-// The one line a refusal of the library's parser becomes: "--port needs ...", "--stats takes no value".
-std::string RefusalText(const CLI::ParseError& error, const CLI::App& app)
-{
-    const std::string what = error.what();
-    const std::string name = what.substr(0, what.find_first_of(": "));
-    if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr)
-        return name + " " + what.substr(name.size() + 2);
-    if (what.ends_with("was given a disallowed flag override"))  // named without its dashes
-        return (name.size() == 1 ? "-" : "--") + name + " takes no value";
-    if (const CLI::Option* option = app.get_option_no_throw(name); option != nullptr)
-        return name + " needs " + option->get_description();
-    return what;
 }
 
 class Parser {

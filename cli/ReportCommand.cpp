@@ -1,5 +1,6 @@
 #include "ReportCommand.h"
 
+#include "OptionRules.h"
 #include "ReportFigures.h"
 #include "ReportJson.h"
 #include "ReportPdf.h"
@@ -11,7 +12,6 @@
 #include <QSaveFile>
 
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -22,40 +22,6 @@ namespace kolmaris::cli {
 namespace {
 
 constexpr int kHighestReference = 1000000;  // Bq/m3
-
-std::optional<int> Whole(std::string_view text)
-{
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
-// "YYYY-MM-DD" or "YYYY-MM-DD hh:mm" (or with "T"), on the terminal's clock; a day alone is its
-// first second, or its last when `endOfDay`.
-std::optional<TerminalTime> Date(std::string_view text, bool endOfDay)
-{
-    if ((text.size() != 10 && text.size() != 16) || text[4] != '-' || text[7] != '-')
-        return std::nullopt;
-    const auto year = Whole(text.substr(0, 4)), month = Whole(text.substr(5, 2)), day = Whole(text.substr(8, 2));
-    if (!year || !month || !day || *year < 2000 || *year > 2099)
-        return std::nullopt;
-    TimeFields f{*year - 2000, *month, *day, endOfDay ? 23 : 0, endOfDay ? 59 : 0, endOfDay ? 59 : 0};
-    if (text.size() == 16) {
-        const auto hour = Whole(text.substr(11, 2)), minute = Whole(text.substr(14, 2));
-        if ((text[10] != ' ' && text[10] != 'T') || text[13] != ':' || !hour || !minute)
-            return std::nullopt;
-        f = {f.year, f.month, f.day, *hour, *minute, 0};
-    }
-    TerminalTime time = 0;
-    if (FieldsToTime(f, time) != kFieldsOk)
-        return std::nullopt;
-    const TimeFields back = TimeToFields(time);  // 31 February is no date
-    if (back.day != f.day || back.month != f.month)
-        return std::nullopt;
-    return time;
-}
 
 bool IsUrl(const std::string& location)
 {
@@ -84,91 +50,66 @@ ParsedReportOptions ParseReportOptions(std::span<const char* const> args)
 {
     ParsedReportOptions parsed;
     ReportOptions o;
-    std::vector<std::string_view> seen;
-    const auto fail = [&](std::string message) {
-        parsed.error = std::move(message);
+    std::vector<std::string> reversed;  // the library takes them last first
+    for (auto it = args.rbegin(); it != args.rend(); ++it)
+        reversed.emplace_back(*it != nullptr ? *it : "");
+
+    CLI::App app("report");
+    app.set_help_flag();
+    app.allow_extras();
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    Flag(app, "-h,--help", o.help);
+    Text(app, "--station", o.station, "a station name");
+    Text(app, "--archive", o.archive, "a file or a postgresql:// URL");
+    Text(app, "--out", o.out, "a file name");
+    Number(app, "--reference", o.reference, 1, kHighestReference, "a level in Bq/m3");
+    // --probe 1 3, --probe 1 --probe 3, --probe 1,3
+    const std::string address = "a MESH address from 1 to 16";
+    std::vector<std::string> probeTexts;
+    app.add_option("--probe", probeTexts, address)
+        ->delimiter(',')
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->check(Needs(address, [](const std::string& text) {
+            const auto n = ParseInt(text);
+            return n && *n >= 1 && *n <= 16;
+        }))
+        ->each([&o](const std::string& text) {
+            if (std::find(o.probes.begin(), o.probes.end(), *ParseInt(text)) == o.probes.end())
+                o.probes.push_back(*ParseInt(text));
+        });
+    for (const bool to : {false, true}) {
+        const std::string what = "a date YYYY-MM-DD or YYYY-MM-DD hh:mm of the years 2000-2099";
+        app.add_option(to ? "--to" : "--from", what)
+            ->check(Needs(what, [to](const std::string& text) { return ParseDate(text, to).has_value(); }))
+            ->each([&o, to](const std::string& text) { (to ? o.to : o.from) = *ParseDate(text, to); });
+    }
+    app.add_option("--format", "pdf or json")
+        ->check(Needs("pdf or json", [](const std::string& text) { return text == "pdf" || text == "json"; }, false))
+        ->each([&o](const std::string& text) { o.json = text == "json"; });
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& error) {
+        parsed.error = RefusalText(error, app);
         return parsed;
-    };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view name = args[i] != nullptr ? args[i] : "";
-        std::optional<std::string_view> attached;
-        if (const auto eq = name.find('='); name.starts_with("--") && eq != std::string_view::npos) {
-            attached = name.substr(eq + 1);
-            name = name.substr(0, eq);
-        }
-        const auto value = [&]() -> std::optional<std::string_view> {
-            if (attached)
-                return attached;
-            if (i + 1 < args.size() && args[i + 1] != nullptr && !std::string_view(args[i + 1]).starts_with("--"))
-                return std::string_view(args[++i]);
-            return std::nullopt;
-        };
-        const std::string option(name);
-        if (name == "--help" || name == "-h") {
-            o.help = true;
-            continue;
-        }
-        if (!name.starts_with("-"))
-            return fail("unexpected argument \"" + option + "\"");
-        if (name != "--probe" && std::find(seen.begin(), seen.end(), name) != seen.end())
-            return fail(option + " given twice");
-        seen.push_back(name);
-        if (name == "--probe") {
-            // --probe 1 3, --probe 1 --probe 3, --probe 1,3
-            std::optional<std::string_view> v = value();
-            if (!v)
-                return fail("--probe needs a MESH address from 1 to 16");
-            do {
-                for (std::string_view rest = *v; !rest.empty();) {
-                    const std::string_view item = rest.substr(0, rest.find(','));
-                    rest = item.size() < rest.size() ? rest.substr(item.size() + 1) : std::string_view();
-                    const auto probe = Whole(item);
-                    if (!probe || *probe < 1 || *probe > 16)
-                        return fail("--probe needs a MESH address from 1 to 16, not \"" + std::string(item) + "\"");
-                    if (std::find(o.probes.begin(), o.probes.end(), *probe) == o.probes.end())
-                        o.probes.push_back(*probe);
-                }
-                v = !attached && i + 1 < args.size() && args[i + 1] != nullptr && args[i + 1][0] != '-'
-                        ? std::optional<std::string_view>(args[++i])
-                        : std::nullopt;
-            } while (v);
-        } else if (name == "--station" || name == "--archive" || name == "--out") {
-            const auto v = value();
-            if (!v || v->empty())
-                return fail(option + (name == "--station" ? " needs a station name"
-                                      : name == "--out"   ? " needs a file name"
-                                                          : " needs a file or a postgresql:// URL"));
-            (name == "--station" ? o.station : name == "--out" ? o.out : o.archive) = std::string(*v);
-        } else if (name == "--from" || name == "--to") {
-            const auto v = value();
-            const auto time = v ? Date(*v, name == "--to") : std::nullopt;
-            if (!time)
-                return fail(option + " needs a date YYYY-MM-DD or YYYY-MM-DD hh:mm" +
-                            (v ? ", not \"" + std::string(*v) + "\"" : std::string()));
-            (name == "--from" ? o.from : o.to) = *time;
-        } else if (name == "--reference") {
-            const auto v = value();
-            const auto level = v ? Whole(*v) : std::nullopt;
-            if (!level || *level < 1 || *level > kHighestReference)
-                return fail("--reference needs a level in Bq/m3 from 1 to " + std::to_string(kHighestReference) +
-                            (v ? ", not \"" + std::string(*v) + "\"" : std::string()));
-            o.reference = *level;
-        } else if (name == "--format") {
-            const auto v = value();
-            if (v != "pdf" && v != "json")
-                return fail("--format needs pdf or json");
-            o.json = *v == "json";
-        } else {
-            return fail("report has no option \"" + option + "\"");
+    }
+    if (const std::vector<std::string> extras = app.remaining(); !extras.empty()) {
+        const std::string& extra = extras.front();
+        parsed.error = extra.starts_with("-") ? "report has no option \"" + extra.substr(0, extra.find('=')) + "\""
+                                              : "unexpected argument \"" + extra + "\"";
+        return parsed;
+    }
+    for (const CLI::Option* option : app.get_options()) {
+        if (option->count() > 1 && option->get_name() != "--help" && option->get_name() != "--probe") {
+            parsed.error = option->get_name() + " given twice";
+            return parsed;
         }
     }
-    if (!o.help) {
-        if (o.from > o.to)
-            return fail("--from is after --to");
-        if (!o.json && o.out.empty())
-            return fail("report needs --out FILE.pdf");
-    }
-    parsed.options = o;
+    if (!o.help && o.from > o.to)
+        parsed.error = "--from is after --to";
+    else if (!o.help && !o.json && o.out.empty())
+        parsed.error = "report needs --out FILE.pdf";
+    else
+        parsed.options = o;
     return parsed;
 }
 

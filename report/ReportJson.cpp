@@ -1,6 +1,7 @@
 #include "ReportJson.h"
 
 #include "ReportTexts.h"
+#include "TerminalTime.h"
 
 #include <nlohmann/json.hpp>
 
@@ -44,11 +45,11 @@ json Probe(const ProbeFigures& p, std::uint32_t reference)
 {
     json gaps = json::array();
     for (const Gap& g : p.gaps)
-        gaps.push_back({{"from", IsoTimeWithOffset(g.from)}, {"to", IsoTimeWithOffset(g.to)},
+        gaps.push_back({{"from", FormatIsoTime(g.from)}, {"to", FormatIsoTime(g.to)},
                         {"missing_hours", g.missingHours}});
     json chart = json::array();
     for (const TimeMean& t : p.chart)
-        chart.push_back({{"time", IsoTimeWithOffset(t.time)}, {"mean", t.mean}});
+        chart.push_back({{"time", FormatIsoTime(t.time)}, {"mean", t.mean}});
     json profile = nullptr;
     if (!p.dailyProfile.empty()) {
         profile = json::array();
@@ -58,8 +59,8 @@ json Probe(const ProbeFigures& p, std::uint32_t reference)
     return {{"probe", p.probe},
             {"mesh_address", p.probe},
             {"records", p.records},
-            {"first", IsoTimeWithOffset(p.first)},
-            {"last", IsoTimeWithOffset(p.last)},
+            {"first", FormatIsoTime(p.first)},
+            {"last", FormatIsoTime(p.last)},
             {"record_interval_s", p.interval},
             {"coverage",
              {{"measured_hours", p.measuredHours},
@@ -89,7 +90,7 @@ std::string ReportJson(const Report& report)
         probes.push_back(Probe(p, report.reference));
     json events = json::array();
     for (const EventLine& e : report.events)
-        events.push_back({{"time", IsoTimeWithOffset(e.time)},
+        events.push_back({{"time", FormatIsoTime(e.time)},
                           {"element", e.element},
                           {"source", EventSource(e.element)},
                           {"code", e.code},
@@ -103,12 +104,12 @@ std::string ReportJson(const Report& report)
     const json j = {{"station", report.station},
                     {"time_base", kTimeBase},
                     {"program_version", report.programVersion},
-                    {"created", IsoTimeWithOffset(report.created)},
+                    {"created", FormatIsoTime(report.created)},
                     {"concentration_unit", "Bq/m3"},
                     {"reference_level", report.reference},
                     {"period",
-                     {{"first", IsoTimeWithOffset(report.first)},
-                      {"last", IsoTimeWithOffset(report.last)},
+                     {{"first", FormatIsoTime(report.first)},
+                      {"last", FormatIsoTime(report.last)},
                       {"days", (report.last - report.first) / 86400.0},
                       {"measurement", report.shortTerm ? "short_term" : "long_term"},
                       {"measurement_text", MeasurementText(report)}}},

@@ -14,15 +14,6 @@ std::string Interval(const MeanInterval& m)
 
 }  // namespace
 
-std::string IsoTimeWithOffset(TerminalTime time)
-{
-    const TimeFields f = TimeToFields(time);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d+01:00", 2000 + f.year, f.month, f.day, f.hour,
-                  f.minute, f.second);
-    return text;
-}
-
 std::string Fixed(double value, int decimals)
 {
     if (!std::isfinite(value))

@@ -7,9 +7,6 @@
 
 namespace kolmaris::report {
 
-// "2026-03-01T12:00:00+01:00": the terminal's clock with its offset.
-std::string IsoTimeWithOffset(TerminalTime time);
-
 // "%.*f"; a value that is not a number prints as "-".
 std::string Fixed(double value, int decimals);
 

@@ -40,10 +40,11 @@ ParsedReportOptions Parse(std::vector<const char*> args)
 
 TEST(ReportOptions, ProbesDatesAndRefusals)
 {
-    const auto o = Parse({"--station", "cellar", "--probe", "3", "1", "--probe=5,1", "--from", "2026-03-01", "--to",
-                          "2026-03-02 06:30", "--reference", "200", "--format", "json"})
-                       .options;
-    ASSERT_TRUE(o);
+    const ParsedReportOptions given = Parse({"--station", "cellar", "--probe", "3", "1", "--probe=5,1", "--from",
+                                             "2026-03-01", "--to", "2026-03-02 06:30", "--reference", "200", "--format",
+                                             "json"});
+    const auto& o = given.options;
+    ASSERT_TRUE(o) << given.error;
     EXPECT_EQ(o->probes, (std::vector<int>{3, 1, 5}));
     EXPECT_EQ(o->from, 825'638'400u);
     EXPECT_EQ(o->to, 825'638'400u + 30 * 3600 + 30 * 60);
@@ -54,7 +55,7 @@ TEST(ReportOptions, ProbesDatesAndRefusals)
         {{"--station", "x"}, "report needs --out FILE.pdf"},
         {{"--probe", "17", "--out", "r.pdf"}, "--probe needs a MESH address from 1 to 16, not \"17\""},
         {{"--probe", "--out", "r.pdf"}, "--probe needs a MESH address from 1 to 16"},
-        {{"--from", "2026-02-30", "--out", "r.pdf"}, "--from needs a date YYYY-MM-DD or YYYY-MM-DD hh:mm, not \"2026-02-30\""},
+        {{"--from", "2026-02-30", "--out", "r.pdf"}, "--from needs a date YYYY-MM-DD or YYYY-MM-DD hh:mm of the years 2000-2099, not \"2026-02-30\""},
         {{"--from", "2026-03-02", "--to", "2026-03-01", "--out", "r.pdf"}, "--from is after --to"},
         {{"--reference", "0", "--out", "r.pdf"}, "--reference needs a level in Bq/m3 from 1 to 1000000, not \"0\""},
         {{"--format", "csv"}, "--format needs pdf or json"},
