@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writing a file without ever destroying its old contents: the new data go to a file beside
 // it, which replaces the old one only when it has been written, flushed and synced in full.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Conversions and text forms of the measured values; the texts use '.' whatever the locale.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Save All": every kind of data in the store as ".tab" files in one directory, each written
 // new with a header, replacing an old one only once complete: DIA.tab, TERM.tab, RDN_n.tab and

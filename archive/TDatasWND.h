@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Data in terminal": downloads the terminal's data memory into the one data store (which this
 // window owns for the whole run of the program), shows what it holds, opens the viewers and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Writers of the ".tab" files: 8-bit text, TAB-separated, CR LF after every line, a header line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The download of the terminal's data memory into the data store, as a step machine: one
 // protocol exchange per Tick. Recording into the memory is switched off (45) for the run and on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FeedByte throughput over a full 128 KiB data memory, read backwards as the download does.
 
 #include <benchmark/benchmark.h>

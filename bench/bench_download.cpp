@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timing of the terminal memory download over a real serial port (the simulated terminal on a
 // pseudo-terminal, paced at 19200 baud): the wall time of a whole download against the wire
 // floor, the time the bytes exchanged need at 1920 bytes a second.

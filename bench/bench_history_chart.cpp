@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radon history window reading a year of hourly records of 16 probes (140 160 rows) from an
 // SQLite archive into its chart: the window shown on the first probe, then each further probe
 // chosen in turn, every chart painted. The archive is filled first (not timed).

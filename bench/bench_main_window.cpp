@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window against a terminal found by automatic detection (the simulated terminal on a
 // pseudo-terminal, paced at 19200 baud): the time from start to the first live values, the
 // duration of single polling ticks, and the CPU the connected program uses while idle.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GUI-thread cost of one reconnection attempt of the main window when no terminal is
 // anywhere: a polling tick that finds no link and connects with automatic port detection over
 // the real ports of this machine. The figure is the processor time the GUI thread spends in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement report of a year of hourly records of 16 probes (140 160 rows) from an SQLite
 // archive: read, computed and written as a PDF (17 pages) and as JSON, as kolmaris-cli report
 // does. The archive is filled first (not timed).

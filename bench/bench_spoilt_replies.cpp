@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How often a memory piece read over a line that flips one bit in 1 % of its bytes is taken
 // with wrong contents: CRC-8 lets some double bit errors through, and the echo of the request
 // in byte 0 refuses part of those. In process against the simulated terminal, so a million

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame encode and decode throughput.
 #include "StepCodec.h"
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times `kolmaris-cli download` of a full 128 KiB data memory from kolmaris-terminal-sim paced at
 # 19200 baud, and prints the time beside the wire floor: the bytes the download wrote and read on
 # the line (counted by the tool's --stats), at 1920 bytes a second. The target is a time of at

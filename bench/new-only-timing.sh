@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times `kolmaris-cli download --archive --new-only` of one day's data beside a full download,
 # both from kolmaris-terminal-sim paced at 19200 baud with a full (wrapped) memory. A first
 # simulator holds 50 days of records; the full download stores them in a fresh archive (the

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The GUI-thread cost of one reconnection attempt of the main window with no terminal anywhere
 # (automatic port detection over this machine's ports, an empty port directory); prints
 #   reconnection attempt, no terminal: N ms

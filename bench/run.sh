@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bench/run.sh [BUILD_DIR]: measures every benchmark figure of the program in one run and prints
 # them as one table beside their goals; exits 1 when a goal is missed, 2 when a figure could not
 # be measured. BUILD_DIR defaults to build/ (the programs and benchmarks are built there when

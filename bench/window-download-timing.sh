@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times a whole download of a full (wrapped) 128 KiB terminal memory from the simulated terminal
 # served on a pseudo-terminal at 19200 baud, and prints it beside the wire floor (the bytes of
 # the exchanges at 1920 bytes a second), for the "Data in terminal" window's download (its 10 ms

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The commands of kolmaris-cli. Each writes its results to `out`, its errors and warnings
 // as lines of their own to `err`, and returns the exit status.

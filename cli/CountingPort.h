@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A serial port that counts the bytes going through another one: what the port accepted for
 // writing and what was read from it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Opens a serial device named by its path through the link's usual port machinery, which
 // finds devices by COM number: for its lifetime the process gets a private port directory in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every command line of kolmaris-cli shares: numbers, dates on the terminal's clock, and the
 // one-line refusals of CLI11's parser ("--port needs a number from 1 to 255, not "x"").

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a reading from a probe needs around it, as the records and spectra windows do it: the
 // address must be a bonded radon probe, and the terminal's data acquisition must be stopped

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The run of a records or spectra command: check the probe, stop the terminal's data
 // acquisition, tick the reader to its end, continue the acquisition, report, write the file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A one-line progress bar redrawn in place ("\r"), for a terminal: the bar, then a text.
 // Disabled, it writes nothing (the output is not a terminal).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // kolmaris-cli report: a station's radon measurement report from the archive, as an A4 PDF or as
 // JSON. The command reads its own options.

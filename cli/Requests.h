@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Requests as the tool makes them: terminal commands tried a number of times, relayed
 // requests waited for until their answer is complete, and the texts of their failures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Ctrl-C and SIGTERM (on Windows Ctrl-C, Ctrl-Break and closing the console). Normally they end
 // the program at once. While a run that has changed the terminal's state is deferring them (a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writes one ".tab" file anew; an old one is replaced only by a complete new one.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tool's one link to the terminal: the real serial port (counted), the steady clock and
 // the STEP link, connected as the options say: to a device path, to a COM number, or by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Paces the ticks of a step machine the way the windows' timers do. The timer runs with a
 // period: a tick whose exchange took longer than the period is followed at once by the next, a

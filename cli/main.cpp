@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kolmaris-cli: the terminal's state, its data memory and its probes' data from the command
 // line, on the same code as the program's windows. See --help.
 #include "CommandLine.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # GoogleTest: Debian's build for native builds. Debian packages none for MinGW-w64, so a cross
 # build compiles Debian's googletest sources (package googletest) with the cross compiler.
 if(CMAKE_CROSSCOMPILING)

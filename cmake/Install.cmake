@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` and the packages put where: the three programs, the simulator's
 # scenarios and the licence; on Linux also the menu entry, the icon, the man pages and the
 # bash completion. Tests, benchmarks and the static libraries are not installed.

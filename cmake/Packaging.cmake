@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Packages of the installed program, made by cpack from the install rules (cmake/Install.cmake).
 # On Linux: a Debian package (cpack -G DEB), built by scripts/package.sh. Each generator's
 # settings stay in its own block below.

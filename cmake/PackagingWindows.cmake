@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows installer, NSIS through CPack (cpack -G NSIS in the build directory):
 # kolmaris-<version>-win64.exe installs kolmaris-cli.exe (and Kolmaris.exe with its Qt DLLs and
 # plugins when the build has Qt) with the README into Program Files\Kolmaris, adds that folder

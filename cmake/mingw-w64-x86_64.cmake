@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross build for 64-bit Windows with MinGW-w64 (Debian: g++-mingw-w64-x86-64-posix, the
 # variant with C++ threads). Programs link statically, so they run without MinGW's DLLs;
 # tests and discovery run under Wine when it is installed.

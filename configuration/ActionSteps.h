@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The send and poll steps of a parameter window's action (read or save): `failed` becomes true
 // when a step gives up and the action moves to its end step.

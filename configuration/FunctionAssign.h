@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading and assigning the function of a bonded element, as the system configuration and the
 // function assigning windows do. What the terminal confirms goes into bits 0-2 of the element

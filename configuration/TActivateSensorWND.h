@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Function assigning: the function of one bonded element in the measuring system (not
 // assigned, repeater, actuator, radon probe), as the terminal keeps it; the element's bond is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // System configuration: the terminal's query and battery times and sleep mode, clearing its
 // measurement history, its clock beside the PC's (shown every 200 ms by `TimeTMR`) and setting

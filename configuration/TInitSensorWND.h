@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Probe initialisation": sends the initialisation command to one radon probe or to all of
 // them: clear the spectrum and record memories, restart the measurement, copy the terminal's

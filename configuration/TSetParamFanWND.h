@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Actuator setting": reads and sets the relay mode (Off, On, Auto) of one actuator and shows
 // whether its relay is on and whether it fails. The main window's actuator panel opens it with

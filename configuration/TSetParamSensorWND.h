@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Radon probes setting": reads the measuring parameters of one radon probe (discrimination
 // thresholds, calibration, limit, gain, record time), writes them in service mode, reads the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The terminal's clock beside the PC's, both on the terminal's scale (seconds since 1 January
 // 2000 in UTC+1), and setting the terminal's clock from the PC's: "Copy PC time" of the system

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every decoder of a terminal reply in one run: the terminal commands, the relayed IQRF and
 // element requests with their polled answers, the composite operations and the probe readers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration-file loader on an arbitrary file: every setting it leaves stays in bounds.
 #include "ConfigFile.h"
 #include "ReplyDecoders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data store's parser on an arbitrary backwards memory stream, then every getter and every
 // tab writer on what it parsed. The first byte bounds the record count (as a full store would).
 #include "DataStore.h"

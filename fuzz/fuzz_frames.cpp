@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link's frame receiver on an arbitrary byte stream, the reply flag and buffer checked
 // after every frame, and DecodeFrame on the input taken as one frame. The first byte picks
 // the expected end byte and the header type.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reply decoders on replies of any length: each request is answered with the next chunk
 // of the input, [length % 22][bytes], framed as the terminal would; the run ends with the input.
 #include "ReplyDecoders.h"

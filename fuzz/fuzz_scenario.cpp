@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scenario loader on an arbitrary file: an error is one printable line; a scenario it
 // accepts is written back and read again to the same file.
 #include "ReplyDecoders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated terminal's request handling on an arbitrary request stream, fed in pieces the
 // input's bytes split at 0xFF; each piece advances its clock a little.
 #include "ReplyDecoders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kolmaris_fuzz_seeds DIR: a small seed corpus for each fuzz target, made by the program's own
 // code: the requests and replies of a run of every reply decoder against the simulated terminal,
 // a stretch of its data memory as the download feeds it, written configuration and scenario files.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # fuzz/run.sh SECONDS: builds the fuzz targets with clang (build-fuzz/), makes their seed corpora
 # with the program's own code and runs each target for SECONDS; fails on the first defect found.
 # The corpora grow in build-fuzz/corpus/TARGET; a crashing input lands in build-fuzz/crashes/.

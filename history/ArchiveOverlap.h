@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // When a download that reads the terminal's memory backwards from its write pointer may stop:
 // once the records read reach those the archive already holds for the station, below which the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rows of the station archive: the records of the data store in measured units, with their
 // times kept to the minute as the program's files keep them, so that a download stored directly

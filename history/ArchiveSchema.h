@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The archive's tables, as steps: step n brings a version n-1 archive to version n, so a new
 // archive runs them all and an older one the steps it lacks. The same statements on SQLite and

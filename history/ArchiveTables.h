@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How each kind of row maps onto its table: the columns after `station`, the key, and the values
 // in column order. One template serves every kind in the archive's reads and writes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The station archive: every record that downloads, probe readings and imported files bring, kept
 // once per station in a database through Qt SQL. SQLite in one file, or a PostgreSQL server named

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one rule for station names, the same on SQLite and PostgreSQL: checked where a command
 // starts, before any work, and again by the archive before it stores.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Radon history": the radon records a station archive holds for one probe, drawn against time
 // with their long-term mean and the reference level; the probe's temperature and humidity can be

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads the ".tab" files this program writes back into archive rows: RDN_n.tab, SPC_n.tab
 // (spectra labelled by time), TERM.tab and DIA.tab. Qt-free.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Monotonic milliseconds and sleeps for the link; tests replace it with a clock they advance.
 

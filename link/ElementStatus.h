@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The status of one element as the terminal keeps it, its flag bits and its radon values.
 

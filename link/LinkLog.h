@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the link does on the line, told to a log sink as it happens: every exchange (request,
 // reply or time-out, a repeat of a failed request marked), every detection handshake and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A serial port that lives in memory: what the program writes goes to a peer callback,
 // what the peer delivers is read back. No wall clock: an empty read returns at once and

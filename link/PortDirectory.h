@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where COM port numbers live on this machine. A link named COM<n> in the port
 // directory names the device of port n; without one, COM 1-32 are /dev/ttyS0-31,

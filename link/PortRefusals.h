@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Ports that exist but would not open, and how to say so: busy (another program holds it) or
 // no access (this user may not open it; on Linux the dialout group gives access).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // printf-style formatting into a std::string, for the short texts of the Qt-free code.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Requests the terminal relays over IQRF to its own module or to the elements, the
 // polled answers, three blocking composite operations and the bonding-map utilities.

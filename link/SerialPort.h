@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one serial port of the program: open by COM number, block writes,
 // one-byte reads through a look-ahead, purge, close.

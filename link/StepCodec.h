@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // STEP frames: 0xD1, a 7-bit packed body (header, payload, CRC-8), an end byte.
 // Requests end alternately in 0xA3 and 0x9A; the reply must end in the paired byte.

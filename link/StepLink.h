@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The link to the terminal: one port, one outstanding request, one set of link globals.
 // Every transaction is synchronous: send one frame, wait for the paired reply or the time-out.

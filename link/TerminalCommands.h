@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The commands the terminal answers itself: data memory, clock, sensors, relay,
 // acquisition state and the per-slot element status. Each returns 0 or a result code;

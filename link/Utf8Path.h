@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File names are UTF-8 inside the program. These convert at the edge to the system's path type
 // (wide on Windows), so "Zürich-Süd" stays itself on both systems.

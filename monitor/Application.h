@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The running program: the real serial port and clock, the one link, the dialogs, the
 // session, and every window, created once with the main window first.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The three link settings that persist between runs, in "Kolmaris_V2.cfg".
 

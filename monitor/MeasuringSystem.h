@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's picture of the measuring system: the element table (index = MESH address,
 // 0 = the terminal), the bonded addresses, the selector list texts, the acquisition state and

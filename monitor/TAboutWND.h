@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The About window: versions, date, the maker, the connected terminal's firmware version, and
 // the hidden code field that switches the service mode.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: live state of the terminal, the selected radon probe and actuator, the
 // alarms, the acquisition controls and the menu that opens every tool window. Its 200 ms

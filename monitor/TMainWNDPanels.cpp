@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's panels: pictures, colours, the probe and actuator panels and the layout.
 
 #include "TMainWND.h"

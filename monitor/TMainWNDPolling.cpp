@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's polling loop: presence check and connection, the terminal display machine
 // `Provoz`, the element machine `Nacitani` and the alarms it publishes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The link parameters dialog: COM port (or automatic detection), reply time-out and retry
 // count. Showing it drops the link; the main window's timer reconnects after it closes.

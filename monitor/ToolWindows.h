@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tool windows the main window opens, created once by the application and kept for the
 // whole run. Later windows join as they are built.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kolmaris: operates a wireless radon monitoring system through its terminal.
 
 #include "AcquisitionStop.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads the MESH configuration: the coordinator's number of hops and channel, then for every
 // bonded element its function, RF power with RSSI, supply voltage and P2P address, and the

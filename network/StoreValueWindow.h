@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The run the channel and IQRF mode windows share: store the new value into every target,
 // elements from the highest MESH address down and the terminal last, asking what to do with an

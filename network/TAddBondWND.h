@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Add bond": searches a range of RF channels for a new element, reads its caption, bonds it at
 // a free MESH address the user picks, checks the bond, moves the element to the terminal's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Remove bond": takes one element, or all elements, out of the MESH: deletes the bond in the
 // element over the radio, takes its slot out of the measuring system, deletes the bond in the

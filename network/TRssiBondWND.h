@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "RSSI": measures the radio link between the terminal and one bonded element over and over:
 // the signal strength the element received, then the terminal's own, then a pause the user

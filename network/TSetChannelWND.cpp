@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "TSetChannelWND.h"
 
 #include "ui_TSetChannelWND.h"

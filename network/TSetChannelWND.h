@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Channel setting": moves one element, the terminal, or the whole MESH to another RF channel.
 

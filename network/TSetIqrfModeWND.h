@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "IQRF mode setting": moves one element, the terminal, or the whole MESH to another IQRF mode
 // (STD, XSP, LP, XLP). Saving is offered in service mode only.

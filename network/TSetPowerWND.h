@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Power settings": reads the RF power (0..7) of one target and writes a new level into one
 // element, the terminal, or the terminal and every bonded element, into RAM and then EEPROM.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "IQRF MESH configuration": the terminal and every bonded element in one table (function, RF
 // power, RSSI, supply voltage, P2P address) with the coordinator's number of hops and channel.

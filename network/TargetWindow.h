@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Base of the windows that write a radio setting into targets: the target selector
 // `MeshAdrCB` ("All", "Term", then the bonded MESH addresses), the target list of a run, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The charts of the measurement report, painted with QPainter on any device (the PDF, an image):
 // the radon means of the period against time with the reference level, and the daily profile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The figures of a radon measurement report, computed once from the archive's rows; the PDF and
 // the JSON are both written from them. Qt-free.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The figures of a measurement report as JSON: snake_case keys, times ISO 8601 with the terminal's
 // offset, concentrations in Bq/m3. Qt-free.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The measurement report as an A4 PDF: a summary page, then a page per probe. Painted with Qt's PDF
 // writer, without widgets (the offscreen platform serves); the fonts are embedded and the text

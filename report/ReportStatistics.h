@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The statistical pieces of the measurement report: order statistics and the 95 % interval of a
 // period's mean. Qt-free.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sentences of the measurement report, the same in the PDF and in the JSON. Qt-free.
 

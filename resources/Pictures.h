@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The windows' pictures are compiled into a static library; every window that shows one
 // calls RegisterPictures() first (it registers them once).

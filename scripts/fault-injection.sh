@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Faults injected end to end: kolmaris-cli and the "Data in terminal" window's machine
 # (bench_download --mode window) download the memory of kolmaris-terminal-sim on a
 # pseudo-terminal, and each result must equal a clean download, file for file:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package kolmaris_<version>_<architecture>.deb into the top folder (as root
 # on Debian 12: installs what is missing first). The build, without tests and benchmarks, is
 # in build-package/; cpack makes the package, its dependencies computed by dpkg-shlibdeps.

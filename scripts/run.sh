@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, starts the simulated terminal (default scenario) and opens
 # Kolmaris, which finds it by automatic port detection. Closing Kolmaris stops the simulator.
 # Without a display both run under Xvfb for a short while instead: a screenshot of the connected

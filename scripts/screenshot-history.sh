@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes a screenshot of the "Radon history" window on two weeks of the simulated terminal's
 # records (the default scenario, downloaded by kolmaris-cli into an archive of its own), the
 # chart zoomed in once, on a virtual X display; prints the PNG's path.

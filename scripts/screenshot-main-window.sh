@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes a screenshot of the main window connected to the simulated terminal (default scenario)
 # on a virtual X display (Xvfb), then prints the PNG's path and what the window shows.
 #

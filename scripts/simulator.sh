@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the scripts that run kolmaris-terminal-sim: a work directory $work removed at exit,
 # a port directory of its own (so only this simulator is found), and sim_start / sim_stop.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the whole test suite N times in a row with two busy loops beside it, so that tests
 # which assume the other process is scheduled at once show up. Prints one line per run and
 # exits non-zero when any run failed.

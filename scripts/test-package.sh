@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian package that scripts/package.sh built into this machine with apt-get (as
 # root), checks what it installed (version, man pages, menu entry, icon, scenarios, bash
 # completion), lets the installed kolmaris-cli download the memory of the installed simulator,

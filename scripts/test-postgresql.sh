@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the archive tests against a PostgreSQL server of their own: a cluster in a temporary
 # directory, owned by an unprivileged user, listening on a free local port; removed afterwards.
 #   scripts/test-postgresql.sh PATH/TO/test_history [PATH/TO/test_archive_processes]

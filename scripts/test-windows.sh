@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds the Qt-free core for Windows with MinGW-w64 and runs its tests under Wine, then
 # downloads the simulated terminal's memory end to end through the Win32 serial port: the
 # Linux simulator on a pseudo-terminal that Wine maps to COM 5. The files must be byte for byte

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Answer faults a scenario injects into relayed requests: each rule spoils the answers to
 // matching requests (target address and command byte) as often as its count says.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The requests the terminal answers: memory reads (header type 0), its own commands
 // (type 1) and relayed requests with their polls (type 2). A reply carries the opcode

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The compressed 16-bit count form the probes use for large values: below 32768 the count
 // itself; above, bit 15 set, a 4-bit exponent e and an 11-bit mantissa m standing for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The terminal's 128 KiB data memory. Byte 0 holds a format byte; addresses 1 to 0x1FFFF
 // form the ring, in which records lie framed as [L, data, L], oldest first. The byte at the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One IQRF node of the MESH: its radio parameters (running values and the EEPROM copy
 // that a reset brings back), its P2P address, caption and bond, and what it is built as:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The terminal's own sensors: pressure, temperature and humidity drifting slowly around the
 // scenario's base values (a daily swing, a weather swing of a few days, a little noise),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The terminal's side of the STEP line: the detection handshake, request frames gathered
 // from the start byte to an end byte and decoded with CRC and 7-bit packing, and replies

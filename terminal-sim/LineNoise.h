@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The line between the program and the terminal: with the scenario's rates, bytes are
 // corrupted (one bit flipped) or lost, in either direction.

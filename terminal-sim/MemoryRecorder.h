@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writes the terminal's records into its data memory in the layouts the program reads:
 // radon records with their spectra, meteo records, and diagnostic events that keep only

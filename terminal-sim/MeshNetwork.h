@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The terminal's IQRF side: its own module (the coordinator of the MESH, with its radio
 // parameters, bonding table and number of hops) and the nodes around it. Relayed

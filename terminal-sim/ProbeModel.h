@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A radon probe: it closes a radon record every record time while data acquisition runs,
 // keeps the last 4096 in a ring, and accumulates a spectrum of 96 channels that it closes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The terminal's single slot for a relayed request. A new request takes the slot (an
 // answer not yet fetched is dropped); the first polls report "not complete", then the

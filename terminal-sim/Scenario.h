@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything a scenario can say about the simulated terminal, its MESH and the line:
 // plain data with sensible defaults. A scenario file fills one of these; DefaultScenario()

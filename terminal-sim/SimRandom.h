@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Deterministic randomness for the simulated terminal: a seeded generator for events on
 // the line, and a stateless hash noise for measured values, so that a value depends only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Connects the link to a SimulatedTerminal inside one process: what the program writes is
 // fed to the terminal and its answer is readable at once. No wall clock: an empty read

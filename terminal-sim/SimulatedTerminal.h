@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The simulated terminal: bytes from the program in, bytes the terminal would send out,
 // and a clock of its own that the caller advances. Behind the line it keeps the terminal's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What stands behind the terminal's serial line: its clock, data acquisition (query
 // period and countdown, sleep flag, battery-time cycles), the relay, the sensors, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stopping data acquisition before a tool window that changes the measuring system or the
 // radio network opens: ask, stop, and wait until the terminal reports it stopped.

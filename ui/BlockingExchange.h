@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The blocking exchange of the show and hide handlers: send one relayed request, then wait
 // 50 ms and poll, until the answer is complete. A failed send or poll, an answer error, or no

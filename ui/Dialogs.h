@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one seam every dialog of the program passes through: message boxes, the save dialog and
 // the directory dialog. Windows never call QMessageBox or QFileDialog themselves, so tests can

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A table of records drawn as one multi-line label per column inside a scroll box, one text line
 // per record. It shows about a hundred rows at a time and grows while the user scrolls: the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keyboard access and state of a menu bar: every title and entry gets an accelerator (Alt+F
 // for "File" and so on), and a submenu is enabled only while it holds an entry that can be

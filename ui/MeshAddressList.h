@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds a window's `MeshAdrCB` from the coordinator's bonding map: the bonded MESH addresses
 // 1 to 16 in ascending order, as decimal texts, optionally only those of one function.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's dialogs on Qt: message boxes with the caption as window title, the save
 // dialog and the directory dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The counters and moves of a window's step machine. A send step sends one relayed request,
 // a poll step polls its answer once; failed transactions count in `AttemptNo` against the

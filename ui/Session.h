@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every window shares: the one link, the measuring-system model, the link settings,
 // the service-mode flag and the dialog seam. Created once by the application (or a test)

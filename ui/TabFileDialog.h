@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Choosing and closing a ".tab" file for a single save: the save dialog, the keep-or-overwrite
 // question, a retry when the file cannot be opened, and the final report.

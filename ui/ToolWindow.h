@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Base of the tool windows: the session, the deferred close through `CancelTMR`, the end of a
 // step machine at an unknown step, and the hooks `FormShow` / `FormHide` run when the window is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the probe reading machines share: the step table's frame (acquisition wait, clearing the
 // slot, the pointers, the items, the pointer check), the send and poll moves with their counters,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the records and spectra windows share in their probe face: starting a reading (range
 // check, stopping a running acquisition with the user's consent), the timer's tick and the

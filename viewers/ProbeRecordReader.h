@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads radon records from a probe over the radio, one relayed exchange per Tick (the window's
 // 200 ms RecordsTimer, or a loop in the command-line tool). Records are numbered from the newest

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads spectrum buffers from a probe over the radio, one relayed exchange per Tick (the window's
 // 200 ms SpectrumTimer, or a loop in the command-line tool). Buffers are numbered from the newest

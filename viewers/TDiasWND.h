@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Diagnostic": the diagnostic events the terminal logged, from the data store (time, element or
 // "Term", event code, meaning), about a hundred rows at a time, growing while the user scrolls,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Records in terminal": the terminal's meteo records from the data store (time, pressure,
 // temperature, humidity, accumulator voltage), about a hundred rows at a time, growing while

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Spectra": the 96-channel spectra of one radon probe, one at a time, as a bar graph and three
 // columns of numbers. In the probe face the window reads a range of spectrum buffers from a

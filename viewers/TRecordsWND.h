@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Radon records": the radon records of one probe as a table. In the probe face the window reads
 // a range of records from a bonded radon probe over the radio into the data store (replacing

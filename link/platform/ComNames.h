@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Windows' names of serial ports: "COM1" to "COM255", opened as "\\.\COMn" (the only form
 // that reaches COM10 and above).

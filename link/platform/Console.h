@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The console and the requests to stop that reach a console program: Ctrl-C and SIGTERM on
 // Linux; Ctrl-C, Ctrl-Break, closing the console and logging off on Windows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Files as this system opens, syncs and replaces them. Paths are UTF-8 inside the program
 // (Utf8Path.h); the Windows side hands them to the system as wide strings.

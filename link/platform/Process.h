@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What this process has of its system: its id, its environment, a private temporary directory.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The link's log in the program: every exchange on the line as a debug message of the logging
 // category "kolmaris.link", off unless QT_LOGGING_RULES="kolmaris.link.debug=true" switches it on.

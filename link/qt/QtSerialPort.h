@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real serial port, on QSerialPort. Every call completes synchronously, so it works
 // without a running event loop and without a QCoreApplication (Qt then warns once per

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes a help2man include file that holds the --help of each command of kolmaris-cli (the
 # commands its own --help lists), so that its man page shows every command's options:
 #   packaging/linux/command-help.sh KOLMARIS-CLI OUTPUT.h2m

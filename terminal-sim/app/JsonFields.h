@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads the fields of one JSON object of a hand-written file: each read checks the type and
 // range and names the key with its path ("terminal.power", "elements[2].caption") when it

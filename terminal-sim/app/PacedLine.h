@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One direction of the serial line. Paced, a byte arrives only once the line has carried
 // it: back to back at 19200 baud, 8N1, that is one byte every 1/1920 s. Unpaced, bytes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The COM number under which the simulator is found: a link COM<n> in the port directory
 // pointing to its pseudo-terminal, owned by this process. The link goes when the registration

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pseudo-terminal the simulated terminal is served on. The program opens the slave
 // side (/dev/pts/N) as its serial port; the simulator reads and writes the master side.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The scenario files that ship with the simulator, and the file a --scenario argument names.
 

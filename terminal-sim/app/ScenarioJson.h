@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Scenario files: a JSON object describing the simulated system. Every key is optional.
 // "base" picks the starting point, "default" (the built-in system, when missing) or "empty"

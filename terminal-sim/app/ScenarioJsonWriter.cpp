@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a scenario as a complete, readable file: keys in the order of the settings, two
 // spaces of indentation, short arrays of numbers on one line.
 #include "ScenarioJson.h"

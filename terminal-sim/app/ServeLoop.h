@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs a simulated terminal on a pseudo-terminal: what the program writes goes to the
 // terminal, its answers go back, and its clock follows the real one.

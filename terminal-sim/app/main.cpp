@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kolmaris-terminal-sim: the simulated terminal, served on a pseudo-terminal registered as a
 // COM port number. See --help.
 #include "CommandLine.h"

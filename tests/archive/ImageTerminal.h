@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A terminal that serves a data-memory image the test lays out: the write pointer, memory
 // reads and SetAcquisition, with failures on demand (a failing request stays unanswered, so

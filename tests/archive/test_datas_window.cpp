@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Data in terminal" window on the simulated terminal and on served memory images: download,
 // end messages, Clear, the viewers, the saves, "Save All" and "Store in archive".
 #include "Commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Save All": the files, their names and order, their bytes (those of the single writers), what
 // happens to old files, and the failures it reports; and the replacement of a file it writes with.
 #include <gtest/gtest.h>

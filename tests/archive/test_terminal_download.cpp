@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The download machine against a terminal serving a memory image laid out by the test: the
 // pieces asked for, the counters, the retries and their pauses, the end texts and continuing.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The archive's texts of values: counts, diagnostic events and terminal times.
 #include <gtest/gtest.h>
 

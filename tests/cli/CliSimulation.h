@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The commands of kolmaris-cli run in-process against a simulated terminal: the link on the
 // in-memory line (no wall clock), the command's output captured, and requests the terminal

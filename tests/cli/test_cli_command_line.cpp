@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of kolmaris-cli: what each command takes, its defaults, every refusal as
 // one line, and the help texts.
 #include "CommandLine.h"

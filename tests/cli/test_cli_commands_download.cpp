@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kolmaris-cli download against the simulated terminal: the counts, the files against the
 // records the terminal holds, a continued run, a faulty line, and every way a run can end short.
 #include "CliSimulation.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kolmaris-cli records and spectra against the simulated terminal: the file the windows' Save
 // writes, numbered from the first item asked for, the warnings, the probe check, the acquisition
 // stopped for the reading and continued after it, and readings that end short.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kolmaris-cli status, clock and mesh against the simulated terminal: every value, the bonded
 // elements with their functions, the alarms of the main window; the clock compared and set from
 // the PC's; the JSON backup of the MESH; and what a silent or refusing terminal gives.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of kolmaris-cli under its commands: the progress bar, the pacing of ticks, the
 // counting port, the private port directory of --device, the port list and the file writer.
 #include "Commands.h"

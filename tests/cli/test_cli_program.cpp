@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kolmaris-cli as a program: its exit codes, and a download from kolmaris-terminal-sim on a
 // pseudo-terminal registered in a private port directory, which must print and write byte for
 // byte what the same download in-process on a simulated terminal of the same scenario does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // System configuration, function assigning, probe initialisation, probe and actuator parameters.
 #include "TActivateSensorWND.h"
 #include "TConfigureMeasurementWND.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The archive under faults from outside, with kolmaris-cli as a program: two writers at once on
 // new and existing SQLite files, a damaged page, another program's database, a PostgreSQL
 // listener that never answers (for the time-out, the password and Ctrl-C/SIGTERM).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rules of the archive's own: conflicting records kept as they were, undated events left out,
 // a gap in the data not counted as hours above the reference level.
 #include "RadonStatistics.h"

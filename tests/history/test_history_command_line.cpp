@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The archive's options on kolmaris-cli's command line.
 #include "CommandLine.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kolmaris-cli download --archive --new-only against the simulated terminal (a full ring): a day
 // after a stored download it reads a small part of the memory and stores what a full download
 // adds; where the archive cannot prove the overlap it reads the whole memory and says why.

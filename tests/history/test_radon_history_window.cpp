@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history window on an archive filled by a download of the simulated terminal: lists,
 // points, the climate axis, statistics of the visible span and its CSV export.
 #include "Commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The station archive fed by kolmaris-cli from the simulated terminal: overlapping downloads,
 // tab-file import against the direct store, imports that fail part-way, the history statistics.
 // KOLMARIS_TEST_ARCHIVE names the archive to test (a postgresql:// URL); default: SQLite files.

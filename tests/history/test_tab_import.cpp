@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files the import refuses, each named with its line and what is wrong.
 #include "TabImport.h"
 #include "TabWriters.h"

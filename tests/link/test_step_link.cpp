@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The STEP frames: their coding, the receiver, and the link's exchanges and detection of a terminal.
 #include "ScriptedTerminal.h"
 #include "StepCodec.h"

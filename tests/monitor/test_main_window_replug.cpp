@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program against kolmaris-terminal-sim on a pseudo-terminal, the terminal vanishing and
 // returning 20 times (stopped, or killed leaving its port link behind): reconnected each time,
 // and no more objects alive after the last return than after the first. Run under the sanitize

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window, the About window and the link dialog against the in-memory simulated
 // terminal: the polling loop driven by calling Timer1Timer, dialogs answered by the script.
 #include "AcquisitionStop.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wireless network windows against the in-memory simulated terminal: Add bond, Remove bond,
 // RSSI, RF channel, IQRF mode, RF power and the MESH overview.
 #include "ScenarioJson.h"

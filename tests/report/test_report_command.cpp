@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kolmaris-cli report on the archive of a simulated download: its options, the figures against
 // those of kolmaris-cli history in the JSON and in the PDF's text (poppler's pdfinfo and
 // pdftotext), and no file where there is nothing to report.

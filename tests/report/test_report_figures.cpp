@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report's figures on crafted records against values computed by hand: order statistics,
 // hours above, coverage and gaps, the 95 % interval of the mean and the decision.
 #include "ReportFigures.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The memory download driven to its end as a front end drives it, a store's whole contents as
 // text, and the store the records a simulated terminal holds must give.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated terminal's data-memory ring, which every download test takes as the truth: whole
 // records between end marks, across the wrap; and its refusal of requests outside its ranges.
 #include "DataMemory.h"

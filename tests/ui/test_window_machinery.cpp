@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared window machinery: exchange, element list, step counters, closing, Qt dialogs.
 #include "BlockingExchange.h"
 #include "MeshAddressList.h"

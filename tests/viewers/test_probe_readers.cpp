@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The probe record and spectrum reading machines against the simulated terminal, ticked 200 ms
 // apart: pointers, ring positions, the warnings, retries, the progress texts and the store.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewers: records and spectra read from a simulated probe (probe face) or the data store
 // (data face), the meteo and diagnostics tables and the growing table under them.
 #include "GrowingTable.h"

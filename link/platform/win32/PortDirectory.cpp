@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ports on Windows: COM n is the device "\\.\COMn"; there is no port directory and no
 // registering of links. The ports present are those Windows lists in
 // HKLM\HARDWARE\DEVICEMAP\SERIALCOMM (every serial driver enters its ports there).

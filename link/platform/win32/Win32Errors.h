@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Win32 error codes as errno values, so that messages read as they do on Linux.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real serial port on the Win32 API: COM n opened as "\\.\COMn", 8N1 and friends through
 // SetCommState, reads that wait at most 5 ms through SetCommTimeouts. A port another program

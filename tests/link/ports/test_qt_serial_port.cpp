@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // QtSerialPort against real pseudo-terminals, with no QCoreApplication and no event loop.
 #include "PortDirectory.h"
 #include "QtSerialPort.h"

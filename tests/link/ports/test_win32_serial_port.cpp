@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial port on the Win32 API, run under Wine. Without a terminal: numbers Windows does not
 // list do not open. With one (scripts/test-windows.sh maps the simulated terminal's
 // pseudo-terminal to a COM port and names it in KOLMARIS_TEST_COM_PORT): automatic detection

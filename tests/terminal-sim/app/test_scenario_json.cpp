@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scenario files: overrides, the errors a hand-written file earns (one printable line whatever
 // the file holds), the writer's round trip over every shipped file, and the file --scenario names.
 #include "CommandLine.h"
