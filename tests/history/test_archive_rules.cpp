@@ -63,5 +63,12 @@ TEST(ArchiveRules, HoursAboveCountEachRecordAtMostTheUsualInterval)
     EXPECT_DOUBLE_EQ(s.mean, 380.0);
 }
 
+TEST(ArchiveRules, TheLongTermMeanLeavesOutARecordExactlySevenDaysOlder)
+{
+    // A week is 604800 s: the third record is exactly a week after the first, the second a minute less.
+    const std::vector<RadonRow> rows{{1, 600000, 700}, {1, 600000 + 604740, 100}, {1, 600000 + 604800, 400}};
+    EXPECT_EQ(TrailingMeans(rows), (std::vector<double>{700.0, 400.0, 250.0}));
+}
+
 }  // namespace
 }  // namespace kolmaris::history
