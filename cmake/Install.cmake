@@ -1,6 +1,10 @@
 # What `cmake --install` and the packages put where: the three programs, the simulator's
 # scenarios and the licence; on Linux also the menu entry, the icon, the man pages and the
 # bash completion. Tests, benchmarks and the static libraries are not installed.
+# A Windows build's installer has a layout of its own (cmake/PackagingWindows.cmake).
+if(WIN32)
+  return()
+endif()
 
 foreach(program kolmaris kolmaris-cli kolmaris-terminal-sim)
   if(TARGET ${program})
