@@ -30,9 +30,10 @@ install(FILES ${KOLMARIS_LINUX_FILES}/kolmaris-cli.bash-completion
 install(FILES ${KOLMARIS_LINUX_FILES}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kolmaris)
 
 # Man pages from the programs' --help, made by help2man when the programs run here (not in a
-# cross build, nor under the sanitizers, whose reports would end up in the pages).
+# cross build, nor under the sanitizers, whose reports would end up in the pages; a build without
+# Qt has no programs on Linux).
 find_program(HELP2MAN_PROGRAM help2man)
-if(CMAKE_CROSSCOMPILING OR KOLMARIS_SANITIZE OR KOLMARIS_FUZZ)
+if(CMAKE_CROSSCOMPILING OR KOLMARIS_SANITIZE OR KOLMARIS_FUZZ OR NOT KOLMARIS_WITH_QT)
   return()
 endif()
 if(NOT HELP2MAN_PROGRAM)
