@@ -7,13 +7,14 @@
 #   scripts/test-windows.sh    build in build-windows/, Wine's prefix in build-windows/wine-prefix
 # Last, it packs the NSIS installer, installs it silently under Wine and runs the installed
 # kolmaris-cli.exe (--version, and status against the simulator).
-# Runs as root on a fresh Debian 12 machine; installs the cross compiler, Wine, NSIS and
-# GoogleTest's sources (built there with the cross compiler: Debian has no MinGW build of it),
-# and builds the Linux simulator and kolmaris-cli in build/ when they are not there yet.
+# Runs as root on a fresh Debian 12 machine; installs the cross compiler, Wine, NSIS, the
+# header-only CLI11 and nlohmann/json, and GoogleTest's sources (built there with the cross
+# compiler: Debian has no MinGW build of it), and builds the Linux simulator and kolmaris-cli in
+# build/ when they are not there yet.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest nsis)
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest nsis libcli11-dev nlohmann-json3-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
