@@ -11,6 +11,14 @@ namespace kolmaris::cli {
 
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+// Windows has no devices by path nor a port directory: its ports are known by number alone.
+std::unique_ptr<DeviceMapping> DeviceMapping::Map(const fs::path&, std::string& error)
+{
+    error = "--device names a Linux device; on Windows give the port's number with --port";
+    return nullptr;
+}
+#else
 std::unique_ptr<DeviceMapping> DeviceMapping::Map(const fs::path& device, std::string& error)
 {
     std::error_code code;
@@ -35,6 +43,7 @@ std::unique_ptr<DeviceMapping> DeviceMapping::Map(const fs::path& device, std::s
     platform::SetEnvironmentValue("XDG_RUNTIME_DIR", root.string());
     return std::unique_ptr<DeviceMapping>(new DeviceMapping(root, absolute, std::move(old)));
 }
+#endif
 
 DeviceMapping::DeviceMapping(fs::path root, fs::path device, std::optional<std::string> oldRuntimeDir)
     : root_(std::move(root)), device_(std::move(device)), oldRuntimeDir_(std::move(oldRuntimeDir))

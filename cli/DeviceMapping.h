@@ -18,7 +18,7 @@ public:
     static constexpr int kPortNumber = 1;
 
     // Null, with a one-line `error`, when the device does not exist or the directory cannot be
-    // made.
+    // made; always on Windows.
     static std::unique_ptr<DeviceMapping> Map(const std::filesystem::path& device, std::string& error);
     ~DeviceMapping();
     DeviceMapping(const DeviceMapping&) = delete;

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Commands.h"
 
-#include "ArchiveOverlap.h"
+#include "ArchiveStore.h"
 #include "DataStore.h"
 #include "SaveAll.h"
-#include "StoreReport.h"
 #include "TerminalDownload.h"
 #include "TerminalTime.h"
 #include "TickPacer.h"
@@ -179,7 +178,8 @@ Exit Save(const TDataStore& store, const fs::path& directory, CommandIo& io)
 
 Exit RunDownload(StepLink& link, const fs::path& directory, int continues, CommandIo& io, const ArchiveTarget& target)
 {
-    if (target.use && !CheckStation(target.station, io))
+    std::unique_ptr<ArchiveStore> archive;
+    if (target.use && !(archive = ArchiveFor(target, io)))
         return Exit::Usage;
     std::error_code error;
     const fs::path absolute = fs::absolute(directory, error);
@@ -190,25 +190,21 @@ Exit RunDownload(StepLink& link, const fs::path& directory, int continues, Comma
     }
 
     // Opened first: a download that cannot be stored is not begun.
-    history::StationArchive archive;
-    if (target.use && !OpenArchive(archive, target.location, io, history::StationArchive::Use::Write))
+    if (archive && !archive->Open(io))
         return Exit::Archive;
 
     TDataStore store;
     TerminalDownload machine;
-    history::ArchiveOverlap overlap(archive, target.station);
     // --new-only: the whole memory unless the archive proves where its records begin; why, in one line.
-    const bool checking = target.use && target.newOnly && overlap.Begin();
+    const bool checking = archive && target.newOnly && archive->BeginNewOnly(io);
     if (checking)
-        machine.SetStopCheck([&overlap](const TDataStore& s) { return overlap.Met(s); });
-    else if (target.use && target.newOnly)
-        ReportError(io.err, overlap.Why());
+        machine.SetStopCheck([&archive](const TDataStore& s) { return archive->Met(s); });
     Download(link, store, machine, continues, io);
     Exit exit = JudgeDownload(machine, io);
     if (machine.Reason() == StopReason::CheckMet)
         io.out << "Read back to the records the archive holds; the rest of the memory holds nothing new.\n";
     else if (checking && machine.Outcome() == DownloadOutcome::Completed)
-        ReportError(io.err, overlap.Why());
+        ReportError(io.err, archive->Why());
     PrintCounts(store, machine, io.out);
 
     // A run that parsed nothing leaves the directory as it was (Save All would remove DIA.tab).
@@ -219,11 +215,8 @@ Exit RunDownload(StepLink& link, const fs::path& directory, int continues, Comma
         return exit;
     }
     exit = Worse(exit, Save(store, absolute, io));
-    if (target.use) {
-        history::ArchiveBatch batch = history::BatchFromStore(store);
-        batch.wholeMemory = machine.Outcome() == DownloadOutcome::Completed;
-        exit = Worse(exit, StoreAndReport(archive, target.station, batch, io));
-    }
+    if (archive)
+        exit = Worse(exit, archive->Store(store, machine.Outcome() == DownloadOutcome::Completed, io));
     return exit;
 }
 

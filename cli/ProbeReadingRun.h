@@ -3,11 +3,11 @@
 // The run of a records or spectra command: check the probe, stop the terminal's data
 // acquisition, tick the reader to its end, continue the acquisition, report, write the file.
 
+#include "ArchiveStore.h"
 #include "Commands.h"
 #include "DataStore.h"
 #include "Records.h"
 #include "ProbeAccess.h"
-#include "StoreReport.h"
 #include "RelayedRequests.h"
 #include "TabFile.h"
 #include "TickPacer.h"
@@ -37,7 +37,8 @@ Exit RunProbeReading(StepLink& link, const CliOptions& options, CommandIo& io, c
         ReportError(io.err, "Wrong range of records to be read!");
         return Exit::Usage;
     }
-    if (options.useArchive && !CheckStation(options.station, io))
+    std::unique_ptr<ArchiveStore> archive;
+    if (options.useArchive && !(archive = ArchiveFor({true, options.archive, options.station, false}, io)))
         return Exit::Usage;
     const auto address = static_cast<uint8_t>(options.probe);
     const std::string probe = "probe " + std::to_string(options.probe);
@@ -46,8 +47,7 @@ Exit RunProbeReading(StepLink& link, const CliOptions& options, CommandIo& io, c
         return Exit::Failed;
     }
     // Opened first: a reading that cannot be stored is not begun.
-    history::StationArchive archive;
-    if (options.useArchive && !OpenArchive(archive, options.archive, io, history::StationArchive::Use::Write))
+    if (archive && !archive->Open(io))
         return Exit::Archive;
     AcquisitionPause acquisition;
     std::string error;
@@ -109,8 +109,8 @@ Exit RunProbeReading(StepLink& link, const CliOptions& options, CommandIo& io, c
     if (count > 0)
         io.out << " (" << reader.First() << " to " << reader.First() + count - 1 << ")";
     io.out << " written to " << options.out << '\n' << std::flush;
-    if (options.useArchive)
-        exit = Worse(exit, StoreAndReport(archive, options.station, history::BatchFromStore(store), io));
+    if (archive)
+        exit = Worse(exit, archive->Store(store, false, io));
     return exit;
 }
 

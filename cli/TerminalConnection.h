@@ -7,7 +7,7 @@
 #include "CommandLine.h"
 #include "CountingPort.h"
 #include "DeviceMapping.h"
-#include "QtSerialPort.h"
+#include "SystemSerialPort.h"
 #include "StepLink.h"
 
 #include <memory>
@@ -39,7 +39,7 @@ private:
     std::string PortName(int number) const;
     std::string Refusal(const std::string& name) const;
 
-    QtSerialPort device_;
+    SystemSerialPort device_;
     CountingPort port_{device_};
     SteadyClock clock_;
     StepLink link_{port_, clock_};

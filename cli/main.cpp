@@ -6,12 +6,15 @@
 #include "Console.h"
 #include "HelpTexts.h"
 #include "PortDirectory.h"
-#include "QtSerialPort.h"
-#include "ReportCommand.h"
 #include "StopSignals.h"
+#include "SystemSerialPort.h"
 #include "TerminalConnection.h"
 
+#ifdef KOLMARIS_CLI_WITH_QT
+#include "ReportCommand.h"
+
 #include <QCoreApplication>
+#endif
 
 #include <iostream>
 #include <string_view>
@@ -72,14 +75,28 @@ Exit RunOnTerminal(const CliOptions& options)
     return exit;
 }
 
+// The archive, history and report need Qt: the archive is on Qt SQL, the report's PDF on Qt GUI.
+#ifndef KOLMARIS_CLI_WITH_QT
+int NotAvailable(const std::string& what)
+{
+    ReportError(std::cerr, what + ": not available in this build");
+    return Code(Exit::Usage);
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+#ifdef KOLMARIS_CLI_WITH_QT
     // The report makes its own application: the PDF needs a QGuiApplication, no other command does.
     if (argc > 1 && std::string_view(argv[1]) == "report")
         return ReportMain(argc, argv);
     QCoreApplication application(argc, argv);  // the serial port works best with one
+#else
+    if (argc > 1 && std::string_view(argv[1]) == "report")
+        return NotAvailable("report");
+#endif
     InstallStopHandlers();
     platform::UseUtf8Console();  // "°C" on a Windows console
 
@@ -101,18 +118,26 @@ int main(int argc, char** argv)
         return Code(Exit::Usage);
     }
     const CliOptions& options = *parsed.options;
+#ifndef KOLMARIS_CLI_WITH_QT
+    if (options.command == Command::Archive || options.command == Command::History)
+        return NotAvailable(CommandName(options.command));
+    if (options.useArchive)
+        return NotAvailable(std::string(CommandName(options.command)) + " --archive");
+#endif
     if (options.help) {
         std::cout << CommandHelp(options.command, PortDirectoryPath()) << std::flush;
         return Code(Exit::Ok);
     }
     if (options.command == Command::Ports) {
-        QtSerialPort port;
+        SystemSerialPort port;
         return Code(RunPorts(port, PortDirectoryPath(), std::cout));
     }
+#ifdef KOLMARIS_CLI_WITH_QT
     if (options.command == Command::Archive || options.command == Command::History) {
         ProgressBar progress(std::cerr, false);
         CommandIo io{std::cout, std::cerr, progress};
         return Code(options.command == Command::Archive ? RunArchive(options, io) : RunHistory(options, io));
     }
+#endif
     return Code(RunOnTerminal(options));
 }

@@ -2,6 +2,10 @@
 # What `cmake --install` and the packages put where: the three programs, the simulator's
 # scenarios and the licence; on Linux also the menu entry, the icon, the man pages and the
 # bash completion. Tests, benchmarks and the static libraries are not installed.
+# A Windows build's installer has a layout of its own (cmake/PackagingWindows.cmake).
+if(WIN32)
+  return()
+endif()
 
 foreach(program kolmaris kolmaris-cli kolmaris-terminal-sim)
   if(TARGET ${program})
@@ -27,9 +31,10 @@ install(FILES ${KOLMARIS_LINUX_FILES}/kolmaris-cli.bash-completion
 install(FILES ${KOLMARIS_LINUX_FILES}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kolmaris)
 
 # Man pages from the programs' --help, made by help2man when the programs run here (not in a
-# cross build, nor under the sanitizers, whose reports would end up in the pages).
+# cross build, nor under the sanitizers, whose reports would end up in the pages; a build without
+# Qt has no programs on Linux).
 find_program(HELP2MAN_PROGRAM help2man)
-if(CMAKE_CROSSCOMPILING OR KOLMARIS_SANITIZE OR KOLMARIS_FUZZ)
+if(CMAKE_CROSSCOMPILING OR KOLMARIS_SANITIZE OR KOLMARIS_FUZZ OR NOT KOLMARIS_WITH_QT)
   return()
 endif()
 if(NOT HELP2MAN_PROGRAM)

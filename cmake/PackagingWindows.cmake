@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows installer, NSIS through CPack (cpack -G NSIS in the build directory):
 # kolmaris-<version>-win64.exe installs kolmaris-cli.exe (and Kolmaris.exe with its Qt DLLs and
-# plugins when the build has Qt) with the README into Program Files\Kolmaris, adds that folder
-# to the PATH when asked, and registers an uninstaller. Included for Windows builds only.
+# plugins when the build has Qt) with the README and the licence into Program Files\Kolmaris,
+# adds that folder to the PATH when asked, and registers an uninstaller. Windows builds only.
 
 if(TARGET kolmaris-cli)
   install(TARGETS kolmaris-cli RUNTIME DESTINATION .)
@@ -32,5 +32,6 @@ set(CPACK_NSIS_DISPLAY_NAME "Kolmaris ${PROJECT_VERSION}")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_MODIFY_PATH ON)  # the "add to the PATH" choice; the uninstaller takes it out again
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+set(CPACK_STRIP_FILES ON)  # the programs without their debugging information
 set(CPACK_NSIS_DEFINES "Target amd64-unicode")  # a 64-bit installer for a 64-bit program
 include(CPack)

@@ -42,12 +42,12 @@ std::string StoppedAfter(const SimulatedTerminal& terminal, int pieces)
            std::to_string(terminal.MemoryPointer() + 1) + " bytes: the terminal did not answer";
 }
 
-// "Label:   value" lines of the output, by label.
+// "Label:   value" lines of the output, by label (which may hold a colon: "Files in C:\x").
 std::map<std::string, std::string> Values(const std::string& out)
 {
     std::map<std::string, std::string> values;
     for (const std::string& line : Lines(out)) {
-        const auto colon = line.find(':');
+        const auto colon = line.find(": ");
         if (colon != std::string::npos && colon + 1 < line.size())
             values[line.substr(0, colon)] = line.substr(line.find_first_not_of(' ', colon + 1));
     }

@@ -102,6 +102,12 @@ std::vector<PortEntry> PresentPorts(const fs::path& portDirectory, const fs::pat
     return ListPorts(portDirectory);
 }
 
+// A COM port has no permission of its own to lack: one that refuses is held by another program.
+bool DeviceAccessible(const fs::path&)
+{
+    return true;
+}
+
 // Windows users know their ports by the number alone.
 std::string FormatPortEntry(const PortEntry& entry)
 {
