@@ -394,7 +394,8 @@ void TRadonHistoryWND::ReportBTClick()
                 MessageIcon::Error);
         return;
     }
-    const auto path = session_.dialogs.SaveFileName(this, "*.pdf", "pdf");
+    const auto path = session_.dialogs.SaveFileName(
+        this, "*.pdf", "pdf", ExportFileName(ui_->StationCB->currentText(), ui_->ProbeCB->currentText(), "pdf"));
     if (!path)
         return;
     input.programVersion = KOLMARIS_VERSION;

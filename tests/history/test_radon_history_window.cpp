@@ -172,6 +172,7 @@ private slots:
         Columns<QString, QString, QString>({"station", "button", "offered"});
         QTest::newRow("csv") << "" << "SaveCsvBT" << "north-probe1.csv";
         QTest::newRow("png") << "" << "SavePngBT" << "north-probe1.png";
+        QTest::newRow("report") << "" << "ReportBT" << "north-probe1.pdf";
         QTest::newRow("no directories") << "lab/2\\a:b*c?\"<>|\t" << "SaveCsvBT" << "lab_2_a_b_c______-probe1.csv";
     }
     void exportsOfferAFileName()
