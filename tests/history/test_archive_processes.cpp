@@ -5,7 +5,6 @@
 #include "CliSimulation.h"
 #include "StationArchive.h"
 
-#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -310,10 +309,3 @@ TEST_F(ArchiveProcesses, SigtermEndsADownloadWaitingForItsArchiveServer)
 
 }  // namespace
 }  // namespace kolmaris::history
-
-int main(int argc, char** argv)
-{
-    QCoreApplication application(argc, argv);  // Qt SQL loads its drivers as plugins
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

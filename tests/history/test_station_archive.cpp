@@ -6,7 +6,6 @@
 #include "StationArchive.h"
 #include "TabImport.h"
 
-#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QUrl>
@@ -394,10 +393,3 @@ TEST_F(ArchiveTest, HistoryOfAStationTheArchiveDoesNotHoldIsRefusedInOneLine)
 
 }  // namespace
 }  // namespace kolmaris::history
-
-int main(int argc, char** argv)
-{
-    QCoreApplication application(argc, argv);  // Qt SQL loads its drivers as plugins
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
